@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Velmora needs to build, run and test.
+# Only what is missing is installed, so a ready machine needs no network.
+set -euo pipefail
+
+packages=(
+    cmake g++ make
+    qt6-base-dev qt6-base-dev-tools libqt6printsupport6 zlib1g-dev
+    qtbase5-doc-html
+    fonts-dejavu-core
+)
+if [[ "${1:-}" == "--test" ]]; then
+    packages+=(xvfb xauth imagemagick poppler-utils xdotool)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=()
+    if [[ $(id -u) -ne 0 ]]; then
+        sudo_cmd=(sudo)
+    fi
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
