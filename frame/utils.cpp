@@ -1,0 +1,74 @@
+// Velmora: the icon loader and the start-up settings access.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "utils.h"
+
+#include "mimesourcefactory.h"
+
+#include <QDebug>
+#include <QPixmapCache>
+#include <QSettings>
+
+namespace {
+
+QString settingsPrefix = QStringLiteral("/");
+QSettings *settingsStore = nullptr;
+
+} // namespace
+
+namespace Utils {
+
+QPixmap icon(const QString &name)
+{
+    QPixmap pixmap;
+    if (QPixmapCache::find(name, &pixmap))
+        return pixmap;
+
+    const QString fileName = name + QLatin1String(".png");
+    const MimeSource *source = MimeSourceFactory::defaultFactory()->data(fileName);
+    if (source && source->kind() == MimeSource::Image)
+        pixmap = QPixmap::fromImage(source->image());
+    else
+        qDebug().noquote() << QLatin1String("Utils::icon: ") + fileName + QLatin1String(" not found");
+
+    // Misses are cached too, so each missing name is reported once.
+    QPixmapCache::insert(name, pixmap);
+    return pixmap;
+}
+
+QSettings *settings()
+{
+    if (!settingsStore)
+        settingsStore = new QSettings(QStringLiteral("Tessaravox"), QStringLiteral("Velmora"));
+    return settingsStore;
+}
+
+void setKeyPrefix(const QString &prefix)
+{
+    settingsPrefix = prefix;
+}
+
+QString &keyPrefix()
+{
+    return settingsPrefix;
+}
+
+QString readEntry(const QString &key, const QString &def, bool *ok)
+{
+    const QString fullKey = settingsPrefix + key;
+    QSettings *store = settings();
+    const bool present = store->contains(fullKey);
+    if (ok)
+        *ok = present;
+    if (!present)
+        return def;
+    const QVariant value = store->value(fullKey);
+    // A damaged entry (a list or a group where a string belongs) reads as absent.
+    if (!value.canConvert<QString>() || value.typeId() == QMetaType::QStringList) {
+        if (ok)
+            *ok = false;
+        return def;
+    }
+    return value.toString();
+}
+
+} // namespace Utils

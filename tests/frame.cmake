@@ -1,0 +1,2 @@
+velmora_add_test(tst_action SOURCES tst_action.cpp LIBS velmora_frame velmora_fixturedata)
+velmora_add_test(tst_utils SOURCES tst_utils.cpp LIBS velmora_frame velmora_fixturedata)

@@ -1,0 +1,130 @@
+// Velmora: tests of page-name splitting and the list-file parsers.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "lists.h"
+
+#include <QTest>
+
+using namespace tarn;
+
+class TestLists : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void splitPageName_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("anchor");
+        QTest::newRow("page") << "qwidget.html" << "qwidget.html" << "";
+        QTest::newRow("anchor") << "qbitmap.html#QBitmap-2" << "qbitmap.html" << "QBitmap-2";
+        QTest::newRow("two anchors") << "a.html#b#c" << "a.html" << "b";
+        QTest::newRow("empty pieces") << "##a.html###b#" << "a.html" << "b";
+        QTest::newRow("anchor only") << "#top" << "top" << "";
+        QTest::newRow("empty") << "" << "" << "";
+        QTest::newRow("trailing hash") << "a.html#" << "a.html" << "";
+    }
+    void splitPageName()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, page);
+        QFETCH(QString, anchor);
+        const PageName parts = tarn::splitPageName(name);
+        QCOMPARE(parts.page, page);
+        QCOMPARE(parts.anchor, anchor);
+    }
+
+    void contentsLine()
+    {
+        const ContentsClass empty = parseContentsLine(u"C===QArray===qarray.html@");
+        QCOMPARE(empty.kind, QStringLiteral("C"));
+        QCOMPARE(empty.name, QStringLiteral("QArray"));
+        QCOMPARE(empty.page, QStringLiteral("qarray.html"));
+        QVERIFY(empty.members.isEmpty());
+        QVERIFY(parseMemberList(empty.members).isEmpty());
+
+        const ContentsClass file = parseContentsLine(
+            u"O===QFile===qfile.html@+f===QFile()===qfile.html#QFile===0;;"
+            u"===readAll===qfile.html#readAll===0;;+F===exists(const QString &fileName)==="
+            u"qfile.html#exists===1;");
+        QCOMPARE(file.kind, QStringLiteral("O"));
+        const QList<ContentsMember> members = parseMemberList(file.members);
+        QCOMPARE(members.size(), 3);
+        QCOMPARE(members.at(0).kind, QStringLiteral("+f"));
+        QCOMPARE(members.at(0).name, QStringLiteral("QFile()"));
+        // An empty kind keeps its place.
+        QCOMPARE(members.at(1).kind, QString());
+        QCOMPARE(members.at(1).name, QStringLiteral("readAll"));
+        QCOMPARE(members.at(1).target, QStringLiteral("qfile.html#readAll"));
+        // The closing ";" never reaches a name or a target.
+        QCOMPARE(members.at(2).name, QStringLiteral("exists(const QString &fileName)"));
+        QCOMPARE(members.at(2).target, QStringLiteral("qfile.html#exists"));
+
+        // A second "@" ends the member list; a head without "@" has none.
+        QCOMPARE(parseContentsLine(u"W===QX===qx.html@+f===a()===qx.html#a===0;@junk").members,
+                 QStringLiteral("+f===a()===qx.html#a===0;"));
+        const ContentsClass bare = parseContentsLine(u"W===QY===qy.html");
+        QCOMPARE(bare.page, QStringLiteral("qy.html"));
+        QVERIFY(bare.members.isEmpty());
+        // Missing fields read as empty, never out of range.
+        const ContentsClass shortLine = parseContentsLine(u"C");
+        QCOMPARE(shortLine.kind, QStringLiteral("C"));
+        QVERIFY(shortLine.name.isEmpty() && shortLine.page.isEmpty());
+        QVERIFY(parseMemberList(u";;;;;").isEmpty());
+    }
+
+    void indexLine_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("class") << "QAccel===qaccel.html===O" << "QAccel" << "qaccel.html" << "O"
+                               << "1QAccel";
+        QTest::newRow("member") << "accel (QCheckBox)===qcheckbox.html#accel===+f"
+                                << "accel (QCheckBox)" << "qcheckbox.html#accel" << "+f"
+                                << "2accel (QCheckBox)";
+        QTest::newRow("empty kind") << "accel (QCheckBox)===qcheckbox.html#accel==="
+                                    << "accel (QCheckBox)" << "qcheckbox.html#accel" << ""
+                                    << "2accel (QCheckBox)";
+        QTest::newRow("no kind field") << "x===x.html" << "x" << "x.html" << "" << "1x";
+        QTest::newRow("empty line") << "" << "" << "" << "" << "1";
+    }
+    void indexLine()
+    {
+        QFETCH(QString, line);
+        const IndexEntry entry = parseIndexLine(line);
+        QTEST(entry.name, "name");
+        QTEST(entry.target, "target");
+        QTEST(entry.kind, "kind");
+        QTEST(indexSortKey(entry), "key");
+    }
+
+    void lineEnds()
+    {
+        const QList<QStringView> lines = splitListLines(u"a\r\nb\nc\r\n\r\nd");
+        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines.at(0).toString(), QStringLiteral("a"));
+        QCOMPARE(lines.at(1).toString(), QStringLiteral("b"));
+        QCOMPARE(lines.at(2).toString(), QStringLiteral("c"));
+        QCOMPARE(lines.at(3).toString(), QStringLiteral(""));
+        QCOMPARE(lines.at(4).toString(), QStringLiteral("d"));
+        QVERIFY(splitListLines(u"").isEmpty());
+        QCOMPARE(splitListLines(u"only\r\n").size(), 1);
+    }
+
+    void kindIcons()
+    {
+        QCOMPARE(kindIconName(u"C"), QStringLiteral("contentsClass"));
+        QCOMPARE(kindIconName(u"W"), QStringLiteral("contentsClassQWidget"));
+        QCOMPARE(kindIconName(u"+R"), QStringLiteral("contentsRelatedMethod"));
+        QCOMPARE(kindIconName(u"-S"), QStringLiteral("contentsProtectedSlot"));
+        QVERIFY(kindIconName(u"").isEmpty());
+        QVERIFY(kindIconName(u"+x").isEmpty());
+        QVERIFY(kindIconName(u"c").isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLists)
+#include "tst_lists.moc"
