@@ -1,0 +1,42 @@
+// Velmora: the import run, from the installed reference to one flat folder.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace docimport {
+
+struct ImportOptions
+{
+    QString qtdoc; // folder of module folders, each with pages, images/, style/ and <module>.index
+    QStringList own; // folders of our pages/*.html and images/*, merged in order
+    QString out; // the flat folder written
+};
+
+struct ImportReport
+{
+    int pages = 0; // imported and own, offline.css not counted
+    int images = 0;
+    int classes = 0;
+    int classesByKind[3] = { 0, 0, 0 }; // C, O, W
+    int members = 0;
+    int indexLines = 0;
+    int membersWithoutPage = 0;
+    qint64 bytes = 0;
+    QString version;
+    QStringList warnings;
+};
+
+struct ImportFailure
+{
+    QString file;
+    QString problem;
+};
+
+// Writes the folder next to `out` and moves it into place only when every
+// step succeeded; a failure leaves neither a half-written folder nor an
+// earlier import behind, so a build never goes on with stale pages.
+bool runImport(const ImportOptions &options, ImportReport *report, ImportFailure *failure);
+
+} // namespace docimport

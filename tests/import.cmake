@@ -1,0 +1,14 @@
+# The import step: link rewriting and list generation as functions, and the
+# whole tool run against tests/fixtures/qtdoc, refusals included.
+velmora_add_test(tst_importlinks
+    SOURCES tst_importlinks.cpp
+    LIBS velmora_importlib)
+velmora_add_test(tst_importlists
+    SOURCES tst_importlists.cpp
+    LIBS velmora_importlib)
+velmora_add_test(tst_importtool
+    SOURCES tst_importtool.cpp
+    LIBS Qt6::Core)
+target_compile_definitions(tst_importtool PRIVATE
+    VELMORA_IMPORT_TOOL="$<TARGET_FILE:velmora-import>")
+add_dependencies(tst_importtool velmora-import)

@@ -1,0 +1,112 @@
+// Velmora: tests of the link and style-sheet rewriting done by the import step.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "pagerewrite.h"
+
+#include <QTest>
+
+using namespace docimport;
+
+class tst_ImportLinks : public QObject
+{
+    Q_OBJECT
+
+private:
+    static LinkTargets targets()
+    {
+        LinkTargets t;
+        t.names = { "qobject.html", "qcheckbox.html", "index.html", "foo.png", "offline.css" };
+        t.renamed.insert("logo.png", "imported-logo.png");
+        t.onlineBase = onlineBaseFromIndexUrl(QStringLiteral("http://doc.qt.io/qt-5/"));
+        return t;
+    }
+
+private Q_SLOTS:
+    void rewriteLink_data()
+    {
+        QTest::addColumn<QByteArray>("link");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("sibling module page")
+            << QByteArray("../qtcore/qobject.html#details") << QByteArray("qobject.html#details");
+        QTest::newRow("same module page")
+            << QByteArray("qcheckbox.html#setChecked") << QByteArray("qcheckbox.html#setChecked");
+        QTest::newRow("page of a module not imported")
+            << QByteArray("../qtquick/qml-qtquick-item.html#x-prop")
+            << QByteArray("https://doc.qt.io/qt-5/qml-qtquick-item.html#x-prop");
+        QTest::newRow("image") << QByteArray("images/foo.png") << QByteArray("foo.png");
+        QTest::newRow("image that gave its name to ours")
+            << QByteArray("images/logo.png") << QByteArray("imported-logo.png");
+        QTest::newRow("unknown image stays")
+            << QByteArray("images/nothere.png") << QByteArray("images/nothere.png");
+        QTest::newRow("http") << QByteArray("http://www.gnu.org/licenses/fdl.html")
+                              << QByteArray("http://www.gnu.org/licenses/fdl.html");
+        QTest::newRow("mailto") << QByteArray("mailto:a@b.org") << QByteArray("mailto:a@b.org");
+        QTest::newRow("anchor only") << QByteArray("#details") << QByteArray("#details");
+        QTest::newRow("not a page, not known")
+            << QByteArray("Desktop Integration") << QByteArray("Desktop Integration");
+    }
+
+    void rewriteLink()
+    {
+        QFETCH(QByteArray, link);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(docimport::rewriteLink(link, targets()), expected);
+    }
+
+    void rewritePage_data()
+    {
+        QTest::addColumn<QByteArray>("html");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("style sheet link")
+            << QByteArray("<link rel=\"stylesheet\" type=\"text/css\" "
+                          "href=\"style/offline-simple.css\" />")
+            << QByteArray("<link rel=\"stylesheet\" type=\"text/css\" href=\"offline.css\" />");
+        QTest::newRow("style sheet link, href before rel")
+            << QByteArray("<LINK href='style/x.css' REL='Stylesheet'>")
+            << QByteArray("<LINK href='offline.css' REL='Stylesheet'>");
+        QTest::newRow("script removed")
+            << QByteArray("<head>\n  <script type=\"text/javascript\">\n  if (a < b) x(\"<a "
+                          "href='images/foo.png'>\");\n  </script>\n</head>")
+            << QByteArray("<head>\n  \n</head>");
+        QTest::newRow("links and images in text")
+            << QByteArray("<p>See <a href=\"../qtcore/qobject.html#details\">QObject</a>"
+                          "<img src=\"images/foo.png\" alt=\"a > b\"/></p>")
+            << QByteArray("<p>See <a href=\"qobject.html#details\">QObject</a>"
+                          "<img src=\"foo.png\" alt=\"a > b\"/></p>");
+        QTest::newRow("unquoted and odd spacing")
+            << QByteArray("<a  class=x HREF = ../qtcore/qobject.html>q</a>")
+            << QByteArray("<a  class=x HREF = qobject.html>q</a>");
+        QTest::newRow("comments and doctype untouched")
+            << QByteArray(
+                   "<!DOCTYPE html><!-- <a href=\"../qtcore/qobject.html\"> --><a name=\"x\"></a>")
+            << QByteArray(
+                   "<!DOCTYPE html><!-- <a href=\"../qtcore/qobject.html\"> --><a name=\"x\"></a>");
+        QTest::newRow("text and UTF-8 kept byte for byte")
+            << QByteArray("<p>a &lt; b, 3 < 4, Gr\xc3\xbc\xc3\x9f"
+                          "e</p>")
+            << QByteArray("<p>a &lt; b, 3 < 4, Gr\xc3\xbc\xc3\x9f"
+                          "e</p>");
+    }
+
+    void rewritePage()
+    {
+        QFETCH(QByteArray, html);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(docimport::rewritePage(html, targets()), expected);
+    }
+
+    void rewriteStyleSheet()
+    {
+        const QByteArray css = "h2 { background: url(../images/bgrContent.png) repeat-x; }\n"
+                               ".n { background: url('../images/ico_note.png'); }\n"
+                               ".o { background: url( \"../images/ico_out.png\" ); }\n"
+                               ".w { background: url(https://example.org/x.png); }\n";
+        const QByteArray expected = "h2 { background: url(bgrContent.png) repeat-x; }\n"
+                                    ".n { background: url('ico_note.png'); }\n"
+                                    ".o { background: url( \"ico_out.png\" ); }\n"
+                                    ".w { background: url(https://example.org/x.png); }\n";
+        QCOMPARE(docimport::rewriteStyleSheet(css), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_ImportLinks)
+#include "tst_importlinks.moc"
