@@ -1,0 +1,26 @@
+// Velmora: the table of embedded pages and list files.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#pragma once
+
+#include <QtGlobal>
+
+// One compressed file of the documentation set. `data` points at a blob in
+// qCompress form: a 4-byte big-endian inflated length, then one zlib stream.
+struct EmbeddedFile
+{
+    quint32 storedLength;
+    const unsigned char *data;
+    const char *name;
+};
+
+// Pages in byte order of their names, then "index.lst", then "contents.lst",
+// ended by a record whose data is null. Generated at build time.
+extern const EmbeddedFile embeddedFiles[];
+
+// Version of the imported toolkit reference ("5.15.8"); empty when the
+// embedded folder did not say.
+extern const char embeddedDocumentationVersion[];
+
+// Finds a file by its exact, case-sensitive bare name. Returns the stored
+// blob, or null with *storedLengthOut set to 0.
+const unsigned char *findEmbeddedFile(const char *name, int *storedLengthOut);

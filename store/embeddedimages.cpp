@@ -1,0 +1,124 @@
+// Velmora: decoding of the embedded image table and the factory serving it.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "embeddedimages.h"
+#include "embeddedimages_p.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QtEndian>
+
+namespace {
+
+EmbeddedImageFactory *embeddedImageFactory = nullptr;
+quint64 decodeCount = 0;
+
+// Chains the factory in before main and out again at exit. It lives here,
+// beside the factory, and the generated image table refers to this file, so
+// no program that carries the table can lose it to the static-library linker.
+struct EmbeddedImagesInstaller
+{
+    EmbeddedImagesInstaller() { installEmbeddedImages(); }
+    ~EmbeddedImagesInstaller() { removeEmbeddedImages(); }
+    EmbeddedImagesInstaller(const EmbeddedImagesInstaller &) = delete;
+    EmbeddedImagesInstaller &operator=(const EmbeddedImagesInstaller &) = delete;
+};
+const EmbeddedImagesInstaller installer;
+
+QImage decode(const EmbeddedImage &entry)
+{
+    QImage::Format format;
+    switch (entry.depth) {
+    case 1:
+        format = QImage::Format_Mono; // most significant bit first
+        break;
+    case 8:
+        format = QImage::Format_Indexed8;
+        break;
+    case 32:
+        format = entry.alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+        break;
+    default:
+        return QImage();
+    }
+    ++decodeCount;
+    const QByteArray pixels = qUncompress(entry.data, qsizetype(entry.storedLength));
+    const qsizetype bytesPerLine = (qsizetype(entry.width) * entry.depth + 31) / 32 * 4;
+    // The table comes with the program, but a short buffer would still be read
+    // past its end; refuse it rather than crash.
+    if (entry.width <= 0 || entry.height <= 0 || pixels.size() != bytesPerLine * entry.height)
+        return QImage();
+
+    const QImage view(reinterpret_cast<const uchar *>(pixels.constData()), entry.width,
+                      entry.height, bytesPerLine, format);
+    QImage image = view.copy(); // the buffer goes away with this function
+    if (entry.numColors > 0 && entry.colorTable)
+        image.setColorTable(QList<QRgb>(entry.colorTable, entry.colorTable + entry.numColors));
+    if constexpr (Q_BYTE_ORDER == Q_BIG_ENDIAN) {
+        // Pixels are stored least significant byte first.
+        if (entry.depth == 32) {
+            for (int y = 0; y < image.height(); ++y) {
+                quint32 *row = reinterpret_cast<quint32 *>(image.scanLine(y));
+                for (int x = 0; x < image.width(); ++x)
+                    row[x] = qFromLittleEndian(row[x]);
+            }
+        }
+    }
+    return image;
+}
+
+} // namespace
+
+QImage findEmbeddedImage(const QString &name)
+{
+    if (name.isEmpty())
+        return QImage();
+    // Names in the table are UTF-8: comparing the bytes once is the same test
+    // as decoding every entry's name, without a conversion per entry.
+    const QByteArray wanted = name.toUtf8();
+    for (const EmbeddedImage *entry = embeddedImages; entry->data; ++entry) {
+        if (wanted == entry->name)
+            return decode(*entry);
+    }
+    return QImage();
+}
+
+const MimeSource *EmbeddedImageFactory::data(const QString &absName) const
+{
+    if (const MimeSource *cached = MimeSourceFactory::data(absName))
+        return cached;
+    if (absName.isNull())
+        return nullptr;
+    const QImage image = findEmbeddedImage(absName);
+    if (image.isNull())
+        return nullptr; // misses are not remembered; they are rare and cheap
+    // The store is the cache; filling it does not change what the factory answers.
+    const_cast<EmbeddedImageFactory *>(this)->setImage(absName, image);
+    return MimeSourceFactory::data(absName);
+}
+
+void installEmbeddedImages()
+{
+    if (embeddedImageFactory)
+        return;
+    embeddedImageFactory = new EmbeddedImageFactory;
+    MimeSourceFactory::addFactory(embeddedImageFactory);
+}
+
+void removeEmbeddedImages()
+{
+    if (!embeddedImageFactory)
+        return;
+    MimeSourceFactory::removeFactory(embeddedImageFactory);
+    delete embeddedImageFactory;
+    embeddedImageFactory = nullptr;
+}
+
+quint64 embeddedImageDecodeCount()
+{
+    return decodeCount;
+}
+
+EmbeddedImageFactory *installedEmbeddedImageFactory()
+{
+    return embeddedImageFactory;
+}

@@ -1,0 +1,266 @@
+// Velmora: invariants of the embedded tables as built for the program.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "embeddedfiles.h"
+#include "embeddedimages.h"
+
+#include <QRegularExpression>
+#include <QSet>
+#include <QTest>
+#include <QtEndian>
+
+#include <cstring>
+
+#include <zlib.h>
+
+namespace {
+
+// The checks below hold for any documentation folder, so they run against
+// whatever set the build embeds; counts are never assumed.
+
+struct BlobCheck
+{
+    QString problem; // empty when the blob is sound
+    QByteArray inflated;
+};
+
+// One blob must be a 4-byte big-endian length, one level-6 zlib stream that
+// inflates to exactly that length, and nothing after the stream.
+BlobCheck checkBlob(const unsigned char *data, quint64 storedLength)
+{
+    BlobCheck check;
+    if (storedLength < 6) {
+        check.problem = QStringLiteral("shorter than a length and a zlib header");
+        return check;
+    }
+    const quint32 expected = qFromBigEndian<quint32>(data);
+    if (data[4] != 0x78 || data[5] != 0x9c) {
+        check.problem = QStringLiteral("zlib header is not 78 9c");
+        return check;
+    }
+    // One spare byte tells a stream longer than its header from an exact one.
+    QByteArray out(qsizetype(expected) + 1, Qt::Uninitialized);
+    z_stream zs{};
+    inflateInit(&zs);
+    zs.next_in = const_cast<Bytef *>(data + 4);
+    zs.avail_in = uInt(storedLength - 4);
+    zs.next_out = reinterpret_cast<Bytef *>(out.data());
+    zs.avail_out = uInt(out.size());
+    const int rc = inflate(&zs, Z_FINISH);
+    const uLong produced = zs.total_out;
+    const uInt left = zs.avail_in;
+    inflateEnd(&zs);
+    if (rc != Z_STREAM_END)
+        check.problem = QStringLiteral("stream does not end cleanly (zlib %1)").arg(rc);
+    else if (produced != expected)
+        check.problem =
+            QStringLiteral("inflates to %1 bytes, header says %2").arg(produced).arg(expected);
+    else if (left != 0)
+        check.problem = QStringLiteral("%1 bytes after the stream").arg(left);
+    out.truncate(qsizetype(produced));
+    check.inflated = out;
+    return check;
+}
+
+QByteArray compressLevel6(const QByteArray &bytes)
+{
+    uLongf length = compressBound(uLong(bytes.size()));
+    QByteArray blob(qsizetype(4 + length), '\0');
+    qToBigEndian(quint32(bytes.size()), blob.data());
+    compress2(reinterpret_cast<Bytef *>(blob.data() + 4), &length,
+              reinterpret_cast<const Bytef *>(bytes.constData()), uLong(bytes.size()), 6);
+    blob.truncate(qsizetype(4 + length));
+    return blob;
+}
+
+const QStringList programImages = QStringList{ "Back.png",
+                                               "Help.png",
+                                               "Print.png",
+                                               "Forward.png",
+                                               "Home.png",
+                                               "logo.png",
+                                               "find.png",
+                                               "textlarger.png",
+                                               "textsmaller.png",
+                                               "textteletext.png",
+                                               "leftpanel.png",
+                                               "Options.png",
+                                               "addBookmark.png",
+                                               "bookmark.png",
+                                               "contentsClass.png",
+                                               "contentsClassQObject.png",
+                                               "contentsClassQWidget.png",
+                                               "contentsRelatedMethod.png",
+                                               "contentsProtectedMethod.png",
+                                               "contentsSignal.png",
+                                               "contentsProtectedSlot.png",
+                                               "contentsStaticMethod.png",
+                                               "contentsPublicMethod.png",
+                                               "contentsVar.png",
+                                               "contentsPublicSlot.png",
+                                               "vxicons.png",
+                                               "vxinfo.png",
+                                               "vxbugs.png",
+                                               "vxproducts.png",
+                                               "vxabout.png",
+                                               "vxembeded.png",
+                                               "velmora_splash.png",
+                                               "velmora-16.png",
+                                               "velmora-22.png",
+                                               "velmora-32.png",
+                                               "velmora-48.png" };
+
+} // namespace
+
+class tst_EmbeddedTables : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void files_pagesSortedByBytesThenTheTwoLists();
+    void files_everyBlobIsOneExactLevel6Stream();
+    void files_everyEntryIsFoundByItsOwnName();
+    void files_lookupMisses_data();
+    void files_lookupMisses();
+    void images_recordsAreConsistent();
+    void images_orderDocumentationThenProgram();
+};
+
+void tst_EmbeddedTables::files_pagesSortedByBytesThenTheTwoLists()
+{
+    QList<const EmbeddedFile *> entries;
+    for (const EmbeddedFile *f = embeddedFiles; f->data; ++f)
+        entries.append(f);
+    QVERIFY2(entries.size() >= 3, "expected pages plus the two lists");
+    QCOMPARE(entries.at(entries.size() - 2)->name, "index.lst");
+    QCOMPARE(entries.last()->name, "contents.lst");
+
+    const QRegularExpression pageName(QStringLiteral("^[a-z0-9._-]+\\.(html|css)$"));
+    bool haveStartPage = false;
+    for (qsizetype i = 0; i + 2 < entries.size(); ++i) {
+        const char *name = entries.at(i)->name;
+        QVERIFY2(pageName.match(QLatin1String(name)).hasMatch(), name);
+        haveStartPage = haveStartPage || std::strcmp(name, "index.html") == 0;
+        // Strictly ascending also proves the names unique.
+        if (i > 0)
+            QVERIFY2(std::strcmp(entries.at(i - 1)->name, name) < 0, name);
+    }
+    QVERIFY(haveStartPage);
+}
+
+void tst_EmbeddedTables::files_everyBlobIsOneExactLevel6Stream()
+{
+    for (const EmbeddedFile *f = embeddedFiles; f->data; ++f) {
+        const BlobCheck check = checkBlob(f->data, f->storedLength);
+        QVERIFY2(check.problem.isEmpty(),
+                 qPrintable(QLatin1String(f->name) + QLatin1String(": ") + check.problem));
+        QCOMPARE(qUncompress(f->data, qsizetype(f->storedLength)), check.inflated);
+        const QByteArray original(reinterpret_cast<const char *>(f->data),
+                                  qsizetype(f->storedLength));
+        QVERIFY2(compressLevel6(check.inflated) == original, f->name);
+    }
+}
+
+void tst_EmbeddedTables::files_everyEntryIsFoundByItsOwnName()
+{
+    // Includes the last entry, "contents.lst": the walk must stop on data only.
+    for (const EmbeddedFile *f = embeddedFiles; f->data; ++f) {
+        int length = -1;
+        QCOMPARE(findEmbeddedFile(f->name, &length), f->data);
+        QCOMPARE(length, int(f->storedLength));
+    }
+}
+
+void tst_EmbeddedTables::files_lookupMisses_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("empty") << QByteArray("");
+    QTest::newRow("other case") << QByteArray("Index.html");
+    QTest::newRow("list in upper case") << QByteArray("INDEX.LST");
+    QTest::newRow("with anchor") << QByteArray("index.html#top");
+    QTest::newRow("directory part") << QByteArray("doc/index.html");
+    QTest::newRow("leading slash") << QByteArray("/index.html");
+    QTest::newRow("trailing blank") << QByteArray("index.html ");
+    QTest::newRow("prefix of a name") << QByteArray("contents.ls");
+    QTest::newRow("without extension") << QByteArray("index");
+    QTest::newRow("an image") << QByteArray("Back.png");
+}
+
+void tst_EmbeddedTables::files_lookupMisses()
+{
+    QFETCH(QByteArray, name);
+    int length = 12345;
+    QCOMPARE(findEmbeddedFile(name.constData(), &length), nullptr);
+    QCOMPARE(length, 0);
+    length = 12345;
+    QCOMPARE(findEmbeddedFile(nullptr, &length), nullptr);
+    QCOMPARE(length, 0);
+}
+
+void tst_EmbeddedTables::images_recordsAreConsistent()
+{
+    const QRegularExpression imageName(QStringLiteral("^[A-Za-z0-9._-]+$"));
+    QSet<QByteArray> names;
+    for (const EmbeddedImage *e = embeddedImages; e->data; ++e) {
+        const QByteArray what = e->name;
+        QVERIFY2(imageName.match(QString::fromUtf8(e->name)).hasMatch(), e->name);
+        QVERIFY2(!names.contains(what), e->name);
+        names.insert(what);
+        QVERIFY2(e->width > 0 && e->height > 0, e->name);
+        QVERIFY2(e->depth == 1 || e->depth == 8 || e->depth == 32, e->name);
+        if (e->depth == 32)
+            QVERIFY2(e->numColors == 0 && !e->colorTable, e->name);
+        else if (e->depth == 1)
+            QVERIFY2(e->numColors == 2 && e->colorTable, e->name);
+        else
+            QVERIFY2(e->numColors >= 1 && e->numColors <= 256 && e->colorTable, e->name);
+
+        const BlobCheck check = checkBlob(e->data, e->storedLength);
+        QVERIFY2(check.problem.isEmpty(),
+                 qPrintable(QString::fromUtf8(e->name) + QLatin1String(": ") + check.problem));
+        const qsizetype bytesPerLine = (qsizetype(e->width) * e->depth + 31) / 32 * 4;
+        QCOMPARE(check.inflated.size(), bytesPerLine * e->height);
+
+        // The flag says whether alpha is really used, not whether a channel exists.
+        bool usesAlpha = false;
+        if (e->depth == 32) {
+            for (int y = 0; y < e->height && !usesAlpha; ++y) {
+                const uchar *row =
+                    reinterpret_cast<const uchar *>(check.inflated.constData()) + y * bytesPerLine;
+                for (int x = 0; x < e->width; ++x)
+                    usesAlpha = usesAlpha || row[4 * x + 3] != 0xff;
+            }
+        } else {
+            for (int i = 0; i < e->numColors; ++i)
+                usesAlpha = usesAlpha || qAlpha(e->colorTable[i]) != 255;
+        }
+        QVERIFY2(usesAlpha == e->alpha, e->name);
+    }
+}
+
+void tst_EmbeddedTables::images_orderDocumentationThenProgram()
+{
+    QStringList documentation;
+    QStringList program;
+    for (const EmbeddedImage *e = embeddedImages; e->data; ++e) {
+        const QString name = QString::fromUtf8(e->name);
+        if (programImages.contains(name)) {
+            program.append(name);
+        } else {
+            QVERIFY2(program.isEmpty(),
+                     qPrintable(name + QLatin1String(" follows the program's images")));
+            documentation.append(name);
+        }
+    }
+    for (qsizetype i = 1; i < documentation.size(); ++i)
+        QVERIFY2(documentation.at(i - 1).toUtf8() < documentation.at(i).toUtf8(),
+                 qPrintable(documentation.at(i)));
+    QStringList expected;
+    for (const QString &name : programImages) {
+        if (program.contains(name))
+            expected.append(name);
+    }
+    QCOMPARE(program, expected);
+}
+
+QTEST_GUILESS_MAIN(tst_EmbeddedTables)
+#include "tst_embeddedtables.moc"
