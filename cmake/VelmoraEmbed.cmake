@@ -5,6 +5,13 @@
 # the table symbols are then always present for the store's lookups.
 function(velmora_add_docdata target)
     cmake_parse_arguments(A "" "FOLDER" "DEPENDS" ${ARGN})
+    # A folder that exists at configure time is tracked file by file, so an
+    # edited page or image rebuilds the table; a generated folder is tracked
+    # through the DEPENDS its producer gives.
+    if(IS_DIRECTORY "${A_FOLDER}" AND NOT A_DEPENDS)
+        file(GLOB folder_files CONFIGURE_DEPENDS "${A_FOLDER}/*")
+        list(APPEND A_DEPENDS ${folder_files})
+    endif()
     set(out "${CMAKE_CURRENT_BINARY_DIR}/${target}")
     set(outputs
         "${out}/embedded_files.cpp"

@@ -1,0 +1,46 @@
+// Velmora: start-up and the event loop.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "shell.h"
+#include "terminationwatch.h"
+#include "utils.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QSplashScreen>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Tessaravox"));
+    QApplication::setApplicationName(QStringLiteral("Velmora"));
+    QApplication::setApplicationVersion(QStringLiteral("2.0"));
+    QApplication::setDesktopFileName(QStringLiteral("velmora"));
+
+    Utils::settings();
+    Utils::setKeyPrefix(QStringLiteral("/qz"));
+    QFont font;
+    const QString description = Utils::readEntry(QStringLiteral("/fonts/Application"), QString());
+    if (!description.isEmpty()) {
+        QFont stored;
+        // A description that does not parse leaves the default font.
+        if (stored.fromString(description) && stored.pointSize() > 0)
+            font = stored;
+    }
+    QApplication::setFont(font);
+
+    auto *splash = new QSplashScreen(Utils::icon(QStringLiteral("velmora_splash")));
+    splash->setWindowTitle(QStringLiteral("Loading..."));
+    splash->show();
+    app.processEvents();
+
+    tarn::Shell window(nullptr, "doc::Pagewright");
+    window.setFont(font);
+    window.show();
+    splash->finish(&window);
+    delete splash;
+
+    // SIGTERM and SIGINT end the loop, so the window saves its state as
+    // after a normal close.
+    TerminationWatch watch;
+    return app.exec();
+}

@@ -1,0 +1,41 @@
+// Velmora: the main window's private record, shared by its source files.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QVector>
+
+class MainWidget;
+class QMenu;
+class QSettings;
+class QTimer;
+class QTreeWidgetItem;
+class SearchDialog;
+
+class ShellPrivate
+{
+public:
+    MainWidget *form = nullptr;
+    QTimer *timer = nullptr;
+    QString source;
+    QString page;
+    QSettings *settings = nullptr;
+    QMenu *bookmarkMenu = nullptr;
+    bool anchorPending = false;
+    QMap<QString, int> scrollPositions;
+
+    // Find in page: one dialog, reused, and where the next find starts.
+    SearchDialog *searchDialog = nullptr;
+    int searchParagraph = 0;
+    int searchIndex = 0;
+
+    bool leftPanelShown = true;
+    QString fixedFamily;
+
+    // The index in display order, and the filter text of the last pass, so a
+    // keystroke only looks at the entries whose visibility can change.
+    QVector<QTreeWidgetItem *> indexItems;
+    QVector<bool> indexVisible;
+    QString indexFilter;
+};

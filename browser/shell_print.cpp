@@ -1,0 +1,124 @@
+// Velmora: printing the page shown.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "shell.h"
+
+#include "mainwidget.h"
+#include "mimesourcefactory.h"
+#include "pagebrowser.h"
+#include "printlayout.h"
+#include "shell_p.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QTextFragment>
+
+namespace tarn {
+
+namespace {
+
+// A document for the printer that finds its style sheets and images where
+// the page view finds them.
+class PrintDocument : public QTextDocument
+{
+public:
+    explicit PrintDocument(PageBrowser *browser)
+        : m_browser(browser)
+    {
+    }
+
+protected:
+    QVariant loadResource(int type, const QUrl &name) override
+    {
+        return m_browser->loadResource(type, name);
+    }
+
+private:
+    PageBrowser *m_browser;
+};
+
+// Links print blue and underlined, whatever their colour on screen.
+void markLinks(QTextDocument *document)
+{
+    QTextCursor cursor(document);
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.isValid() || !fragment.charFormat().isAnchor() ||
+                fragment.charFormat().anchorHref().isEmpty())
+                continue;
+            QTextCharFormat link;
+            link.setForeground(Qt::blue);
+            link.setFontUnderline(true);
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.mergeCharFormat(link);
+        }
+    }
+}
+
+} // namespace
+
+void Shell::print()
+{
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setFullPage(true);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    printDocument(&printer);
+}
+
+void Shell::printDocument(QPrinter *printer)
+{
+    printer->setFullPage(true);
+    QPainter painter;
+    if (!painter.begin(printer))
+        return;
+
+    const PrintGeometry geometry =
+        printGeometry(printer->width(), printer->height(), printer->logicalDpiX(),
+                      printer->logicalDpiY());
+
+    auto *browser = static_cast<PageBrowser *>(d->form->browser);
+    PrintDocument document(browser);
+    document.setDefaultStyleSheet(browser->document()->defaultStyleSheet());
+    // The application font, not the zoomed page font.
+    document.setDefaultFont(QApplication::font());
+    // The page's own text, as registered when it was loaded; what the view
+    // shows otherwise.
+    const MimeSource *source = MimeSourceFactory::defaultFactory()->data(d->page);
+    if (source && source->kind() == MimeSource::Text)
+        document.setHtml(source->text());
+    else
+        document.setHtml(browser->toHtml());
+    markLinks(&document);
+    document.documentLayout()->setPaintDevice(printer);
+    document.setPageSize(QSizeF(geometry.area.width(), geometry.bandHeight));
+
+    const int textHeight = qCeil(document.size().height());
+    const int sheets = sheetCount(textHeight, geometry.bandHeight);
+    const QFontMetrics metrics(painter.font());
+    for (int sheet = 0; sheet < sheets; ++sheet) {
+        if (sheet > 0)
+            printer->newPage();
+        painter.save();
+        painter.translate(geometry.area.left(), geometry.area.top() - sheet * geometry.bandHeight);
+        document.drawContents(&painter, QRectF(0, sheet * geometry.bandHeight,
+                                               geometry.area.width(), geometry.bandHeight));
+        painter.restore();
+
+        const QString number = QString::number(sheet + 1);
+        const QRect &area = geometry.area;
+        painter.drawText(area.right() - metrics.horizontalAdvance(number),
+                         area.bottom() + metrics.ascent() + 5, number);
+    }
+    painter.end();
+}
+
+} // namespace tarn

@@ -1,0 +1,98 @@
+// Velmora: find in page.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "shell.h"
+
+#include "mainwidget.h"
+#include "pagebrowser.h"
+#include "searchdialog.h"
+#include "shell_p.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
+
+namespace tarn {
+
+namespace {
+
+// Absolute document position of (block, offset), clamped into the document.
+int documentPosition(const QTextDocument *document, int block, int offset)
+{
+    const QTextBlock found = document->findBlockByNumber(block);
+    if (!found.isValid())
+        return document->characterCount() - 1;
+    return found.position() + qBound(0, offset, found.length() - 1);
+}
+
+} // namespace
+
+void Shell::search()
+{
+    search(false);
+}
+
+void Shell::search(bool next)
+{
+    if (!d->searchDialog)
+        d->searchDialog = new SearchDialog(this);
+    SearchDialog *dialog = d->searchDialog;
+    QTextBrowser *browser = d->form->browser;
+    QTextDocument *document = browser->document();
+    const bool backwards = dialog->checkFindBackwards->isChecked();
+
+    int from;
+    if (!next) {
+        d->searchParagraph = 0;
+        d->searchIndex = 0;
+        dialog->lineSearch->clear();
+        if (dialog->exec() != QDialog::Accepted)
+            return;
+        // A new backward search starts at the end of the page: from the top
+        // it could never find anything.
+        from = dialog->checkFindBackwards->isChecked() ? document->characterCount() - 1 : 0;
+    } else {
+        ++d->searchIndex;
+        from = documentPosition(document, d->searchParagraph, d->searchIndex);
+        // Backwards, step before the last match rather than onto it again.
+        if (backwards)
+            from -= 2;
+    }
+
+    const QString text = dialog->lineSearch->text();
+    QTextDocument::FindFlags flags;
+    if (dialog->checkCaseSensitive->isChecked())
+        flags |= QTextDocument::FindCaseSensitively;
+    if (dialog->checkWholeWords->isChecked())
+        flags |= QTextDocument::FindWholeWords;
+    if (dialog->checkFindBackwards->isChecked())
+        flags |= QTextDocument::FindBackward;
+
+    QTextCursor found;
+    if (!text.isEmpty() && from >= 0) {
+        QTextCursor start(document);
+        start.setPosition(qBound(0, from, document->characterCount() - 1));
+        found = document->find(text, start, flags);
+    }
+    if (!found.isNull()) {
+        browser->setTextCursor(found);
+        browser->ensureCursorVisible();
+        const QTextBlock block = found.block();
+        d->searchParagraph = block.blockNumber();
+        d->searchIndex = found.selectionStart() - block.position();
+        return;
+    }
+
+    d->searchParagraph = 0;
+    d->searchIndex = 0;
+    QMessageBox::warning(nullptr, QStringLiteral("Velmora"), tr("No match found for ") + text);
+}
+
+void Shell::searchNext()
+{
+    search(true);
+}
+
+} // namespace tarn

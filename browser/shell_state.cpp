@@ -1,0 +1,48 @@
+// Velmora: the main window's saved state and its shutdown.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "shell.h"
+
+#include "mainwidget.h"
+#include "pagebrowser.h"
+#include "shell_p.h"
+
+#include <QSettings>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QTreeWidget>
+
+namespace tarn {
+
+Shell::~Shell()
+{
+    saveState();
+    delete d->settings;
+    delete d;
+    d = nullptr;
+}
+
+void Shell::saveState()
+{
+    QSettings *s = d->settings;
+    MainWidget *form = d->form;
+    s->setValue(QStringLiteral("/velmora/geom/t"), form->leftTabs->currentIndex());
+    s->setValue(QStringLiteral("/velmora/geom/x"), x());
+    s->setValue(QStringLiteral("/velmora/geom/y"), y());
+    s->setValue(QStringLiteral("/velmora/geom/w"), width());
+    s->setValue(QStringLiteral("/velmora/geom/h"), height());
+    const QList<int> sizes = form->splitter->sizes();
+    // A hidden left panel reports 0; keep its last real width instead, so
+    // the next start does not open with an empty pane.
+    int s1 = sizes.value(0);
+    const int s2 = sizes.value(1);
+    if (!form->leftTabs->isVisibleTo(form) || s1 <= 0)
+        s1 = s->value(QStringLiteral("/velmora/geom/s1"), 280).toInt();
+    s->setValue(QStringLiteral("/velmora/geom/s1"), s1 > 0 ? s1 : 280);
+    s->setValue(QStringLiteral("/velmora/geom/s2"), s2 > 0 ? s2 : 620);
+    s->setValue(QStringLiteral("/velmora/font/f"), form->browser->font().toString());
+    saveBookmarks();
+    s->sync();
+}
+
+} // namespace tarn
