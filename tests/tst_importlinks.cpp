@@ -106,6 +106,36 @@ private Q_SLOTS:
                                     ".w { background: url(https://example.org/x.png); }\n";
         QCOMPARE(docimport::rewriteStyleSheet(css), expected);
     }
+
+    void scalableFonts_data()
+    {
+        QTest::addColumn<QByteArray>("css");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::newRow("body text follows the page font")
+            << QByteArray("body { font: normal 400 14px/1.2 Arial; margin: 0; }")
+            << QByteArray("body { font-weight: 400; margin: 0; }");
+        QTest::newRow("heading shorthand")
+            << QByteArray("h1 { font: 500 16px/1.2 Arial; }")
+            << QByteArray("h1 { font-weight: 500; font-size: large; }");
+        QTest::newRow("bold small") << QByteArray("p { font: normal bold 13px/1 Verdana }")
+                                    << QByteArray("p { font-weight: bold }");
+        QTest::newRow("sizes") << QByteArray("a { font-size: 11px; } b { font-size: 20px; } "
+                                             "c { font-size: 32px; } d { font-size: 2em; }")
+                               << QByteArray("a { font-size: small; } b { font-size: x-large; } "
+                                             "c { font-size: xx-large; } d { font-size: 2em; }");
+        QTest::newRow("families") << QByteArray("x { font-family: Arial, Helvetica; color: red; } "
+                                                "y { font-family: monospace; }")
+                                  << QByteArray("x { color: red; } y { font-family: monospace; }");
+        QTest::newRow("other properties stay")
+            << QByteArray(".f { font-weight: bold; font-style: italic; }")
+            << QByteArray(".f { font-weight: bold; font-style: italic; }");
+    }
+    void scalableFonts()
+    {
+        QFETCH(QByteArray, css);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(docimport::scalableFonts(css), expected);
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_ImportLinks)

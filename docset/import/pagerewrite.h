@@ -32,6 +32,10 @@ QByteArray rewritePage(const QByteArray &html, const LinkTargets &targets);
 // The style sheet's url(...) references reduced to bare names.
 QByteArray rewriteStyleSheet(const QByteArray &css);
 
+// Pixel font sizes become sizes relative to the page font, and proportional
+// font families are dropped, so the reader's font and zoom govern the page.
+QByteArray scalableFonts(const QByteArray &css);
+
 // The last path segment, without fragment or query.
 QByteArray bareName(QByteArrayView link);
 
