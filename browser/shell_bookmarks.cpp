@@ -90,8 +90,10 @@ void Shell::addBookmark()
         label += QLatin1String(" #") + parts.anchor;
     d->form->bookmarksView->addTopLevelItem(new BookmarkItem(label, source));
     d->form->leftTabs->setCurrentIndex(2);
-    // Written at once as well, so a crash never loses a bookmark.
+    // Written at once as well, and flushed to disk, so a crash or a killed
+    // session never loses a bookmark.
     saveBookmarks();
+    d->settings->sync();
 }
 
 void Shell::itemRBClicked(QTreeWidgetItem *item, const QPoint &pos, int)
@@ -114,6 +116,7 @@ void Shell::renameBookmark()
         return;
     item->setText(0, label);
     saveBookmarks();
+    d->settings->sync();
 }
 
 void Shell::deleteBookmark()
@@ -123,6 +126,7 @@ void Shell::deleteBookmark()
         return;
     delete item;
     saveBookmarks();
+    d->settings->sync();
 }
 
 } // namespace tarn

@@ -32,16 +32,25 @@ bool isWebLink(const QString &name)
     return false;
 }
 
+} // namespace
+
 // Page bytes in the character set the page declares, Latin-1 where none is.
-QString decodePage(const QByteArray &bytes)
+// The toolkit's own guess falls back to UTF-8, which would garble the Latin-1
+// letters of an undeclared page, so look for a byte order mark or a charset
+// in a meta element first.
+QString decodePageText(const QByteArray &bytes)
 {
+    const QByteArray head = bytes.left(1024).toLower();
+    const qsizetype meta = head.indexOf("<meta");
+    const bool declared = QStringConverter::encodingForData(bytes).has_value()
+        || (meta >= 0 && head.indexOf("charset=", meta) >= 0);
+    if (!declared)
+        return QString::fromLatin1(bytes);
     QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
     if (!decoder.isValid())
         return QString::fromLatin1(bytes);
     return decoder.decode(bytes);
 }
-
-} // namespace
 
 QString browserProgram();
 QStringList browserEnvironment(const QStringList &environment);
@@ -84,7 +93,7 @@ void Shell::load(const QString &name)
 
     QString text;
     if (stored)
-        text = decodePage(qUncompress(stored, storedLength));
+        text = decodePageText(qUncompress(stored, storedLength));
     const bool samePage = parts.page == splitPageName(browser->source().toString()).page;
     MimeSourceFactory::defaultFactory()->setText(parts.page, text);
     browser->setSource(QUrl(name));

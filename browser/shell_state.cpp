@@ -32,11 +32,14 @@ void Shell::saveState()
     s->setValue(QStringLiteral("/velmora/geom/w"), width());
     s->setValue(QStringLiteral("/velmora/geom/h"), height());
     const QList<int> sizes = form->splitter->sizes();
-    // A hidden left panel reports 0; keep its last real width instead, so
-    // the next start does not open with an empty pane.
+    // A hidden left panel reports 0; keep the width it had when it was
+    // hidden (the splitter leaves a hidden pane's geometry alone), so the
+    // next start does not open with an empty pane.
     int s1 = sizes.value(0);
     const int s2 = sizes.value(1);
     if (!form->leftTabs->isVisibleTo(form) || s1 <= 0)
+        s1 = form->leftTabs->width();
+    if (s1 <= 0)
         s1 = s->value(QStringLiteral("/velmora/geom/s1"), 280).toInt();
     s->setValue(QStringLiteral("/velmora/geom/s1"), s1 > 0 ? s1 : 280);
     s->setValue(QStringLiteral("/velmora/geom/s2"), s2 > 0 ? s2 : 620);

@@ -1,0 +1,5 @@
+# The window over the real set: construction, index filter, page loads, Back,
+# and peak memory with a class page shown (measured in a fresh child process).
+add_executable(velmora-bench-browser bench_browser.cpp)
+target_link_libraries(velmora-bench-browser
+    PRIVATE velmora_browser velmora_docdata velmora_flags)

@@ -1,0 +1,332 @@
+// Velmora: tests of the contents, members and index lists and the index filter.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "shell.h"
+
+#include "embeddedfiles.h"
+#include "lists.h"
+#include "mainwidget.h"
+#include "mimesourcefactory.h"
+#include "pagebrowser.h"
+#include "shell_p.h"
+
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+using namespace tarn;
+
+namespace {
+
+QString embeddedText(const char *name)
+{
+    int length = 0;
+    const unsigned char *stored = findEmbeddedFile(name, &length);
+    return stored ? QString::fromUtf8(qUncompress(stored, length)) : QString();
+}
+
+QTreeWidgetItem *findItem(QTreeWidget *view, const QString &name, int column = 0)
+{
+    const QList<QTreeWidgetItem *> found = view->findItems(name, Qt::MatchExactly, column);
+    return found.value(0);
+}
+
+void clickItem(QTreeWidget *view, QTreeWidgetItem *item)
+{
+    view->scrollToItem(item);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualItemRect(item).center());
+}
+
+QStringList memberNames(QTreeWidget *view)
+{
+    QStringList names;
+    for (int i = 0; i < view->topLevelItemCount(); ++i)
+        names.append(view->topLevelItem(i)->text(0) + QLatin1Char('|') +
+                     view->topLevelItem(i)->text(1));
+    return names;
+}
+
+// The filter, recomputed from scratch: which rows a text must leave visible.
+QString filterMismatch(QTreeWidget *view, const QString &text)
+{
+    QTreeWidgetItem *first = nullptr;
+    for (int i = 0; i < view->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *item = view->topLevelItem(i);
+        const bool wanted = item->text(0).contains(text, Qt::CaseInsensitive);
+        if (item->isHidden() == wanted)
+            return QStringLiteral("row %1 \"%2\" hidden=%3 for \"%4\"")
+                .arg(i).arg(item->text(0)).arg(item->isHidden()).arg(text);
+        if (wanted && !first)
+            first = item;
+    }
+    if (first && view->selectedItems() != QList<QTreeWidgetItem *>{first})
+        return QStringLiteral("first match of \"%1\" is not the one selected").arg(text);
+    return QString();
+}
+
+} // namespace
+
+class TestContentsIndex : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QSettings(QStringLiteral("Tessaravox"), QStringLiteral("Velmora")).clear(); }
+
+    // Parser cases the real lists do not contain.
+    void lineEnds_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("mixed ends") << QStringLiteral("a\r\nb\nc\r\nd") << QStringList{"a", "b", "c", "d"};
+        QTest::newRow("lone CR stays in the line") << QStringLiteral("a\rb\r\nc") << QStringList{"a\rb", "c"};
+        QTest::newRow("CR at the very end") << QStringLiteral("x\r") << QStringList{"x"};
+        QTest::newRow("blank lines") << QStringLiteral("\r\n\n") << QStringList{"", ""};
+        QTest::newRow("CR CR LF") << QStringLiteral("a\r\r\n") << QStringList{"a\r"};
+    }
+    void lineEnds()
+    {
+        QFETCH(QString, text);
+        QStringList lines;
+        for (const QStringView line : splitListLines(text))
+            lines.append(line.toString());
+        QTEST(lines, "lines");
+    }
+
+    void memberList_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("entries"); // kind|name|target
+        QTest::newRow("class without members") << QString() << QStringList();
+        QTest::newRow("closing only") << QStringLiteral(";") << QStringList();
+        QTest::newRow("leading and doubled separators")
+            << QStringLiteral(";;;;+f===a()===p.html#a===0;;;;-S===b()===p.html#b===1;")
+            << QStringList{"+f|a()|p.html#a", "-S|b()|p.html#b"};
+        QTest::newRow("unknown and class kinds kept as given")
+            << QStringLiteral("+q===odd()===p.html#odd===0;;C===Cls===p.html#c===0;")
+            << QStringList{"+q|odd()|p.html#odd", "C|Cls|p.html#c"};
+        QTest::newRow("operators with = in the name")
+            << QStringLiteral("+f===operator==(const X &o) const===x.html#operator-eq-eq===0;;"
+                              "+f===operator=(X &&o)===x.html#operator-eq===1;")
+            << QStringList{"+f|operator==(const X &o) const|x.html#operator-eq-eq",
+                           "+f|operator=(X &&o)|x.html#operator-eq"};
+        QTest::newRow("missing fields") << QStringLiteral("+f===a();;===b")
+                                        << QStringList{"+f|a()|", "|b|"};
+    }
+    void memberList()
+    {
+        QFETCH(QString, text);
+        QStringList entries;
+        for (const ContentsMember &m : parseMemberList(text))
+            entries.append(m.kind + QLatin1Char('|') + m.name + QLatin1Char('|') + m.target);
+        QTEST(entries, "entries");
+    }
+
+    void lists_matchTheEmbeddedFiles()
+    {
+        Shell shell;
+        MainWidget *form = shell.d_func()->form;
+        const QString contents = embeddedText("contents.lst");
+        const QString index = embeddedText("index.lst");
+        QCOMPARE(form->classesView->topLevelItemCount(), splitListLines(contents).size());
+        QCOMPARE(form->indexView->topLevelItemCount(), splitListLines(index).size());
+
+        // Classes alphabetically, each with its page, members text and kind icon.
+        QStringList names;
+        for (int i = 0; i < form->classesView->topLevelItemCount(); ++i) {
+            QTreeWidgetItem *item = form->classesView->topLevelItem(i);
+            names.append(item->text(0));
+            QVERIFY2(item->text(1).endsWith(QLatin1String(".html")), qPrintable(item->text(0)));
+            QVERIFY(!item->icon(0).isNull());
+        }
+        for (qsizetype i = 1; i < names.size(); ++i)
+            QVERIFY2(names.at(i - 1).compare(names.at(i), Qt::CaseInsensitive) <= 0,
+                     qPrintable(names.at(i)));
+
+        // Class entries first, then members; empty kinds have no icon.
+        int firstMember = -1;
+        for (int i = 0; i < form->indexView->topLevelItemCount(); ++i) {
+            const bool member = form->indexView->topLevelItem(i)->text(2).startsWith(u'2');
+            if (member && firstMember < 0)
+                firstMember = i;
+            QVERIFY2(member == (firstMember >= 0), qPrintable(QString::number(i)));
+        }
+        QVERIFY(firstMember > 0);
+        QTreeWidgetItem *noKind = findItem(form->indexView, QStringLiteral("AcceptMode (QFileDialog)"));
+        QVERIFY(noKind);
+        QVERIFY(noKind->icon(0).isNull());
+        QVERIFY(!findItem(form->indexView, QStringLiteral("QCheckBox"))->icon(0).isNull());
+    }
+
+    // A click on a class shows its page and replaces the members; a click
+    // on a member goes to its anchor without reloading the page shown.
+    void classAndMemberClicks()
+    {
+        Shell shell;
+        ShellPrivate *d = shell.d_func();
+        MainWidget *form = d->form;
+        form->leftTabs->setCurrentIndex(0);
+        shell.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shell));
+
+        QTreeWidgetItem *bitmap = findItem(form->classesView, QStringLiteral("QBitmap"));
+        QVERIFY(bitmap);
+        clickItem(form->classesView, bitmap);
+        QCOMPARE(d->source, QStringLiteral("qbitmap.html"));
+        QCOMPARE(form->browser->source().toString(), QStringLiteral("qbitmap.html"));
+        QStringList expected;
+        for (const ContentsMember &m : parseMemberList(bitmap->text(2)))
+            expected.append(m.name + QLatin1Char('|') + m.target);
+        QStringList shown = memberNames(form->membersView);
+        QCOMPARE(shown.size(), expected.size());
+        std::sort(expected.begin(), expected.end());
+        std::sort(shown.begin(), shown.end());
+        QCOMPARE(shown, expected);
+
+        MimeSourceFactory::defaultFactory()->remove(QStringLiteral("qbitmap.html"));
+        QTreeWidgetItem *member =
+            findItem(form->membersView, QStringLiteral("qbitmap.html#dtor.QBitmap"), 1);
+        QVERIFY(member);
+        const QStringList members = memberNames(form->membersView);
+        clickItem(form->membersView, member);
+        QCOMPARE(d->source, QStringLiteral("qbitmap.html#dtor.QBitmap"));
+        QVERIFY(!d->anchorPending);
+        QVERIFY(form->browser->verticalScrollBar()->value() > 0);
+        QVERIFY(!MimeSourceFactory::defaultFactory()->data(QStringLiteral("qbitmap.html")));
+        QCOMPARE(memberNames(form->membersView), members);
+
+        // The same member from another page loads the class page first.
+        shell.load(QStringLiteral("index.html"));
+        clickItem(form->membersView, member);
+        QCOMPARE(form->browser->source().toString(), QStringLiteral("qbitmap.html#dtor.QBitmap"));
+        QVERIFY(MimeSourceFactory::defaultFactory()->data(QStringLiteral("qbitmap.html")));
+
+        // A class without members empties the list.
+        QTreeWidgetItem *bare = nullptr;
+        for (int i = 0; i < form->classesView->topLevelItemCount() && !bare; ++i) {
+            if (form->classesView->topLevelItem(i)->text(2).isEmpty())
+                bare = form->classesView->topLevelItem(i);
+        }
+        QVERIFY(bare);
+        clickItem(form->classesView, bare);
+        QCOMPARE(d->page, bare->text(1));
+        QCOMPARE(form->membersView->topLevelItemCount(), 0);
+    }
+
+    // Only a click that comes from the classes list changes the members.
+    void membersChangeOnlyFromClassesView()
+    {
+        Shell shell;
+        ShellPrivate *d = shell.d_func();
+        MainWidget *form = d->form;
+        form->leftTabs->setCurrentIndex(1);
+        shell.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shell));
+        const QStringList members = memberNames(form->membersView);
+        QVERIFY(!members.isEmpty());
+
+        // Direct calls, also through the meta-object.
+        QTreeWidgetItem *bitmap = findItem(form->classesView, QStringLiteral("QBitmap"));
+        QVERIFY(QMetaObject::invokeMethod(&shell, "itemClicked", Q_ARG(QTreeWidgetItem *, bitmap)));
+        QCOMPARE(d->source, QStringLiteral("qbitmap.html"));
+        shell.itemClicked(findItem(form->classesView, QStringLiteral("QWidget")));
+        QCOMPARE(d->source, QStringLiteral("qwidget.html"));
+        QCOMPARE(memberNames(form->membersView), members);
+
+        // A click and Return in the index.
+        QTreeWidgetItem *entry = findItem(form->indexView, QStringLiteral("QCheckBox"));
+        clickItem(form->indexView, entry);
+        QCOMPARE(d->source, QStringLiteral("qcheckbox.html"));
+        QTreeWidgetItem *memberEntry =
+            findItem(form->indexView, QStringLiteral("qbitmap.html#dtor.QBitmap"), 1);
+        form->indexView->setCurrentItem(memberEntry);
+        form->indexView->setFocus();
+        QTest::keyClick(form->indexView, Qt::Key_Return);
+        QCOMPARE(d->source, QStringLiteral("qbitmap.html#dtor.QBitmap"));
+        QCOMPARE(memberNames(form->membersView), members);
+
+        // Nothing under the mouse, or an entry without target, loads nothing.
+        shell.itemClicked(nullptr);
+        auto *empty = new QTreeWidgetItem(form->aboutView, {QStringLiteral("blank")});
+        shell.itemClicked(empty);
+        QCOMPARE(d->source, QStringLiteral("qbitmap.html#dtor.QBitmap"));
+    }
+
+    // Every keystroke leaves exactly the rows a fresh pass would, whether the
+    // text grew, shrank, changed case or was replaced.
+    void filterMatchesFreshPass()
+    {
+        Shell shell;
+        MainWidget *form = shell.d_func()->form;
+        QLineEdit *edit = form->indexLineEdit;
+        const QStringList steps = {"q", "qw", "qwi", "qw", "q", "", "set", "sett", "settings",
+                                   "SETTINGS", "Setting", "sets", "e", "", "zzzzqx", "zzzz", "z",
+                                   "checkbox", "CheckBoxes", "checkbox", ""};
+        QString current;
+        for (const QString &step : steps) {
+            if (step.startsWith(current)) {
+                QTest::keyClicks(edit, step.mid(current.size()));
+            } else if (current.startsWith(step)) {
+                for (qsizetype i = step.size(); i < current.size(); ++i)
+                    QTest::keyClick(edit, Qt::Key_Backspace);
+            } else {
+                edit->setText(step);
+            }
+            current = step;
+            QCOMPARE(edit->text(), step);
+            const QString mismatch = filterMismatch(form->indexView, step);
+            QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+        }
+        // Cleared: everything shows and the first row is selected.
+        QCOMPARE(form->indexView->selectedItems(),
+                 QList<QTreeWidgetItem *>{form->indexView->topLevelItem(0)});
+    }
+
+    void filterResults()
+    {
+        Shell shell;
+        ShellPrivate *d = shell.d_func();
+        MainWidget *form = d->form;
+        QLineEdit *edit = form->indexLineEdit;
+
+        edit->setText(QStringLiteral("checkbox"));
+        QStringList visible;
+        for (int i = 0; i < form->indexView->topLevelItemCount(); ++i) {
+            if (!form->indexView->topLevelItem(i)->isHidden())
+                visible.append(form->indexView->topLevelItem(i)->text(0));
+        }
+        QCOMPARE(visible.value(0), QStringLiteral("QCheckBox"));
+        QVERIFY(visible.contains(QStringLiteral("checkState (QCheckBox)")));
+        QVERIFY(visible.contains(QStringLiteral("checkBox (QMessageBox)")));
+        // Return opens the first row left: here the class.
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(d->source, QStringLiteral("qcheckbox.html"));
+        QVERIFY(!d->anchorPending);
+
+        // A member first: the class page is shown, so it only scrolls.
+        edit->setText(QStringLiteral("checkStateSet (QCheckBox)"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(d->source, QStringLiteral("qcheckbox.html#checkStateSet"));
+        QVERIFY(!d->anchorPending);
+
+        // Nothing matches: all rows hidden, Return loads nothing.
+        edit->setText(QStringLiteral("no entry has this name"));
+        for (int i = 0; i < form->indexView->topLevelItemCount(); ++i)
+            QVERIFY(form->indexView->topLevelItem(i)->isHidden());
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(d->source, QStringLiteral("qcheckbox.html#checkStateSet"));
+        shell.loadFirstInIndex();
+        QCOMPARE(d->source, QStringLiteral("qcheckbox.html#checkStateSet"));
+
+        edit->clear();
+        for (int i = 0; i < form->indexView->topLevelItemCount(); ++i)
+            QVERIFY(!form->indexView->topLevelItem(i)->isHidden());
+        QCOMPARE(form->indexView->selectedItems(),
+                 QList<QTreeWidgetItem *>{form->indexView->topLevelItem(0)});
+    }
+};
+
+QTEST_MAIN(TestContentsIndex)
+#include "tst_contentsindex.moc"

@@ -1,0 +1,375 @@
+// Velmora: tests of page loading, history, scroll memory and external links.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "shell.h"
+
+#include "mainwidget.h"
+#include "mimesourcefactory.h"
+#include "pagebrowser.h"
+#include "shell_p.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextDocument>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace tarn {
+QString decodePageText(const QByteArray &bytes);
+}
+
+using tarn::Shell;
+
+namespace {
+
+const QString longPage = QStringLiteral("qwidget.html");
+const QString farAnchor = QStringLiteral("dtor.QWidget");
+
+bool registered(const QString &page)
+{
+    return MimeSourceFactory::defaultFactory()->data(page) != nullptr;
+}
+
+QString shownPage(const Shell &shell)
+{
+    return shell.d_func()->form->browser->source().toString().section(QLatin1Char('#'), 0, 0);
+}
+
+QScrollBar *vbar(const Shell &shell)
+{
+    return shell.d_func()->form->browser->verticalScrollBar();
+}
+
+} // namespace
+
+class TestPages : public QObject
+{
+    Q_OBJECT
+
+    QByteArray savedBrowser;
+    QByteArray savedLibraryPath;
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        savedBrowser = qgetenv("BROWSER");
+        savedLibraryPath = qgetenv("LD_LIBRARY_PATH");
+    }
+
+    void init() { QSettings(QStringLiteral("Tessaravox"), QStringLiteral("Velmora")).clear(); }
+
+    void cleanup()
+    {
+        qputenv("BROWSER", savedBrowser);
+        qputenv("LD_LIBRARY_PATH", savedLibraryPath);
+        qunsetenv("LD_LIBRARY_PATH_64");
+        qunsetenv("VELMORA_PROBE");
+    }
+
+    // Same page with an anchor: only the name changes, and the page scrolls
+    // only when an entry of the lists asked for it; nothing is reloaded.
+    void anchorOnShownPage_data()
+    {
+        QTest::addColumn<bool>("pending");
+        QTest::newRow("link") << false;
+        QTest::newRow("list entry") << true;
+    }
+    void anchorOnShownPage()
+    {
+        QFETCH(bool, pending);
+        Shell shell;
+        shell.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shell));
+        ShellPrivate *d = shell.d_func();
+        shell.load(longPage);
+        QCOMPARE(vbar(shell)->value(), 0);
+        MimeSourceFactory::defaultFactory()->remove(longPage);
+        const int revision = d->form->browser->document()->revision();
+        const QString name = longPage + QLatin1Char('#') + farAnchor;
+
+        d->anchorPending = pending;
+        shell.load(name);
+        QCOMPARE(d->source, name);
+        QCOMPARE(d->page, longPage);
+        QVERIFY(!d->anchorPending);
+        QVERIFY(!registered(longPage));
+        QCOMPARE(d->form->browser->document()->revision(), revision);
+        QCOMPARE(d->form->browser->source().toString(), longPage);
+        QCOMPARE(vbar(shell)->value() > 0, pending);
+    }
+
+    void otherPage_registersShowsAndScrolls()
+    {
+        Shell shell;
+        shell.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shell));
+        ShellPrivate *d = shell.d_func();
+        MimeSourceFactory::defaultFactory()->remove(longPage);
+        d->anchorPending = true;
+
+        const QString name = longPage + QLatin1Char('#') + farAnchor;
+        shell.load(name);
+        QVERIFY(registered(longPage));
+        QCOMPARE(d->form->browser->source().toString(), name);
+        QCOMPARE(d->source, name);
+        QCOMPARE(d->page, longPage);
+        // Only a same-page load consumes the request.
+        QVERIFY(d->anchorPending);
+        const int atAnchor = vbar(shell)->value();
+        QVERIFY(atAnchor > 0);
+        QCOMPARE(d->form->captionLabel->text(), d->form->browser->documentTitle());
+        QVERIFY(d->form->captionLabel->text().startsWith(QLatin1String("QWidget")));
+
+        // A second anchor is shown as given and ignored for scrolling.
+        shell.load(QStringLiteral("index.html"));
+        shell.load(name + QLatin1String("#other"));
+        QCOMPARE(d->page, longPage);
+        QCOMPARE(d->source, name + QLatin1String("#other"));
+        QCOMPARE(vbar(shell)->value(), atAnchor);
+
+        // The page shown, asked for again without an anchor, is loaded anew.
+        MimeSourceFactory::defaultFactory()->remove(longPage);
+        shell.load(longPage);
+        QVERIFY(registered(longPage));
+        QVERIFY(d->form->browser->toPlainText().contains(QLatin1String("QWidget")));
+    }
+
+    void unknownPage_showsEmptyPage_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("missing page") << QStringLiteral("nosuchpage.html");
+        QTest::newRow("missing page with anchor") << QStringLiteral("nosuchpage.html#top");
+        QTest::newRow("other scheme") << QStringLiteral("news:comp.lang");
+    }
+    void unknownPage_showsEmptyPage()
+    {
+        QFETCH(QString, name);
+        qputenv("BROWSER", "/nonexistent/never-started");
+        Shell shell;
+        ShellPrivate *d = shell.d_func();
+        shell.load(longPage);
+        shell.load(name);
+        QCOMPARE(d->source, name);
+        QCOMPARE(d->page, name.section(QLatin1Char('#'), 0, 0));
+        QVERIFY(d->form->browser->toPlainText().trimmed().isEmpty());
+        QVERIFY(d->form->captionLabel->text().isEmpty());
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // Web links go to the program named by $BROWSER with the link as its one
+    // argument, without our private library folder in its environment.
+    void webLink_startsSystemBrowser_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::newRow("http") << QStringLiteral("http://example.com/a?b=1&c=2#frag");
+        QTest::newRow("https") << QStringLiteral("https://www.qt.io/");
+        QTest::newRow("ftp") << QStringLiteral("ftp://ftp.example.org/pub/x.tar.gz");
+        QTest::newRow("mailto") << QStringLiteral("mailto:someone@example.com");
+    }
+    void webLink_startsSystemBrowser()
+    {
+        QFETCH(QString, link);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString script = dir.filePath(QStringLiteral("browser.sh"));
+        const QString calls = dir.filePath(QStringLiteral("calls.txt"));
+        {
+            QFile file(script);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("#!/bin/sh\n"
+                       "out=\"$(dirname \"$0\")/calls.txt\"\n"
+                       "{ echo \"argc=$#\"; for a in \"$@\"; do echo \"arg=$a\"; done\n"
+                       "  echo \"LD=${LD_LIBRARY_PATH-unset}\"\n"
+                       "  echo \"LD64=${LD_LIBRARY_PATH_64-unset}\"\n"
+                       "  echo \"PROBE=${VELMORA_PROBE-unset}\"; } > \"$out.part\"\n"
+                       "mv \"$out.part\" \"$out\"\n");
+            file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        qputenv("BROWSER", QFile::encodeName(script));
+        qputenv("LD_LIBRARY_PATH", "/usr/local/tessaravox/lib:/usr/lib");
+        qputenv("LD_LIBRARY_PATH_64", "/usr/local/tessaravox/lib");
+        qputenv("VELMORA_PROBE", "/usr/local/tessaravox/lib:/x");
+
+        Shell shell;
+        ShellPrivate *d = shell.d_func();
+        shell.load(longPage);
+        const int revision = d->form->browser->document()->revision();
+        shell.load(link);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(calls), 10000);
+        QFile file(calls);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'),
+                                                                           Qt::SkipEmptyParts);
+        QCOMPARE(lines, (QStringList{QStringLiteral("argc=1"), QLatin1String("arg=") + link,
+                                     QStringLiteral("LD=:/usr/lib"), QStringLiteral("LD64="),
+                                     QStringLiteral("PROBE=/usr/local/tessaravox/lib:/x")}));
+        QCOMPARE(d->source, longPage);
+        QCOMPARE(d->page, longPage);
+        QCOMPARE(shownPage(shell), longPage);
+        QCOMPARE(d->form->browser->document()->revision(), revision);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // A clicked web link: the browser must stay on the page, not follow it.
+    void clickedWebLink_keepsPage()
+    {
+        qputenv("BROWSER", "/bin/true");
+        Shell shell;
+        ShellPrivate *d = shell.d_func();
+        shell.load(longPage);
+        Q_EMIT d->form->browser->anchorClicked(QUrl(QStringLiteral("https://www.qt.io/")));
+        QCOMPARE(shownPage(shell), longPage);
+        QCOMPARE(d->page, longPage);
+        QVERIFY(d->form->browser->toPlainText().contains(QLatin1String("QWidget")));
+    }
+
+    void browserThatCannotStart_warns()
+    {
+        qputenv("BROWSER", "/nonexistent");
+        Shell shell;
+        ShellPrivate *d = shell.d_func();
+        shell.load(longPage);
+        QString text;
+        QString caption;
+        bool parentless = false;
+        QTimer poll;
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            poll.stop();
+            text = box->text();
+            caption = box->windowTitle();
+            parentless = !box->parentWidget();
+            box->close();
+        });
+        poll.start();
+        shell.load(QStringLiteral("http://example.com/"));
+        QCOMPARE(text, QStringLiteral("Failed to execute a browser."));
+        QCOMPARE(caption, QStringLiteral("Velmora"));
+        QVERIFY(parentless);
+        QCOMPARE(d->page, longPage);
+        QCOMPARE(shownPage(shell), longPage);
+    }
+
+    void decoding_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("expected");
+        const QString cafe = QStringLiteral("Caf") + QChar(0xe9);
+        QTest::newRow("undeclared") << QByteArray("<html><body>Caf\xe9</body></html>") << cafe;
+        QTest::newRow("undeclared utf-8 bytes")
+            << QByteArray("<html><body>Caf\xc3\xa9</body></html>")
+            << QStringLiteral("Caf") + QChar(0xc3) + QChar(0xa9);
+        QTest::newRow("meta charset utf-8")
+            << QByteArray("<html><head><meta charset=\"utf-8\"></head><body>Caf\xc3\xa9</body>")
+            << cafe;
+        QTest::newRow("http-equiv latin-1")
+            << QByteArray("<html><head><meta http-equiv=\"Content-Type\" "
+                          "content=\"text/html; charset=ISO-8859-1\"></head><body>Caf\xe9")
+            << cafe;
+        QTest::newRow("utf-8 byte order mark")
+            << QByteArray("\xef\xbb\xbf<html><body>Caf\xc3\xa9</body></html>") << cafe;
+        QTest::newRow("unknown charset")
+            << QByteArray("<html><head><meta charset=\"x-no-such-set\"></head>Caf\xe9") << cafe;
+    }
+    void decoding()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, expected);
+        const QString text = tarn::decodePageText(bytes);
+        QVERIFY2(text.contains(expected), qPrintable(text));
+        QVERIFY(!text.contains(QChar(QChar::ReplacementCharacter)));
+    }
+
+    // A real page in UTF-8 keeps its letters beyond ASCII.
+    void utf8Page_keepsLetters()
+    {
+        Shell shell;
+        shell.load(QStringLiteral("qjalalicalendar.html"));
+        const QString text = shell.d_func()->form->browser->toPlainText();
+        QVERIFY(text.contains(QStringLiteral("52.5") + QChar(0xb0) + QLatin1Char('E')));
+        QVERIFY(!text.contains(QChar(0xc2)));
+    }
+
+    // Leaving a page by a link remembers its scroll position; Back and
+    // Forward bring back the remembered one rather than the history's own.
+    void scrollMemory()
+    {
+        Shell shell;
+        shell.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shell));
+        ShellPrivate *d = shell.d_func();
+        const QString x = longPage;
+        const QString y = QStringLiteral("qobject.html");
+        const QString z = QStringLiteral("qstring.html");
+
+        shell.load(x);
+        QVERIFY(vbar(shell)->maximum() > 2000);
+        vbar(shell)->setValue(1234);
+        shell.linkLoad(y);
+        QCOMPARE(d->scrollPositions.value(x, -1), 1234);
+        QCOMPARE(d->page, y);
+        vbar(shell)->setValue(700);
+        shell.linkLoad(z);
+        QCOMPARE(d->scrollPositions.value(y, -1), 700);
+
+        shell.backward();
+        QCOMPARE(d->page, y);
+        QCOMPARE(vbar(shell)->value(), 700);
+        vbar(shell)->setValue(100);
+        shell.backward();
+        QCOMPARE(d->page, x);
+        QCOMPARE(vbar(shell)->value(), 1234);
+        vbar(shell)->setValue(50);
+        shell.forward();
+        QCOMPARE(d->page, y);
+        QCOMPARE(vbar(shell)->value(), 700);
+        shell.backward();
+        QCOMPARE(vbar(shell)->value(), 1234);
+
+        // Back at the start of the history stays on the first page.
+        shell.backward();
+        shell.backward();
+        QCOMPARE(d->page, QStringLiteral("index.html"));
+
+        // Leaving by a list entry or a plain load stores nothing.
+        shell.load(x);
+        vbar(shell)->setValue(900);
+        QTreeWidgetItem *entry = d->form->classesView->topLevelItem(0);
+        shell.itemClicked(entry);
+        QCOMPARE(d->scrollPositions.value(x, -1), 1234);
+        shell.load(z);
+        QVERIFY(!d->scrollPositions.contains(z));
+        shell.load(y);
+        QVERIFY(!d->scrollPositions.contains(z));
+        QCOMPARE(d->scrollPositions.size(), 2);
+    }
+
+    void caption_followsTitle()
+    {
+        Shell shell;
+        ShellPrivate *d = shell.d_func();
+        shell.load(QStringLiteral("qbitmap.html"));
+        QCOMPARE(d->form->captionLabel->text(), d->form->browser->documentTitle());
+        QVERIFY(d->form->captionLabel->text().startsWith(QLatin1String("QBitmap Class | Qt GUI")));
+        MimeSourceFactory::defaultFactory()->setText(QStringLiteral("untitled.html"),
+                                                     QStringLiteral("<p>no title here</p>"));
+        d->form->browser->setSource(QUrl(QStringLiteral("untitled.html")));
+        QVERIFY(d->form->captionLabel->text().isEmpty());
+        QCOMPARE(d->page, QStringLiteral("untitled.html"));
+        // Back goes through sourceChanged too.
+        shell.backward();
+        QVERIFY(d->form->captionLabel->text().startsWith(QLatin1String("QBitmap Class | Qt GUI")));
+        QCOMPARE(d->source, QStringLiteral("qbitmap.html"));
+    }
+};
+
+QTEST_MAIN(TestPages)
+#include "tst_pages.moc"
