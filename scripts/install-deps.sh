@@ -10,7 +10,8 @@ packages=(
     fonts-dejavu-core
 )
 if [[ "${1:-}" == "--test" ]]; then
-    packages+=(xvfb xauth imagemagick poppler-utils xdotool)
+    packages+=(xvfb xauth imagemagick poppler-utils xdotool x11-utils evilwm
+        desktop-file-utils appstream)
 fi
 
 missing=()

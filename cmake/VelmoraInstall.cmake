@@ -1,0 +1,66 @@
+# Velmora: what `cmake --install` puts beside the executable, and the Debian package made from it.
+# Copyright the Velmora developers; see vxlicense.html for the terms.
+include(GNUInstallDirs)
+
+set(VELMORA_APPSTREAM_ID "example.tessaravox.Velmora")
+set(VELMORA_PACKAGING_DIR "${PROJECT_SOURCE_DIR}/packaging")
+
+# Desktop menus look the launcher up by this name; main.cpp sets the same one
+# with QGuiApplication::setDesktopFileName.
+install(FILES "${VELMORA_PACKAGING_DIR}/velmora.desktop"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
+install(FILES "${VELMORA_PACKAGING_DIR}/${VELMORA_APPSTREAM_ID}.metainfo.xml"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
+
+# The window icons the program shows, plus the larger renders of the same mark
+# that menus and software centres ask for.
+set(VELMORA_ICON_SIZES 16 22 32 48 64 128 256)
+foreach(size IN LISTS VELMORA_ICON_SIZES)
+    if(size LESS_EQUAL 48)
+        set(icon "${PROJECT_SOURCE_DIR}/docset/images/velmora-${size}.png")
+    else()
+        set(icon "${VELMORA_PACKAGING_DIR}/icons/velmora-${size}.png")
+    endif()
+    install(FILES "${icon}"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps"
+        RENAME velmora.png)
+endforeach()
+
+install(FILES "${VELMORA_PACKAGING_DIR}/copyright"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/velmora")
+
+# The Debian package: `cpack -G DEB` in the build folder.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME velmora)
+set(CPACK_PACKAGE_VENDOR "Tessaravox")
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.0")
+set(CPACK_PACKAGE_CONTACT "Velmora developers <dev@tessaravox.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "offline browser for the Qt reference documentation")
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://tessaravox.example/velmora")
+# The long description; CPack puts the summary above it as the synopsis.
+string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Velmora is a desktop browser for the Qt 5.15 reference documentation.\n"
+    "The class reference, member lists, examples and overviews are built into\n"
+    "the program, with a contents tree, an index that narrows as you type,\n"
+    "bookmarks, find in page and printing.")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
+set(CPACK_DEBIAN_PACKAGE_SECTION doc)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# Web links are handed to xdg-open; desktop menus find the icons in hicolor.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, hicolor-icon-theme")
+
+# dpkg-shlibdeps reads the real library versions from the linked executable;
+# without it, fall back to what it reports for the Debian 12 build. zlib is
+# only used at build time, so the program does not link it.
+find_program(VELMORA_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(VELMORA_DPKG_SHLIBDEPS)
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+else()
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS
+        "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 5), libqt6core6 (>= 6.4.0), libqt6gui6 (>= 6.2.0), libqt6widgets6 (>= 6.1.2), libqt6printsupport6 (>= 6.1.2)")
+endif()
+
+set(CPACK_STRIP_FILES ON)
+include(CPack)

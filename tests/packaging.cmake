@@ -1,0 +1,14 @@
+# Velmora: the desktop launcher and the software-centre description, checked by the distributions' own validators.
+# Copyright the Velmora developers; see vxlicense.html for the terms.
+
+# The tools are named bare so that a machine without them fails these tests
+# instead of skipping them; scripts/install-deps.sh --test installs both.
+add_test(NAME packaging_desktop_file
+    COMMAND desktop-file-validate "${PROJECT_SOURCE_DIR}/packaging/velmora.desktop")
+add_test(NAME packaging_metainfo
+    COMMAND appstreamcli validate --no-net
+            "${PROJECT_SOURCE_DIR}/packaging/example.tessaravox.Velmora.metainfo.xml")
+# desktop-file-validate exits 0 after warnings; hold the launcher to the
+# same bar as appstreamcli, which fails on them.
+set_tests_properties(packaging_desktop_file PROPERTIES FAIL_REGULAR_EXPRESSION "error:;warning:")
+set_tests_properties(packaging_desktop_file packaging_metainfo PROPERTIES TIMEOUT 60)

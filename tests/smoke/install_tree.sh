@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Velmora: installs the build into a scratch prefix and checks that launcher, icons, metainfo and executable fit together.
+# Copyright the Velmora developers; see vxlicense.html for the terms.
+#
+# usage: install_tree.sh <build folder> <scratch folder>
+set -uo pipefail
+
+build=${1:?build folder}
+root=${2:?scratch folder}
+failures=0
+
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+
+rm -rf "$root"
+cmake --install "$build" --prefix "$root/usr" >"$root.log" 2>&1 || {
+    cat "$root.log" >&2
+    echo "FAIL: cmake --install failed" >&2
+    exit 1
+}
+usr="$root/usr"
+
+exe="$usr/bin/velmora"
+[[ -x "$exe" ]] || fail "no executable at bin/velmora"
+# An installed program must not look for libraries in the build tree.
+if [[ -f "$exe" ]] && readelf -d "$exe" | grep -Eq '\((RPATH|RUNPATH)\)'; then
+    fail "bin/velmora keeps a library search path: $(readelf -d "$exe" | grep -E 'R(UN)?PATH')"
+fi
+
+desktop="$usr/share/applications/velmora.desktop"
+if [[ -f "$desktop" ]]; then
+    entry() { sed -n "s/^$1=//p" "$desktop"; }
+    [[ "$(entry Exec)" == velmora ]] || fail "Exec=$(entry Exec) does not start bin/velmora"
+    [[ "$(entry Icon)" == velmora ]] || fail "Icon=$(entry Icon) is not the installed icon name"
+    # The class the program's windows carry (see window_smoke.sh).
+    [[ "$(entry StartupWMClass)" == Velmora ]] || fail "StartupWMClass=$(entry StartupWMClass) does not match the windows"
+else
+    fail "no share/applications/velmora.desktop"
+fi
+
+# Each size folder must hold an icon of exactly that size, or desktops scale
+# the wrong one.
+sizes=0
+for dir in "$usr"/share/icons/hicolor/*x*; do
+    [[ -d "$dir" ]] || continue
+    icon="$dir/apps/velmora.png"
+    want=$(basename "$dir")
+    if [[ ! -f "$icon" ]]; then
+        fail "$want has no apps/velmora.png"
+        continue
+    fi
+    got=$(identify -format '%wx%h' "$icon" 2>/dev/null)
+    [[ "$got" == "$want" ]] || fail "hicolor/$want/apps/velmora.png is $got"
+    sizes=$((sizes + 1))
+done
+((sizes >= 4)) || fail "only $sizes hicolor sizes installed"
+[[ -f "$usr/share/icons/hicolor/64x64/apps/velmora.png" ]] || fail "no 64x64 icon, which software centres require"
+
+# validate-tree checks the metainfo against the launcher and icons beside it.
+ls "$usr"/share/metainfo/*.metainfo.xml >/dev/null 2>&1 || fail "no metainfo installed"
+appstreamcli validate-tree --no-net "$root" || fail "appstreamcli validate-tree found problems"
+
+[[ -s "$usr/share/doc/velmora/copyright" ]] || fail "no share/doc/velmora/copyright"
+
+if ((failures)); then
+    echo "$failures problem(s) in the installed tree under $root" >&2
+    exit 1
+fi
+echo "installed tree under $root is complete ($sizes icon sizes)"
