@@ -291,6 +291,12 @@ void Importer::collectFiles()
 
 void Importer::collectOwnFiles(const QDir &own)
 {
+    // Our own style sheet, written for the page view, replaces the imported
+    // one: the pages' rules for web browsers cost the view most of its time.
+    const QString ownStyle = own.filePath(QStringLiteral("style/") + styleSheetName);
+    if (QFileInfo(ownStyle).isFile())
+        m_files.insert(styleSheetName, Source { ownStyle, SourceKind::OwnPage, -1 });
+
     const QDir ownPages(own.filePath(QStringLiteral("pages")));
     for (const QString &page :
         ownPages.entryList({ QStringLiteral("*.html") }, QDir::Files, QDir::Name)) {
