@@ -27,8 +27,12 @@ void Shell::saveState()
     QSettings *s = d->settings;
     MainWidget *form = d->form;
     s->setValue(QStringLiteral("/velmora/geom/t"), form->leftTabs->currentIndex());
-    s->setValue(QStringLiteral("/velmora/geom/x"), x());
-    s->setValue(QStringLiteral("/velmora/geom/y"), y());
+    // The position as the constructor's move() places it: before the window
+    // is shown its frame is unknown, so the stored point is the client's.
+    // Saving the frame's corner instead would creep by the frame's width
+    // with every restart.
+    s->setValue(QStringLiteral("/velmora/geom/x"), geometry().x());
+    s->setValue(QStringLiteral("/velmora/geom/y"), geometry().y());
     s->setValue(QStringLiteral("/velmora/geom/w"), width());
     s->setValue(QStringLiteral("/velmora/geom/h"), height());
     const QList<int> sizes = form->splitter->sizes();
