@@ -10,6 +10,8 @@
 #include "utils.h"
 
 #include <QHash>
+#include <QPixmap>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -49,6 +51,30 @@ bool displayLess(const QString &a, const QString &b)
     return folded != 0 ? folded < 0 : a < b;
 }
 
+// Entries without a kind have no icon; keep their names in line with the
+// names of entries that have one.
+class KindColumnDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (!(option->features & QStyleOptionViewItem::HasDecoration)) {
+            static const QIcon blank = [] {
+                QPixmap pixmap(16, 16);
+                pixmap.fill(Qt::transparent);
+                return QIcon(pixmap);
+            }();
+            option->features |= QStyleOptionViewItem::HasDecoration;
+            option->icon = blank;
+            option->decorationSize = QSize(16, 16);
+        }
+    }
+};
+
 void fillInOrder(QTreeWidget *view, const QList<QTreeWidgetItem *> &items)
 {
     view->setUpdatesEnabled(false);
@@ -87,6 +113,7 @@ void Shell::readIndex()
             item->setIcon(0, icon);
         items.append(item);
     }
+    d->form->indexView->setItemDelegate(new KindColumnDelegate(d->form->indexView));
     fillInOrder(d->form->indexView, items);
     d->indexItems = QVector<QTreeWidgetItem *>(items.begin(), items.end());
     d->indexVisible = QVector<bool>(items.size(), true);
@@ -116,6 +143,7 @@ void Shell::readContents()
             item->setIcon(0, icon);
         items.append(item);
     }
+    d->form->membersView->setItemDelegate(new KindColumnDelegate(d->form->membersView));
     fillInOrder(d->form->classesView, items);
     loadMembers(d->form->classesView->topLevelItem(0));
 }
