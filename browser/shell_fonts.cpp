@@ -83,8 +83,14 @@ void Shell::options()
 {
     bool ok = false;
     const QFont font = QFontDialog::getFont(&ok, this->font(), this);
-    if (ok)
-        setFont(font);
+    if (!ok)
+        return;
+    // The page has a font of its own, saved at shutdown: no attribute it left
+    // unset (a style name, say) may come down to it from the window font.
+    QFont pageFont = d->form->browser->font();
+    pageFont.setResolveMask(QFont::AllPropertiesResolved);
+    setFont(font);
+    d->form->browser->setFont(pageFont);
 }
 
 void Shell::panel()

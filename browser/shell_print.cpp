@@ -15,8 +15,11 @@
 #include <QPrinter>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QVector>
+#include <QtMath>
 
 namespace tarn {
 
@@ -45,20 +48,25 @@ private:
 // Links print blue and underlined, whatever their colour on screen.
 void markLinks(QTextDocument *document)
 {
-    QTextCursor cursor(document);
+    // Collect first: merging a format can join fragments under an iterator.
+    QVector<QPair<int, int>> links;
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            if (!fragment.isValid() || !fragment.charFormat().isAnchor() ||
-                fragment.charFormat().anchorHref().isEmpty())
-                continue;
-            QTextCharFormat link;
-            link.setForeground(Qt::blue);
-            link.setFontUnderline(true);
-            cursor.setPosition(fragment.position());
-            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
-            cursor.mergeCharFormat(link);
+            // By its target: after a first letter styled on its own, the
+            // rest of a link may carry the target without the anchor flag.
+            if (fragment.isValid() && !fragment.charFormat().anchorHref().isEmpty())
+                links.append({fragment.position(), fragment.length()});
         }
+    }
+    QTextCharFormat link;
+    link.setForeground(Qt::blue);
+    link.setFontUnderline(true);
+    QTextCursor cursor(document);
+    for (const auto &[position, length] : std::as_const(links)) {
+        cursor.setPosition(position);
+        cursor.setPosition(position + length, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(link);
     }
 }
 
@@ -103,7 +111,8 @@ void Shell::printDocument(QPrinter *printer)
 
     const int textHeight = qCeil(document.size().height());
     const int sheets = sheetCount(textHeight, geometry.bandHeight);
-    const QFontMetrics metrics(painter.font());
+    // Metrics of the printer, not of the screen.
+    const QFontMetrics metrics = painter.fontMetrics();
     for (int sheet = 0; sheet < sheets; ++sheet) {
         if (sheet > 0)
             printer->newPage();

@@ -54,11 +54,12 @@ void Shell::search(bool next)
         // it could never find anything.
         from = dialog->checkFindBackwards->isChecked() ? document->characterCount() - 1 : 0;
     } else {
+        // One character past the start of the last match. A backward find
+        // only takes matches that start before its cursor, so backwards the
+        // cursor goes back onto that start: the match just before it is next.
         ++d->searchIndex;
-        from = documentPosition(document, d->searchParagraph, d->searchIndex);
-        // Backwards, step before the last match rather than onto it again.
-        if (backwards)
-            from -= 2;
+        from = documentPosition(document, d->searchParagraph,
+                                backwards ? d->searchIndex - 1 : d->searchIndex);
     }
 
     const QString text = dialog->lineSearch->text();
@@ -71,7 +72,7 @@ void Shell::search(bool next)
         flags |= QTextDocument::FindBackward;
 
     QTextCursor found;
-    if (!text.isEmpty() && from >= 0) {
+    if (!text.isEmpty()) {
         QTextCursor start(document);
         start.setPosition(qBound(0, from, document->characterCount() - 1));
         found = document->find(text, start, flags);

@@ -4,3 +4,6 @@ velmora_add_test(tst_pages SOURCES tst_pages.cpp LIBS velmora_browser velmora_do
 velmora_add_test(tst_contentsindex SOURCES tst_contentsindex.cpp LIBS velmora_browser velmora_docdata)
 velmora_add_test(tst_bookmarks SOURCES tst_bookmarks.cpp LIBS velmora_browser velmora_docdata)
 velmora_add_test(tst_savedstate SOURCES tst_savedstate.cpp LIBS velmora_browser velmora_docdata)
+velmora_add_test(tst_search SOURCES tst_search.cpp LIBS velmora_browser velmora_docdata)
+velmora_add_test(tst_fonts SOURCES tst_fonts.cpp LIBS velmora_browser velmora_docdata)
+velmora_add_test(tst_print SOURCES tst_print.cpp LIBS velmora_browser velmora_docdata)

@@ -1,0 +1,344 @@
+// Velmora: tests of zoom, the page and fixed-pitch fonts and the left panel.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "shell.h"
+
+#include "mainwidget.h"
+#include "pagebrowser.h"
+#include "shell_p.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextBlock>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+
+using tarn::Shell;
+
+namespace {
+
+const QString fixedKey = QStringLiteral("/velmora/font/fixed");
+
+// The first family of the text that holds marker, or an empty string.
+QString familyOf(const QTextDocument *document, const QString &marker)
+{
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            if (it.fragment().text().contains(marker))
+                return it.fragment().charFormat().fontFamilies().toStringList().value(0);
+        }
+    }
+    return QString();
+}
+
+// A page that uses the imported pages' style sheet, with each element of
+// interest holding one marker word.
+QString probePage()
+{
+    return QStringLiteral("<html><head><link rel=\"stylesheet\" type=\"text/css\" "
+                          "href=\"offline.css\"></head><body>"
+                          "<p>bodymark <code>codemark</code> <tt>ttmark</tt> "
+                          "<kbd>kbdmark</kbd></p><pre class=\"cpp\">premark</pre>"
+                          "<h3 class=\"fn\"><code>headmark</code></h3></body></html>");
+}
+
+} // namespace
+
+class TestFonts : public QObject
+{
+    Q_OBJECT
+
+    static QSettings store() { return QSettings(QStringLiteral("Tessaravox"), QStringLiteral("Velmora")); }
+
+    // Runs answer on the next modal window once it is up.
+    void whenModal(std::function<void(QWidget *)> answer)
+    {
+        auto *poll = new QTimer(this);
+        poll->setObjectName(QStringLiteral("answer"));
+        poll->setInterval(5);
+        connect(poll, &QTimer::timeout, this, [poll, answer] {
+            if (QWidget *modal = QApplication::activeModalWidget()) {
+                poll->stop();
+                poll->deleteLater();
+                answer(modal);
+            }
+        });
+        poll->start();
+    }
+
+    // Answers the next font dialog: accepts the font given, or rejects it
+    // when there is none.
+    void answerFontDialog(std::optional<QFont> chosen)
+    {
+        whenModal([=](QWidget *modal) {
+            auto *dialog = qobject_cast<QFontDialog *>(modal);
+            if (!dialog) {
+                modal->close();
+                return;
+            }
+            if (!chosen) {
+                dialog->reject();
+                return;
+            }
+            dialog->setCurrentFont(*chosen);
+            dialog->accept();
+        });
+    }
+
+    // An installed family that is neither the page font nor the fixed-pitch
+    // family the window starts with, so a change is visible.
+    static QString otherFamily(const Shell &shell)
+    {
+        const QStringList avoid = {shell.d_func()->form->browser->font().family(),
+                                   shell.d_func()->fixedFamily, QApplication::font().family()};
+        // Families with a plain regular style first: the dialog keeps the
+        // style it lands on, and a bold italic page would confuse the checks.
+        QStringList candidates = {QStringLiteral("DejaVu Serif"), QStringLiteral("Nimbus Sans"),
+                                  QStringLiteral("Noto Mono")};
+        candidates += QFontDatabase::families();
+        for (const QString &family : std::as_const(candidates)) {
+            if (QFontDatabase::hasFamily(family) && !QFontDatabase::isPrivateFamily(family) &&
+                !avoid.contains(family))
+                return family;
+        }
+        return QString();
+    }
+
+    QTimer *m_backstop = nullptr;
+    int m_modalTicks = 0;
+    bool m_stuck = false;
+
+private Q_SLOTS:
+    void init()
+    {
+        store().clear();
+        // No modal window may outlive its test: close one left waiting.
+        m_stuck = false;
+        m_modalTicks = 0;
+        m_backstop = new QTimer(this);
+        m_backstop->setInterval(100);
+        connect(m_backstop, &QTimer::timeout, this, [this] {
+            QWidget *modal = QApplication::activeModalWidget();
+            m_modalTicks = modal ? m_modalTicks + 1 : 0;
+            if (modal && m_modalTicks > 50) {
+                m_stuck = true;
+                modal->close();
+            }
+        });
+        m_backstop->start();
+    }
+
+    void cleanup()
+    {
+        for (QTimer *poll : findChildren<QTimer *>(QStringLiteral("answer")))
+            delete poll;
+        delete m_backstop;
+        m_backstop = nullptr;
+        QVERIFY2(!m_stuck, "a modal window was left waiting");
+    }
+
+    void zoomRoundTrip_data()
+    {
+        QTest::addColumn<int>("start");
+        QTest::newRow("default") << 0;
+        QTest::newRow("small") << 2;
+        QTest::newRow("large") << 40;
+    }
+
+    void zoomRoundTrip()
+    {
+        QFETCH(int, start);
+        Shell shell;
+        PageBrowser *browser = shell.d_func()->form->browser;
+        if (start > 0) {
+            QFont font = browser->font();
+            font.setPointSize(start);
+            browser->setFont(font);
+        }
+        const int size = browser->font().pointSize();
+        for (int i = 1; i <= 3; ++i) {
+            shell.zoomIn();
+            QCOMPARE(browser->font().pointSize(), size + i);
+        }
+        for (int i = 1; i <= 3; ++i) {
+            shell.zoomOut();
+            QCOMPARE(browser->font().pointSize(), size + 3 - i);
+        }
+    }
+
+    void zoomOutStopsAtOnePoint()
+    {
+        Shell shell;
+        PageBrowser *browser = shell.d_func()->form->browser;
+        QFont font = browser->font();
+        font.setPointSize(2);
+        browser->setFont(font);
+        shell.zoomOut();
+        QCOMPARE(browser->font().pointSize(), 1);
+        shell.zoomOut();
+        shell.zoomOut();
+        QCOMPARE(browser->font().pointSize(), 1);
+        shell.zoomIn();
+        QCOMPARE(browser->font().pointSize(), 2);
+    }
+
+    void zoomScalesAClassPage()
+    {
+        // Sizes fixed in pixels by the pages' style sheet would ignore the zoom.
+        Shell shell;
+        shell.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shell));
+        PageBrowser *browser = shell.d_func()->form->browser;
+        shell.load(QStringLiteral("qobject.html"));
+        const qreal before = browser->document()->size().height();
+        for (int i = 0; i < 4; ++i)
+            shell.zoomIn();
+        QVERIFY2(browser->document()->size().height() > before * 1.15,
+                 qPrintable(QString::number(browser->document()->size().height() / before)));
+    }
+
+    void zoomSurvivesRestart()
+    {
+        int size = 0;
+        {
+            Shell shell;
+            shell.zoomIn();
+            shell.zoomIn();
+            size = shell.d_func()->form->browser->font().pointSize();
+        }
+        Shell shell;
+        QCOMPARE(shell.d_func()->form->browser->font().pointSize(), size);
+    }
+
+    void fixedFamilyReachesOnlyFixedPitchText()
+    {
+        QString family;
+        {
+            Shell shell;
+            family = otherFamily(shell);
+            QVERIFY(!family.isEmpty());
+            PageBrowser *browser = shell.d_func()->form->browser;
+            const int pagePointSize = browser->font().pointSize();
+            shell.load(QStringLiteral("qobject.html"));
+
+            // Only the family counts: size and weight of the choice are dropped.
+            answerFontDialog(QFont(family, 31, QFont::Bold));
+            shell.fixedFontSelect();
+            QCOMPARE(browser->source().toString(), QStringLiteral("index.html"));
+            QCOMPARE(store().value(fixedKey).toString(), family);
+            QCOMPARE(shell.d_func()->fixedFamily, family);
+
+            // Code samples of a real class page, under its own style sheet.
+            shell.load(QStringLiteral("qobject.html"));
+            const QTextDocument *document = browser->document();
+            int preFragments = 0;
+            bool bodyTextElsewhere = false;
+            for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+                const bool pre = block.blockFormat().nonBreakableLines();
+                for (auto it = block.begin(); !it.atEnd(); ++it) {
+                    const QTextCharFormat format = it.fragment().charFormat();
+                    const QString first = format.fontFamilies().toStringList().value(0);
+                    if (pre) {
+                        ++preFragments;
+                        QCOMPARE(first, family);
+                        QVERIFY(format.fontWeight() != QFont::Bold);
+                        QVERIFY(format.fontPointSize() != 31);
+                    } else if (first != family) {
+                        bodyTextElsewhere = true;
+                    }
+                }
+            }
+            QVERIFY(preFragments > 10);
+            QVERIFY(bodyTextElsewhere);
+            QCOMPARE(browser->font().pointSize(), pagePointSize);
+        }
+        // The choice survives a restart.
+        Shell shell;
+        QCOMPARE(shell.d_func()->fixedFamily, family);
+        PageBrowser *browser = shell.d_func()->form->browser;
+        browser->setHtml(probePage());
+        const QTextDocument *document = browser->document();
+        QCOMPARE(familyOf(document, QStringLiteral("codemark")), family);
+        QCOMPARE(familyOf(document, QStringLiteral("ttmark")), family);
+        QCOMPARE(familyOf(document, QStringLiteral("premark")), family);
+        QCOMPARE(familyOf(document, QStringLiteral("headmark")), family);
+        QVERIFY(familyOf(document, QStringLiteral("bodymark")) != family);
+        QVERIFY(familyOf(document, QStringLiteral("kbdmark")) != family);
+    }
+
+    void cancelledDialogsChangeNothing_data()
+    {
+        QTest::addColumn<QString>("slot");
+        QTest::newRow("page font") << "fontSelect";
+        QTest::newRow("fixed font") << "fixedFontSelect";
+        QTest::newRow("window font") << "options";
+    }
+
+    void cancelledDialogsChangeNothing()
+    {
+        QFETCH(QString, slot);
+        Shell shell;
+        PageBrowser *browser = shell.d_func()->form->browser;
+        shell.load(QStringLiteral("vxabout.html"));
+        const QFont pageFont = browser->font();
+        const QFont windowFont = shell.font();
+        const QString styleSheet = browser->document()->defaultStyleSheet();
+
+        answerFontDialog(std::nullopt);
+        QVERIFY(QMetaObject::invokeMethod(&shell, slot.toLatin1().constData()));
+        QCOMPARE(browser->font(), pageFont);
+        QCOMPARE(shell.font(), windowFont);
+        QCOMPARE(browser->document()->defaultStyleSheet(), styleSheet);
+        QCOMPARE(browser->source().toString(), QStringLiteral("vxabout.html"));
+        QVERIFY(store().allKeys().isEmpty());
+    }
+
+    void windowFontLastsOneRun()
+    {
+        QString family;
+        {
+            Shell shell;
+            family = otherFamily(shell);
+            const QFont pageFont = shell.d_func()->form->browser->font();
+            answerFontDialog(QFont(family, 15));
+            shell.options();
+            QCOMPARE(shell.font().family(), family);
+            // Children without a font of their own follow; the page keeps its font.
+            QCOMPARE(shell.d_func()->form->leftTabs->font().family(), family);
+            QCOMPARE(shell.d_func()->form->browser->font(), pageFont);
+            QVERIFY(store().allKeys().isEmpty());
+        }
+        Shell shell;
+        QCOMPARE(shell.font(), QApplication::font());
+        for (const QString &key : store().allKeys())
+            QVERIFY2(!store().value(key).toString().contains(family), qPrintable(key));
+    }
+
+    void panelHidesAndShows()
+    {
+        {
+            Shell shell;
+            QTabWidget *tabs = shell.d_func()->form->leftTabs;
+            QVERIFY(!tabs->isHidden());
+            shell.panel();
+            QVERIFY(tabs->isHidden());
+            QVERIFY(!shell.d_func()->leftPanelShown);
+            shell.panel();
+            QVERIFY(!tabs->isHidden());
+            QVERIFY(shell.d_func()->leftPanelShown);
+            // Left hidden at shutdown.
+            shell.panel();
+        }
+        Shell shell;
+        QVERIFY(!shell.d_func()->form->leftTabs->isHidden());
+        QVERIFY(shell.d_func()->leftPanelShown);
+    }
+};
+
+QTEST_MAIN(TestFonts)
+#include "tst_fonts.moc"
