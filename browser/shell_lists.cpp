@@ -200,8 +200,9 @@ void Shell::jumpInIndex(const QString &text)
     const bool narrowing = text.contains(previous, Qt::CaseInsensitive);
     const bool widening = previous.contains(text, Qt::CaseInsensitive);
 
-    view->setUpdatesEnabled(false);
-    QTreeWidgetItem *first = nullptr;
+    QList<QTreeWidgetItem *> shown;
+    shown.reserve(items.size());
+    qsizetype changes = 0;
     for (qsizetype i = 0; i < items.size(); ++i) {
         const bool was = visible.at(i);
         bool now;
@@ -212,18 +213,31 @@ void Shell::jumpInIndex(const QString &text)
         else
             now = items.at(i)->text(0).contains(text, Qt::CaseInsensitive);
         if (now != was) {
-            items.at(i)->setHidden(!now);
             visible[i] = now;
+            ++changes;
         }
-        if (now && !first)
-            first = items.at(i);
+        if (now)
+            shown.append(items.at(i));
     }
-    if (first) {
+    d->indexFilter = text;
+
+    view->setUpdatesEnabled(false);
+    if (changes > 0) {
+        // Hiding rows one by one costs the view a persistent index and a
+        // relayout per row; with thousands changing at a keystroke, taking
+        // every entry out and putting the matching ones back is far cheaper.
+        // A filtered-out entry stays alive, marked hidden, outside the view.
         view->clearSelection();
-        first->setSelected(true);
+        view->invisibleRootItem()->takeChildren();
+        for (qsizetype i = 0; i < items.size(); ++i)
+            items.at(i)->setHidden(!visible.at(i));
+        view->addTopLevelItems(shown);
+    }
+    if (!shown.isEmpty()) {
+        view->clearSelection();
+        shown.constFirst()->setSelected(true);
     }
     view->setUpdatesEnabled(true);
-    d->indexFilter = text;
 }
 
 void Shell::loadFirstInIndex()
