@@ -3,6 +3,7 @@
 #include "shell.h"
 
 #include "mainwidget.h"
+#include "modaldriver.h"
 #include "pagebrowser.h"
 #include "shell_p.h"
 
@@ -55,21 +56,10 @@ class TestFonts : public QObject
 
     static QSettings store() { return QSettings(QStringLiteral("Tessaravox"), QStringLiteral("Velmora")); }
 
-    // Runs answer on the next modal window once it is up.
-    void whenModal(std::function<void(QWidget *)> answer)
-    {
-        auto *poll = new QTimer(this);
-        poll->setObjectName(QStringLiteral("answer"));
-        poll->setInterval(5);
-        connect(poll, &QTimer::timeout, this, [poll, answer] {
-            if (QWidget *modal = QApplication::activeModalWidget()) {
-                poll->stop();
-                poll->deleteLater();
-                answer(modal);
-            }
-        });
-        poll->start();
-    }
+    ModalDriver m_modal;
+
+    void whenModal(std::function<void(QWidget *)> answer) { m_modal.whenModal(std::move(answer)); }
+    void dropPendingAnswers() { m_modal.dropPendingAnswers(); }
 
     // Answers the next font dialog: accepts the font given, or rejects it
     // when there is none.
@@ -109,37 +99,18 @@ class TestFonts : public QObject
         return QString();
     }
 
-    QTimer *m_backstop = nullptr;
-    int m_modalTicks = 0;
-    bool m_stuck = false;
 
 private Q_SLOTS:
     void init()
     {
         store().clear();
         // No modal window may outlive its test: close one left waiting.
-        m_stuck = false;
-        m_modalTicks = 0;
-        m_backstop = new QTimer(this);
-        m_backstop->setInterval(100);
-        connect(m_backstop, &QTimer::timeout, this, [this] {
-            QWidget *modal = QApplication::activeModalWidget();
-            m_modalTicks = modal ? m_modalTicks + 1 : 0;
-            if (modal && m_modalTicks > 50) {
-                m_stuck = true;
-                modal->close();
-            }
-        });
-        m_backstop->start();
+        m_modal.startBackstop();
     }
 
     void cleanup()
     {
-        for (QTimer *poll : findChildren<QTimer *>(QStringLiteral("answer")))
-            delete poll;
-        delete m_backstop;
-        m_backstop = nullptr;
-        QVERIFY2(!m_stuck, "a modal window was left waiting");
+        QVERIFY2(!m_modal.stopBackstop(), "a modal window was left waiting");
     }
 
     void zoomRoundTrip_data()
