@@ -60,7 +60,12 @@ const QStringList &programImageOrder();
 
 // imageencoder.cpp
 // Decodes one image file into the table's pixel layout and compresses it.
+// A decoder warning (a truncated or damaged file that still gave some
+// pixels) fails the image too, with the warning in the problem.
 bool encodeImage(const QString &path, ImageBlob *out, EmbedError *error);
+// Routes the image decoders' warnings to the image being encoded on the same
+// thread, so they end up in its one-line error instead of loose on stderr.
+void installDecoderMessageCapture();
 
 // tablewriter.cpp
 // Writes every output under a temporary name and renames them all only when

@@ -9,9 +9,26 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace {
+
+// The messages of the decode running on this thread; null outside one.
+thread_local QStringList *decoderMessages = nullptr;
+QtMessageHandler previousHandler = nullptr;
+
+void captureDecoderMessage(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (decoderMessages && type != QtDebugMsg && type != QtInfoMsg) {
+        decoderMessages->append(text);
+        return;
+    }
+    if (previousHandler)
+        previousHandler(type, context, text);
+    else
+        std::fprintf(stderr, "%s\n", qUtf8Printable(qFormatLogMessage(type, context, text)));
+}
 
 bool fail(EmbedError *error, const QString &path, const QString &problem)
 {
@@ -86,13 +103,23 @@ bool encodeImage(const QString &path, ImageBlob *out, EmbedError *error)
     if (info.size() == 0)
         return fail(error, path, QStringLiteral("empty image file"));
 
+    QStringList messages;
+    decoderMessages = &messages;
     QImageReader reader(path);
     reader.setDecideFormatFromContent(true);
     const QByteArray format = reader.format(); // peeks; empty once read
     QImage image = reader.read();
+    decoderMessages = nullptr;
+    const QString said = messages.isEmpty()
+        ? QString()
+        : QStringLiteral(" (") + messages.join(QStringLiteral("; ")).simplified() + QLatin1Char(')');
     if (image.isNull())
         return fail(error, path,
-                    QStringLiteral("cannot decode the image: ") + reader.errorString());
+                    QStringLiteral("cannot decode the image: ") + reader.errorString() + said);
+    // A decoder that warned filled in what it could not read: that table
+    // entry would be wrong without anyone noticing.
+    if (!messages.isEmpty())
+        return fail(error, path, QStringLiteral("damaged image") + said);
     if (format == "gif" && image.depth() == 32) {
         const QImage indexed = paletteFromGif(image);
         if (!indexed.isNull())
@@ -166,4 +193,9 @@ bool encodeImage(const QString &path, ImageBlob *out, EmbedError *error)
     if (out->blob.isEmpty())
         return fail(error, path, QStringLiteral("cannot compress the pixels"));
     return true;
+}
+
+void installDecoderMessageCapture()
+{
+    previousHandler = qInstallMessageHandler(captureDecoderMessage);
 }

@@ -95,6 +95,7 @@ bool runParallel(int count, const std::function<bool(int, EmbedError *)> &job, E
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+    installDecoderMessageCapture();
     const QStringList args = app.arguments();
     if (args.size() != 3) {
         std::fprintf(stderr, "usage: velmora-embedgen <assembled folder> <output folder>\n");
