@@ -18,14 +18,8 @@ int main(int argc, char **argv)
 
     Utils::settings();
     Utils::setKeyPrefix(QStringLiteral("/qz"));
-    QFont font;
-    const QString description = Utils::readEntry(QStringLiteral("/fonts/Application"), QString());
-    if (!description.isEmpty()) {
-        QFont stored;
-        // A description that does not parse leaves the default font.
-        if (stored.fromString(description) && stored.pointSize() > 0)
-            font = stored;
-    }
+    // A description that does not parse leaves the default font.
+    const QFont font = Utils::storedApplicationFont();
     QApplication::setFont(font);
 
     auto *splash = new QSplashScreen(Utils::icon(QStringLiteral("velmora_splash")));

@@ -120,14 +120,22 @@ Shell::Shell(QWidget *parent, const char *name)
         d->settings->value(QStringLiteral("/velmora/font/f"), defaultTextFont()).toString();
     if (!textFont.isEmpty()) {
         QFont font;
-        if (font.fromString(textFont) && font.pointSize() > 0)
+        if (Utils::fontFromDescription(textFont, &font))
             form->browser->setFont(font);
         else
             form->browser->setFont(QFont(QStringLiteral("Gnu Unifont"), 11));
     } else {
         zoomIn();
     }
-    const QString fixed = d->settings->value(QStringLiteral("/velmora/font/fixed")).toString();
+    // Only a family name is a choice. Anything else is damage, and goes from
+    // the store too: nothing but the next choice would write over it.
+    const QString fixedKey = QStringLiteral("/velmora/font/fixed");
+    const QVariant fixedValue = d->settings->value(fixedKey);
+    QString fixed;
+    if (fixedValue.typeId() == QMetaType::QString && fixedValue.toString().size() <= 256)
+        fixed = fixedValue.toString();
+    else if (fixedValue.isValid())
+        d->settings->remove(fixedKey);
     applyFixedFamily(fixed.isEmpty()
                          ? QFontDatabase::systemFont(QFontDatabase::FixedFont).family()
                          : fixed);
@@ -306,10 +314,17 @@ void Shell::restoreGeometryFromSettings()
     if (s2 <= 0 || s2 > 16384)
         s2 = 620;
 
-    // A position that no screen shows moves onto the primary screen.
-    const QRect wanted(x, y, w, h);
+    // A position that no screen shows moves onto the primary screen. One far
+    // beyond any desktop is off-screen without asking: the rectangle's edges
+    // would not even fit an int.
+    const int farAway = 1 << 20;
+    const QRect wanted = x > -farAway && x < farAway && y > -farAway && y < farAway
+        ? QRect(x, y, w, h)
+        : QRect();
     bool visible = false;
     for (const QScreen *screen : QGuiApplication::screens()) {
+        if (wanted.isNull())
+            break;
         if (screen->availableGeometry().intersected(wanted).width() >= 50 &&
             screen->availableGeometry().contains(QPoint(x + 20, y + 10))) {
             visible = true;

@@ -5,6 +5,7 @@
 #include "mimesourcefactory.h"
 
 #include <QDebug>
+#include <QFont>
 #include <QPixmapCache>
 #include <QSettings>
 
@@ -69,6 +70,26 @@ QString readEntry(const QString &key, const QString &def, bool *ok)
         return def;
     }
     return value.toString();
+}
+
+bool fontFromDescription(const QString &description, QFont *font)
+{
+    if (description.isEmpty())
+        return false;
+    QFont parsed;
+    if (!parsed.fromString(description))
+        return false;
+    if (parsed.pointSize() < 1 || parsed.pointSize() > maxStoredPointSize)
+        return false;
+    *font = parsed;
+    return true;
+}
+
+QFont storedApplicationFont()
+{
+    QFont font;
+    fontFromDescription(readEntry(QStringLiteral("/fonts/Application")), &font);
+    return font;
 }
 
 } // namespace Utils

@@ -41,11 +41,18 @@ QImage decode(const EmbeddedImage &entry)
         return QImage();
     }
     ++decodeCount;
-    const QByteArray pixels = qUncompress(entry.data, qsizetype(entry.storedLength));
     const qsizetype bytesPerLine = (qsizetype(entry.width) * entry.depth + 31) / 32 * 4;
-    // The table comes with the program, but a short buffer would still be read
-    // past its end; refuse it rather than crash.
-    if (entry.width <= 0 || entry.height <= 0 || pixels.size() != bytesPerLine * entry.height)
+    // The table comes with the program, but a damaged entry must neither be
+    // read past its end nor make the inflater allocate what its header
+    // claims: the claim has to match the image's size before anything is
+    // inflated.
+    if (entry.width <= 0 || entry.height <= 0 || entry.storedLength < 4)
+        return QImage();
+    const quint32 claimed = qFromBigEndian<quint32>(entry.data);
+    if (qsizetype(claimed) != bytesPerLine * entry.height)
+        return QImage();
+    const QByteArray pixels = qUncompress(entry.data, qsizetype(entry.storedLength));
+    if (pixels.size() != bytesPerLine * entry.height)
         return QImage();
 
     const QImage view(reinterpret_cast<const uchar *>(pixels.constData()), entry.width,
