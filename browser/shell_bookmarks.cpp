@@ -40,18 +40,24 @@ public:
     }
 };
 
-// A stored list; anything but a list of strings (a damaged store) reads as empty.
+// A stored list. Anything but strings (a damaged store) reads as an empty
+// list, and so does a single empty string.
 QStringList readList(QSettings *settings, const QString &key)
 {
     const QVariant value = settings->value(key);
     if (value.typeId() == QMetaType::QStringList)
         return value.toStringList();
-    if (value.typeId() == QMetaType::QString)
-        return {value.toString()};
+    if (value.typeId() == QMetaType::QString) {
+        const QString single = value.toString();
+        return single.isEmpty() ? QStringList() : QStringList{single};
+    }
     if (value.typeId() == QMetaType::QVariantList) {
         QStringList result;
-        for (const QVariant &entry : value.toList())
+        for (const QVariant &entry : value.toList()) {
+            if (entry.typeId() != QMetaType::QString)
+                return {};
             result.append(entry.toString());
+        }
         return result;
     }
     return {};

@@ -6,6 +6,7 @@
 #include "pagebrowser.h"
 #include "shell_p.h"
 
+#include <QGuiApplication>
 #include <QSettings>
 #include <QSplitter>
 #include <QTabWidget>
@@ -27,12 +28,15 @@ void Shell::saveState()
     QSettings *s = d->settings;
     MainWidget *form = d->form;
     s->setValue(QStringLiteral("/velmora/geom/t"), form->leftTabs->currentIndex());
-    // The position as the constructor's move() places it: before the window
-    // is shown its frame is unknown, so the stored point is the client's.
-    // Saving the frame's corner instead would creep by the frame's width
-    // with every restart.
-    s->setValue(QStringLiteral("/velmora/geom/x"), geometry().x());
-    s->setValue(QStringLiteral("/velmora/geom/y"), geometry().y());
+    // The frame's corner, as move() takes it. On X11 the frame is unknown
+    // until the window is mapped, so the constructor's move() places the
+    // client there; saving the frame's corner would make the window creep by
+    // the frame's width with every restart. There the client's corner is
+    // what comes back unchanged.
+    const bool movePlacesClient = QGuiApplication::platformName() == QLatin1String("xcb");
+    const QPoint corner = movePlacesClient ? geometry().topLeft() : pos();
+    s->setValue(QStringLiteral("/velmora/geom/x"), corner.x());
+    s->setValue(QStringLiteral("/velmora/geom/y"), corner.y());
     s->setValue(QStringLiteral("/velmora/geom/w"), width());
     s->setValue(QStringLiteral("/velmora/geom/h"), height());
     const QList<int> sizes = form->splitter->sizes();

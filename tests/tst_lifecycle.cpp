@@ -1,0 +1,166 @@
+// Velmora: what reaches the settings store when the program is killed or told to stop.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <csignal>
+
+namespace {
+
+// Generous: a sanitized build starts several times slower.
+constexpr int startTimeoutMs = 60000;
+
+QProcessEnvironment environmentFor(const QString &configHome)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    return env;
+}
+
+QString storePath(const QString &configHome)
+{
+    return configHome + QStringLiteral("/Tessaravox/Velmora.conf");
+}
+
+// True once the process catches SIGTERM, that is once its handler is in
+// place; a signal before that would kill it outright.
+bool catchesSigterm(qint64 pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("SigCgt:")) {
+            bool ok = false;
+            const quint64 mask = line.mid(7).trimmed().toULongLong(&ok, 16);
+            return ok && (mask & (quint64(1) << (SIGTERM - 1)));
+        }
+    }
+    return false;
+}
+
+void stopProcess(QProcess &process)
+{
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(10000);
+    }
+}
+
+} // namespace
+
+class tst_Lifecycle : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    // A bookmark is in the store the moment it is added: a killed process,
+    // which writes nothing at its end, keeps it all the same.
+    void bookmarkSurvivesSigkill()
+    {
+        QTemporaryDir config;
+        QVERIFY(config.isValid());
+        QProcess helper;
+        helper.setProcessEnvironment(environmentFor(config.path()));
+        helper.setProcessChannelMode(QProcess::SeparateChannels);
+        helper.start(QStringLiteral(VELMORA_LIFECYCLE_HELPER), {QStringLiteral("qt.html#details")});
+        QVERIFY2(helper.waitForStarted(startTimeoutMs), qPrintable(helper.errorString()));
+
+        QDeadlineTimer deadline(startTimeoutMs);
+        QByteArray out;
+        while (!out.contains("ready\n") && !deadline.hasExpired()
+               && helper.state() == QProcess::Running) {
+            helper.waitForReadyRead(500);
+            out += helper.readAllStandardOutput();
+        }
+        if (!out.contains("ready\n"))
+            stopProcess(helper);
+        QVERIFY2(out.contains("ready\n"), helper.readAllStandardError().constData());
+
+        QCOMPARE(::kill(pid_t(helper.processId()), SIGKILL), 0);
+        QVERIFY(helper.waitForFinished(10000));
+        QCOMPARE(helper.exitStatus(), QProcess::CrashExit);
+
+        QSettings s(storePath(config.path()), QSettings::IniFormat);
+        const QStringList urls = s.value(QStringLiteral("velmora/bookmarks/urls")).toStringList();
+        const QStringList names = s.value(QStringLiteral("velmora/bookmarks/names")).toStringList();
+        QCOMPARE(urls, QStringList{QStringLiteral("qt.html#details")});
+        QCOMPARE(names.size(), 1);
+        QVERIFY2(names.at(0).endsWith(QLatin1String(" #details")), qPrintable(names.at(0)));
+    }
+
+    void sigtermWritesTheWholeState_data()
+    {
+        QTest::addColumn<QByteArray>("store"); // what the store holds before the start
+        QTest::newRow("no store") << QByteArray();
+        static const char damaged[] =
+            "[qz]\nfonts\\Application=Sans,900000,-1,5,50,0,0,0,0,0\n"
+            "[velmora]\ngeom\\x=2147483647\ngeom\\w=-4\ngeom\\t=99\n"
+            "font\\f=@Variant(\\0\\0\\0\\b)\nbookmarks\\names=a, b\n\0\xff\n";
+        QTest::newRow("damaged store") << QByteArray(damaged, sizeof damaged - 1);
+    }
+
+    // The program's SIGTERM handler ends the loop, so the state is written
+    // as after a normal close, and the exit is a clean one.
+    void sigtermWritesTheWholeState()
+    {
+        QFETCH(QByteArray, store);
+        QTemporaryDir config;
+        QVERIFY(config.isValid());
+        const QString path = storePath(config.path());
+        if (!store.isEmpty()) {
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(store), store.size());
+        }
+
+        QProcess app;
+        app.setProcessEnvironment(environmentFor(config.path()));
+        app.start(QStringLiteral(VELMORA_EXECUTABLE), {});
+        QVERIFY2(app.waitForStarted(startTimeoutMs), qPrintable(app.errorString()));
+        QDeadlineTimer deadline(startTimeoutMs);
+        while (!catchesSigterm(app.processId()) && !deadline.hasExpired()
+               && app.state() == QProcess::Running)
+            QThread::msleep(50);
+        const bool ready = catchesSigterm(app.processId());
+        if (!ready)
+            stopProcess(app);
+        QVERIFY2(ready, app.readAllStandardError().constData());
+
+        QCOMPARE(::kill(pid_t(app.processId()), SIGTERM), 0);
+        const bool finished = app.waitForFinished(startTimeoutMs);
+        if (!finished)
+            stopProcess(app);
+        QVERIFY(finished);
+        QVERIFY2(app.exitStatus() == QProcess::NormalExit && app.exitCode() == 0,
+                 app.readAllStandardError().constData());
+
+        QSettings s(path, QSettings::IniFormat);
+        for (const char *key : {"geom/x", "geom/y", "geom/w", "geom/h", "geom/s1", "geom/s2",
+                                "geom/t"}) {
+            bool ok = false;
+            s.value(QLatin1String("velmora/") + QLatin1String(key)).toInt(&ok);
+            QVERIFY2(ok, key);
+        }
+        QVERIFY(!s.value(QStringLiteral("velmora/font/f")).toString().isEmpty());
+        QVERIFY(s.contains(QStringLiteral("velmora/bookmarks/names")));
+        QVERIFY(s.contains(QStringLiteral("velmora/bookmarks/urls")));
+        QCOMPARE(s.value(QStringLiteral("velmora/bookmarks/names")).toStringList().size(),
+                 s.value(QStringLiteral("velmora/bookmarks/urls")).toStringList().size());
+        const int tab = s.value(QStringLiteral("velmora/geom/t")).toInt();
+        QVERIFY(tab >= 0 && tab <= 3);
+        QVERIFY(s.value(QStringLiteral("velmora/geom/w")).toInt() > 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_Lifecycle)
+#include "tst_lifecycle.moc"
