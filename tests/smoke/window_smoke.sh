@@ -65,13 +65,15 @@ echo "display $DISPLAY"
 wm_running() {
     [[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *'window id'* ]]
 }
-evilwm >"$work/wm.log" 2>&1 &
+# "fixed" is one of the X server's built-in fonts; evilwm's own default is an
+# alias that only an extra font package provides, and without a font it exits.
+evilwm -fn fixed >"$work/wm.log" 2>&1 &
 wm_pid=$!
 for _ in $(seq 100); do
     wm_running && break
     sleep 0.1
 done
-wm_running || fail "the window manager did not come up"
+wm_running || { cat "$work/wm.log" >&2; fail "the window manager did not come up"; }
 
 # A settings folder of our own: the program starts from defaults and we can
 # see exactly what closing writes.
