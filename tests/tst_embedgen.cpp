@@ -40,7 +40,7 @@ struct Run
 Run runEmbedgen(const QString &folder, const QString &outDir)
 {
     QProcess process;
-    process.start(QStringLiteral(VELMORA_EMBEDGEN), { folder, outDir });
+    process.start(QStringLiteral(VELMORA_EMBEDGEN), {folder, outDir});
     Run run;
     if (!process.waitForFinished(60000))
         return run;
@@ -78,7 +78,7 @@ void tst_Embedgen::pagesInflateToTheFolderBytes()
     }
     const QStringList pages =
         QDir(fixtureFolder)
-            .entryList({ QStringLiteral("*.html"), QStringLiteral("*.css") }, QDir::Files);
+            .entryList({QStringLiteral("*.html"), QStringLiteral("*.css")}, QDir::Files);
     QCOMPARE(seen, pages.size() + 2);
     QVERIFY(readAll(fixtureFolder + QStringLiteral("/latin1.html")).contains('\xe9'));
 
@@ -94,8 +94,9 @@ void tst_Embedgen::pageOrderIsByBytesWithTheListsLast()
     for (const EmbeddedFile *f = embeddedFiles; f->data; ++f)
         names.append(QLatin1String(f->name));
     // '-' sorts before '.', so the member list comes before the page itself.
-    QCOMPARE(names, QStringList({ "empty.html", "index.html", "latin1.html", "offline.css",
-                                  "qt-members.html", "qt.html", "index.lst", "contents.lst" }));
+    QCOMPARE(names,
+             QStringList({"empty.html", "index.html", "latin1.html", "offline.css",
+                          "qt-members.html", "qt.html", "index.lst", "contents.lst"}));
 }
 
 void tst_Embedgen::imageOrderPutsOursLastInTheirOrder()
@@ -104,10 +105,11 @@ void tst_Embedgen::imageOrderPutsOursLastInTheirOrder()
     for (const EmbeddedImage *e = embeddedImages; e->data; ++e)
         names.append(QString::fromUtf8(e->name));
     // Byte order puts upper case first; ours follow in their fixed order,
-    // not alphabetically (Back, Home, logo, velmora-16).
+    // not alphabetically (Back, Home, logo, velmora-16, velmora-48).
     QCOMPARE(names,
-             QStringList({ "Photo.jpg", "chart.gif", "grey.png", "narrow8.png", "palette-alpha.png",
-                           "pattern1.png", "Back.png", "Home.png", "logo.png", "velmora-16.png" }));
+             QStringList({"Photo.jpg", "chart.gif", "grey.png", "narrow8.png", "palette-alpha.png",
+                          "pattern1.png", "Back.png", "Home.png", "logo.png", "velmora-16.png",
+                          "velmora-48.png"}));
 }
 
 void tst_Embedgen::runWritesEveryOutputAndNoTemporaries()
@@ -133,8 +135,7 @@ void tst_Embedgen::runWritesEveryOutputAndNoTemporaries()
     QCOMPARE(readAll(out.filePath(QStringLiteral("images.bin"))), linkedImages);
 
     const QByteArray assembly = readAll(out.filePath(QStringLiteral("embedded_blobs.S")));
-    const QByteArray incbin =
-        ".incbin \""
+    const QByteArray incbin = ".incbin \""
         + QFile::encodeName(QDir(out.path()).absoluteFilePath(QStringLiteral("files.bin"))) + '"';
     QVERIFY(assembly.contains(incbin));
     QVERIFY(assembly.contains(".section .note.GNU-stack"));
@@ -181,7 +182,7 @@ void tst_Embedgen::badInput()
     const QDir root(work.path());
     QVERIFY(root.mkpath(QStringLiteral("docs")));
     const QDir docs(root.filePath(QStringLiteral("docs")));
-    for (const char *name : { "index.html", "index.lst", "contents.lst", "pattern1.png" })
+    for (const char *name : {"index.html", "index.lst", "contents.lst", "pattern1.png"})
         QVERIFY(QFile::copy(fixtureFolder + QLatin1Char('/') + QLatin1String(name),
                             docs.filePath(QLatin1String(name))));
     if (bytes == "->") {
@@ -194,8 +195,8 @@ void tst_Embedgen::badInput()
     if (!remove.isEmpty())
         QVERIFY(QFile::remove(docs.filePath(remove)));
     const QString folder = QTest::currentDataTag() == QByteArray("missing folder")
-                               ? root.filePath(QStringLiteral("no-such-folder"))
-                               : docs.path();
+        ? root.filePath(QStringLiteral("no-such-folder"))
+        : docs.path();
 
     // An earlier run's table must not survive a failed one.
     QVERIFY(root.mkpath(QStringLiteral("out")));

@@ -54,8 +54,10 @@ private Q_SLOTS:
         QPixmapCache::clear();
         static QStringList messages;
         messages.clear();
-        const QtMessageHandler previous = qInstallMessageHandler(
-            [](QtMsgType, const QMessageLogContext &, const QString &text) { messages.append(text); });
+        const QtMessageHandler previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &text) {
+                messages.append(text);
+            });
         const bool firstNull = Utils::icon(QStringLiteral("Back.png")).isNull();
         const bool secondNull = Utils::icon(QStringLiteral("Back.png")).isNull();
         qInstallMessageHandler(previous);
@@ -74,8 +76,6 @@ private Q_SLOTS:
     void embeddedProgramIcons()
     {
         const QPixmap logo = Utils::icon(QStringLiteral("velmora-48"));
-        if (logo.isNull())
-            QSKIP("the fixture table carries no window icon");
         QCOMPARE(logo.size(), QSize(48, 48));
         QVERIFY(logo.hasAlphaChannel());
     }
@@ -85,7 +85,8 @@ private Q_SLOTS:
         QCOMPARE(Utils::keyPrefix(), QStringLiteral("/"));
         QSettings *store = Utils::settings();
         QCOMPARE(Utils::settings(), store);
-        store->setValue(QStringLiteral("qz/fonts/Application"), QStringLiteral("Sans,12,-1,5,50,0,0,0,0,0"));
+        store->setValue(QStringLiteral("qz/fonts/Application"),
+                        QStringLiteral("Sans,12,-1,5,50,0,0,0,0,0"));
 
         // Before the prefix is set the key would start with "//".
         bool ok = true;
@@ -102,7 +103,8 @@ private Q_SLOTS:
                  QStringLiteral("x"));
 
         // A list where a string belongs reads as absent.
-        store->setValue(QStringLiteral("qz/fonts/Broken"), QStringList{QStringLiteral("a"), QStringLiteral("b")});
+        store->setValue(QStringLiteral("qz/fonts/Broken"),
+                        QStringList{QStringLiteral("a"), QStringLiteral("b")});
         QVERIFY(Utils::readEntry(QStringLiteral("/fonts/Broken"), QString(), &ok).isNull());
         QVERIFY(!ok);
         store->clear();
