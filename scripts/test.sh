@@ -6,20 +6,35 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 started=$SECONDS
+stage_started=$SECONDS
+timings=()
+stage_done() {
+    timings+=("$(printf '%-24s %5d s' "$1" $((SECONDS - stage_started)))")
+    stage_started=$SECONDS
+}
+report() {
+    echo "test.sh: stage times"
+    printf '  %s\n' "${timings[@]}"
+    echo "test.sh: all in $((SECONDS - started)) s"
+}
+trap report EXIT
+
 scripts/install-deps.sh --test
+stage_done "packages"
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_BUILD_TESTS=ON -DVELMORA_BUILD_BENCH=ON
 cmake --build build-test -j"$(nproc)"
+stage_done "normal build"
 ctest --test-dir build-test --output-on-failure -j"$(nproc)"
-echo "test.sh: normal build and tests took $((SECONDS - started)) s"
+stage_done "normal tests"
 
 # The generators run during this build are instrumented too, so the build
 # itself runs with the test options.
-sanitized=$SECONDS
 export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_SANITIZE=ON \
     -DVELMORA_BUILD_TESTS=ON -DVELMORA_BUILD_BENCH=OFF
 cmake --build build-asan -j"$(nproc)"
+stage_done "sanitizer build"
 ctest --test-dir build-asan --output-on-failure -j"$(nproc)"
-echo "test.sh: sanitizer build and tests took $((SECONDS - sanitized)) s; all in $((SECONDS - started)) s"
+stage_done "sanitizer tests"
