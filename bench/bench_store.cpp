@@ -101,7 +101,7 @@ int main(int argc, char **argv)
     std::printf("documentation version: \"%s\"\n", embeddedDocumentationVersion);
     benchPages();
     // The splash image is the largest of ours; Back.png a typical toolbar icon.
-    for (const char *name : { "velmora_splash.png", "Back.png" })
+    for (const char *name : {"velmora_splash.png", "Back.png"})
         benchImage(QLatin1String(name));
     if (!embeddedImages[0].data)
         return 0;

@@ -66,8 +66,8 @@ QList<ContentsMember> parseMemberList(QStringView members)
         // is never read.
         if (entry == u";")
             continue;
-        result.append({field(entry, 0).toString(), field(entry, 1).toString(),
-                       field(entry, 2).toString()});
+        result.append(
+            {field(entry, 0).toString(), field(entry, 1).toString(), field(entry, 2).toString()});
     }
     return result;
 }
@@ -102,11 +102,11 @@ QString kindIconName(QStringView kind)
         const char *icon;
     };
     static const KindIcon table[] = {
-        {u"C", "contentsClass"},           {u"O", "contentsClassQObject"},
-        {u"W", "contentsClassQWidget"},    {u"+f", "contentsPublicMethod"},
-        {u"+F", "contentsStaticMethod"},   {u"-f", "contentsProtectedMethod"},
-        {u"+S", "contentsPublicSlot"},     {u"-S", "contentsProtectedSlot"},
-        {u"+s", "contentsSignal"},         {u"+v", "contentsVar"},
+        {u"C", "contentsClass"},          {u"O", "contentsClassQObject"},
+        {u"W", "contentsClassQWidget"},   {u"+f", "contentsPublicMethod"},
+        {u"+F", "contentsStaticMethod"},  {u"-f", "contentsProtectedMethod"},
+        {u"+S", "contentsPublicSlot"},    {u"-S", "contentsProtectedSlot"},
+        {u"+s", "contentsSignal"},        {u"+v", "contentsVar"},
         {u"+R", "contentsRelatedMethod"},
     };
     for (const KindIcon &entry : table) {

@@ -14,8 +14,8 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
@@ -136,9 +136,8 @@ Shell::Shell(QWidget *parent, const char *name)
         fixed = fixedValue.toString();
     else if (fixedValue.isValid())
         d->settings->remove(fixedKey);
-    applyFixedFamily(fixed.isEmpty()
-                         ? QFontDatabase::systemFont(QFontDatabase::FixedFont).family()
-                         : fixed);
+    applyFixedFamily(fixed.isEmpty() ? QFontDatabase::systemFont(QFontDatabase::FixedFont).family()
+                                     : fixed);
 
     restoreGeometryFromSettings();
 
@@ -146,8 +145,8 @@ Shell::Shell(QWidget *parent, const char *name)
             [this](const QUrl &url) { linkLoad(url.toString()); });
     connect(form->browser, &QTextBrowser::sourceChanged, this,
             [this](const QUrl &url) { sourceChanged(url.toString()); });
-    connect(form->browser, qOverload<const QUrl &>(&QTextBrowser::highlighted),
-            form->statusLabel, [form](const QUrl &url) { form->statusLabel->setText(url.toString()); });
+    connect(form->browser, qOverload<const QUrl &>(&QTextBrowser::highlighted), form->statusLabel,
+            [form](const QUrl &url) { form->statusLabel->setText(url.toString()); });
     connect(form->indexLineEdit, &QLineEdit::textChanged, this, &Shell::jumpInIndex);
     connect(form->indexLineEdit, &QLineEdit::returnPressed, this, &Shell::loadFirstInIndex);
     for (QTreeWidget *view : {form->classesView, form->membersView, form->indexView,
@@ -175,8 +174,8 @@ Shell::Shell(QWidget *parent, const char *name)
     connect(d->timer, &QTimer::timeout, this, &Shell::timeout);
     d->timer->start(100);
 
-    setWindowTitle(QLatin1String("Velmora: ") + programVersion() +
-                   QLatin1String(", Documentation: ") + documentationVersion());
+    setWindowTitle(QLatin1String("Velmora: ") + programVersion()
+                   + QLatin1String(", Documentation: ") + documentationVersion());
 }
 
 void Shell::createActions()
@@ -206,16 +205,16 @@ void Shell::createActions()
          SLOT(backward())},
         {"Shell/Home", QT_TR_NOOP("Home"), (Qt::ALT | Qt::Key_Home).toCombined(), "Home",
          form->browser, SLOT(home())},
-        {"Shell/Forward", QT_TR_NOOP("Forward"), (Qt::ALT | Qt::Key_Right).toCombined(),
-         "Forward", this, SLOT(forward())},
+        {"Shell/Forward", QT_TR_NOOP("Forward"), (Qt::ALT | Qt::Key_Right).toCombined(), "Forward",
+         this, SLOT(forward())},
         {"Shell/Search", QT_TR_NOOP("Search"), (Qt::CTRL | Qt::Key_F).toCombined(), "find", this,
          SLOT(search())},
         {"Shell/SearchNext", QT_TR_NOOP("Search Next"), Qt::Key_F3, nullptr, this,
          SLOT(searchNext())},
         {"Shell/FontSmaller", QT_TR_NOOP("Zoom Out"), (Qt::ALT | Qt::Key_Minus).toCombined(),
          "textsmaller", this, SLOT(zoomOut())},
-        {"Shell/FontSelect", QT_TR_NOOP("Font"), (Qt::ALT | Qt::Key_F).toCombined(),
-         "textteletext", this, SLOT(fontSelect())},
+        {"Shell/FontSelect", QT_TR_NOOP("Font"), (Qt::ALT | Qt::Key_F).toCombined(), "textteletext",
+         this, SLOT(fontSelect())},
         {"Shell/FontLarger", QT_TR_NOOP("Zoom In"), (Qt::ALT | Qt::Key_Equal).toCombined(),
          "textlarger", this, SLOT(zoomIn())},
         {"Shell/Print", QT_TR_NOOP("Print"), (Qt::ALT | Qt::Key_P).toCombined(), "Print", this,
@@ -250,10 +249,10 @@ void Shell::createActions()
     // The Font button opens its menu at once.
     Action *fontSelect = Action::find(QStringLiteral("Shell/FontSelect"));
     auto *fontButton = qobject_cast<QToolButton *>(fontSelect->toolButton());
-    QAction *fontText = Action::create(tr("Text Font"), "Shell/FontText", 0, this,
-                                       SLOT(fontSelect()));
-    QAction *fontFixed = Action::create(tr("Fixed Font"), "Shell/FontFixed", 0, this,
-                                        SLOT(fixedFontSelect()));
+    QAction *fontText =
+        Action::create(tr("Text Font"), "Shell/FontText", 0, this, SLOT(fontSelect()));
+    QAction *fontFixed =
+        Action::create(tr("Fixed Font"), "Shell/FontFixed", 0, this, SLOT(fixedFontSelect()));
     if (fontButton) {
         auto *fontMenu = new QMenu(fontButton);
         fontButton->setMenu(fontMenu);
@@ -318,15 +317,14 @@ void Shell::restoreGeometryFromSettings()
     // beyond any desktop is off-screen without asking: the rectangle's edges
     // would not even fit an int.
     const int farAway = 1 << 20;
-    const QRect wanted = x > -farAway && x < farAway && y > -farAway && y < farAway
-        ? QRect(x, y, w, h)
-        : QRect();
+    const QRect wanted =
+        x > -farAway && x < farAway && y > -farAway && y < farAway ? QRect(x, y, w, h) : QRect();
     bool visible = false;
     for (const QScreen *screen : QGuiApplication::screens()) {
         if (wanted.isNull())
             break;
-        if (screen->availableGeometry().intersected(wanted).width() >= 50 &&
-            screen->availableGeometry().contains(QPoint(x + 20, y + 10))) {
+        if (screen->availableGeometry().intersected(wanted).width() >= 50
+            && screen->availableGeometry().contains(QPoint(x + 20, y + 10))) {
             visible = true;
             break;
         }

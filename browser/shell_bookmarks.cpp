@@ -115,9 +115,9 @@ void Shell::renameBookmark()
     if (!item)
         return;
     bool ok = false;
-    const QString label = QInputDialog::getText(this, QStringLiteral("Velmora"),
-                                                tr("Enter new Label:"), QLineEdit::Normal,
-                                                item->text(0), &ok);
+    const QString label =
+        QInputDialog::getText(this, QStringLiteral("Velmora"), tr("Enter new Label:"),
+                              QLineEdit::Normal, item->text(0), &ok);
     if (!ok)
         return;
     item->setText(0, label);

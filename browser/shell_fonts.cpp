@@ -27,8 +27,8 @@ QString quotedFamily(QString family)
 
 QString pageStyleSheet(const QString &fixedFamily)
 {
-    return QLatin1String("pre, code, tt { font-family: ") + quotedFamily(fixedFamily) +
-        QLatin1String(", monospace; }\na { text-decoration: none; }\n");
+    return QLatin1String("pre, code, tt { font-family: ") + quotedFamily(fixedFamily)
+        + QLatin1String(", monospace; }\na { text-decoration: none; }\n");
 }
 
 void Shell::applyFixedFamily(const QString &family)
@@ -66,8 +66,9 @@ void Shell::fontSelect()
 void Shell::fixedFontSelect()
 {
     QFont initial;
-    initial.setFamily(d->settings->value(QStringLiteral("/velmora/font/fixed"),
-                                         QStringLiteral("fixed")).toString());
+    initial.setFamily(
+        d->settings->value(QStringLiteral("/velmora/font/fixed"), QStringLiteral("fixed"))
+            .toString());
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, initial, this);
     if (!ok)

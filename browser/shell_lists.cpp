@@ -128,10 +128,9 @@ void Shell::readContents()
     classes.reserve(lines.size());
     for (const QStringView line : lines)
         classes.append(parseContentsLine(line));
-    std::stable_sort(classes.begin(), classes.end(),
-                     [](const ContentsClass &a, const ContentsClass &b) {
-                         return displayLess(a.name, b.name);
-                     });
+    std::stable_sort(
+        classes.begin(), classes.end(),
+        [](const ContentsClass &a, const ContentsClass &b) { return displayLess(a.name, b.name); });
 
     QList<QTreeWidgetItem *> items;
     items.reserve(classes.size());

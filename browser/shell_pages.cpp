@@ -5,8 +5,8 @@
 #include "embeddedfiles.h"
 #include "lists.h"
 #include "mainwidget.h"
-#include "pagebrowser.h"
 #include "mimesourcefactory.h"
+#include "pagebrowser.h"
 #include "shell_p.h"
 
 #include <QLabel>

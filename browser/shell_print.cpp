@@ -89,9 +89,8 @@ void Shell::printDocument(QPrinter *printer)
     if (!painter.begin(printer))
         return;
 
-    const PrintGeometry geometry =
-        printGeometry(printer->width(), printer->height(), printer->logicalDpiX(),
-                      printer->logicalDpiY());
+    const PrintGeometry geometry = printGeometry(printer->width(), printer->height(),
+                                                 printer->logicalDpiX(), printer->logicalDpiY());
 
     auto *browser = static_cast<PageBrowser *>(d->form->browser);
     PrintDocument document(browser);
@@ -118,8 +117,9 @@ void Shell::printDocument(QPrinter *printer)
             printer->newPage();
         painter.save();
         painter.translate(geometry.area.left(), geometry.area.top() - sheet * geometry.bandHeight);
-        document.drawContents(&painter, QRectF(0, sheet * geometry.bandHeight,
-                                               geometry.area.width(), geometry.bandHeight));
+        document.drawContents(
+            &painter,
+            QRectF(0, sheet * geometry.bandHeight, geometry.area.width(), geometry.bandHeight));
         painter.restore();
 
         const QString number = QString::number(sheet + 1);

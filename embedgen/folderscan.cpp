@@ -23,7 +23,7 @@ bool isPageName(const QString &name)
     return std::all_of(name.begin(), name.end(), [](QChar c) {
         const char16_t u = c.unicode();
         return (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') || u == u'.' || u == u'_'
-               || u == u'-';
+            || u == u'-';
     });
 }
 
@@ -32,7 +32,7 @@ bool isImageName(const QString &name)
     return std::all_of(name.begin(), name.end(), [](QChar c) {
         const char16_t u = c.unicode();
         return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9')
-               || u == u'.' || u == u'_' || u == u'-';
+            || u == u'.' || u == u'_' || u == u'-';
     });
 }
 

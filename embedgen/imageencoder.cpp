@@ -110,9 +110,9 @@ bool encodeImage(const QString &path, ImageBlob *out, EmbedError *error)
     const QByteArray format = reader.format(); // peeks; empty once read
     QImage image = reader.read();
     decoderMessages = nullptr;
-    const QString said = messages.isEmpty()
-        ? QString()
-        : QStringLiteral(" (") + messages.join(QStringLiteral("; ")).simplified() + QLatin1Char(')');
+    const QString said = messages.isEmpty() ? QString()
+                                            : QStringLiteral(" (")
+            + messages.join(QStringLiteral("; ")).simplified() + QLatin1Char(')');
     if (image.isNull())
         return fail(error, path,
                     QStringLiteral("cannot decode the image: ") + reader.errorString() + said);

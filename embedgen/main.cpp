@@ -61,10 +61,10 @@ QByteArray grouped(quint64 n)
 bool runParallel(int count, const std::function<bool(int, EmbedError *)> &job, EmbedError *error)
 {
     std::vector<EmbedError> errors(size_t(std::max(count, 0)));
-    std::atomic<int> next{ 0 };
+    std::atomic<int> next{0};
     // Jobs are handed out in index order and only those past the first failure
     // are skipped, so the error reported is the same on every run.
-    std::atomic<int> firstFailure{ count };
+    std::atomic<int> firstFailure{count};
     const auto worker = [&] {
         for (;;) {
             const int i = next.fetch_add(1);

@@ -24,8 +24,8 @@ class SearchDialog : public QDialog
     Q_OBJECT
 
 public:
-    explicit SearchDialog(QWidget *parent = nullptr, const char *name = nullptr,
-                          bool modal = false, Qt::WindowFlags f = {});
+    explicit SearchDialog(QWidget *parent = nullptr, const char *name = nullptr, bool modal = false,
+                          Qt::WindowFlags f = {});
     ~SearchDialog() override;
 
     QPushButton *buttonOk = nullptr;

@@ -93,9 +93,9 @@ QAction *Action::create(const QString &text, const char *name, int accel, QObjec
                         const char *slot)
 {
     const bool toggle = slot && qstrlen(slot) && QByteArray(slot).contains("bool");
-    auto *action = new Action(descriptionFromMenuText(text), text,
-                              accel ? QKeySequence(accel) : QKeySequence(), shellInstance(),
-                              name, toggle);
+    auto *action =
+        new Action(descriptionFromMenuText(text), text,
+                   accel ? QKeySequence(accel) : QKeySequence(), shellInstance(), name, toggle);
     if (receiver && slot)
         QObject::connect(action, toggle ? SIGNAL(toggled(bool)) : SIGNAL(triggered()), receiver,
                          slot);

@@ -19,8 +19,8 @@ class Action : public QAction
     Q_OBJECT
 
 public:
-    Action(const QString &text, const QString &menuText, const QKeySequence &accel,
-           QObject *parent, const char *name, bool toggle);
+    Action(const QString &text, const QString &menuText, const QKeySequence &accel, QObject *parent,
+           const char *name, bool toggle);
     ~Action() override;
 
     // Puts the action into a toolbar or a menu; only a toolbar makes a button.
@@ -34,8 +34,8 @@ public:
     // Creates, connects and registers an action. `text` is the menu text with
     // its "&" mnemonics, `accel` a combined key code (0 for none), `slot` a
     // slot signature in SLOT() form. A slot taking a bool makes a toggle action.
-    static QAction *create(const QString &text, const char *name, int accel,
-                           QObject *receiver, const char *slot);
+    static QAction *create(const QString &text, const char *name, int accel, QObject *receiver,
+                           const char *slot);
     // The action registered last under exactly that name, or null.
     static Action *find(const QString &name);
 

@@ -29,7 +29,8 @@ QPixmap icon(const QString &name)
     if (source && source->kind() == MimeSource::Image)
         pixmap = QPixmap::fromImage(source->image());
     else
-        qDebug().noquote() << QLatin1String("Utils::icon: ") + fileName + QLatin1String(" not found");
+        qDebug().noquote() << QLatin1String("Utils::icon: ") + fileName
+                + QLatin1String(" not found");
 
     // Misses are cached too, so each missing name is reported once.
     QPixmapCache::insert(name, pixmap);

@@ -22,8 +22,7 @@ void check(bool condition)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     // The list file reaches the window as UTF-8 text, split into lines.
-    const QString text =
-        QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
     for (const QStringView line : splitListLines(text)) {
         check(!line.contains(u'\n'));
         const ContentsClass entry = parseContentsLine(line);

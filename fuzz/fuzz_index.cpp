@@ -9,8 +9,7 @@ using namespace tarn;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString text =
-        QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
     qsizetype covered = 0;
     for (const QStringView line : splitListLines(text)) {
         if (line.contains(u'\n'))

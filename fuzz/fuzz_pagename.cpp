@@ -7,8 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString name =
-        QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QString name = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
     const tarn::PageName parts = tarn::splitPageName(name);
     // Neither piece keeps a "#", an anchor never comes without a page, and
     // a name without "#" is all page.

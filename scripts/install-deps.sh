@@ -10,8 +10,10 @@ packages=(
     fonts-dejavu-core
 )
 if [[ "${1:-}" == "--test" ]]; then
+    # clang-format is pinned: its output changes between versions, and the
+    # format test holds the tree to version 14's.
     packages+=(xvfb xauth imagemagick poppler-utils xdotool x11-utils evilwm
-        desktop-file-utils appstream)
+        desktop-file-utils appstream clang-format-14)
 fi
 
 missing=()

@@ -41,10 +41,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("menuText");
         QTest::addColumn<QString>("description");
-        QTest::newRow("plain") << "Hide/Show Left Panel" << "Hide/Show Left Panel";
-        QTest::newRow("mnemonic") << "&Back" << "Back";
-        QTest::newRow("ellipsis") << "&Print..." << "Print";
-        QTest::newRow("double ampersand") << "Fish && Chips." << "Fish  Chips";
+        QTest::newRow("plain") << "Hide/Show Left Panel"
+                               << "Hide/Show Left Panel";
+        QTest::newRow("mnemonic") << "&Back"
+                                  << "Back";
+        QTest::newRow("ellipsis") << "&Print..."
+                                  << "Print";
+        QTest::newRow("double ampersand") << "Fish && Chips."
+                                          << "Fish  Chips";
     }
     void description()
     {
@@ -85,8 +89,10 @@ private Q_SLOTS:
 
     void registryAnswersLastAndIsCaseSensitive()
     {
-        QAction *first = tarn::Action::create(QStringLiteral("One"), "Test/Same", 0, nullptr, nullptr);
-        QAction *second = tarn::Action::create(QStringLiteral("Two"), "Test/Same", 0, nullptr, nullptr);
+        QAction *first =
+            tarn::Action::create(QStringLiteral("One"), "Test/Same", 0, nullptr, nullptr);
+        QAction *second =
+            tarn::Action::create(QStringLiteral("Two"), "Test/Same", 0, nullptr, nullptr);
         QCOMPARE(tarn::Action::find(QStringLiteral("Test/Same")), second);
         QVERIFY(first != second);
         QCOMPARE(first->parent(), window); // both stay alive

@@ -114,8 +114,8 @@ private Q_SLOTS:
         QTest::newRow("anchor") << QStringLiteral("qbitmap.html#QBitmap-2")
                                 << QStringLiteral("Title #QBitmap-2");
         QTest::newRow("no anchor") << QStringLiteral("qbitmap.html") << QStringLiteral("Title");
-        QTest::newRow("two anchors") << QStringLiteral("qbitmap.html#x#y")
-                                     << QStringLiteral("Title #x");
+        QTest::newRow("two anchors")
+            << QStringLiteral("qbitmap.html#x#y") << QStringLiteral("Title #x");
     }
     void add_labelAndUrl()
     {
@@ -188,7 +188,8 @@ private Q_SLOTS:
             shell.show();
             QVERIFY(QTest::qWaitForWindowExposed(&shell));
 
-            QTreeWidgetItem *row = view->findItems(QStringLiteral("Bitmap"), Qt::MatchExactly).value(0);
+            QTreeWidgetItem *row =
+                view->findItems(QStringLiteral("Bitmap"), Qt::MatchExactly).value(0);
             QVERIFY(row);
             Q_EMIT view->customContextMenuRequested(view->visualItemRect(row).center());
             QVERIFY(d->bookmarkMenu->isVisible());
@@ -269,7 +270,8 @@ private Q_SLOTS:
 
         shell.itemRBClicked(nullptr, view->mapToGlobal(QPoint(5, 5)), 0);
         QVERIFY(!d->bookmarkMenu->isVisible());
-        const QPoint below = view->visualItemRect(view->topLevelItem(0)).bottomLeft() + QPoint(5, 40);
+        const QPoint below =
+            view->visualItemRect(view->topLevelItem(0)).bottomLeft() + QPoint(5, 40);
         QVERIFY(!view->itemAt(below));
         Q_EMIT view->customContextMenuRequested(below);
         QVERIFY(!d->bookmarkMenu->isVisible());

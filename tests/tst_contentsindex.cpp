@@ -43,8 +43,8 @@ QStringList memberNames(QTreeWidget *view)
 {
     QStringList names;
     for (int i = 0; i < view->topLevelItemCount(); ++i)
-        names.append(view->topLevelItem(i)->text(0) + QLatin1Char('|') +
-                     view->topLevelItem(i)->text(1));
+        names.append(view->topLevelItem(i)->text(0) + QLatin1Char('|')
+                     + view->topLevelItem(i)->text(1));
     return names;
 }
 
@@ -57,7 +57,10 @@ QString filterMismatch(QTreeWidget *view, const QString &text)
         const bool wanted = item->text(0).contains(text, Qt::CaseInsensitive);
         if (item->isHidden() == wanted)
             return QStringLiteral("row %1 \"%2\" hidden=%3 for \"%4\"")
-                .arg(i).arg(item->text(0)).arg(item->isHidden()).arg(text);
+                .arg(i)
+                .arg(item->text(0))
+                .arg(item->isHidden())
+                .arg(text);
         if (wanted && !first)
             first = item;
     }
@@ -80,8 +83,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QStringList>("lines");
-        QTest::newRow("mixed ends") << QStringLiteral("a\r\nb\nc\r\nd") << QStringList{"a", "b", "c", "d"};
-        QTest::newRow("lone CR stays in the line") << QStringLiteral("a\rb\r\nc") << QStringList{"a\rb", "c"};
+        QTest::newRow("mixed ends")
+            << QStringLiteral("a\r\nb\nc\r\nd") << QStringList{"a", "b", "c", "d"};
+        QTest::newRow("lone CR stays in the line")
+            << QStringLiteral("a\rb\r\nc") << QStringList{"a\rb", "c"};
         QTest::newRow("CR at the very end") << QStringLiteral("x\r") << QStringList{"x"};
         QTest::newRow("blank lines") << QStringLiteral("\r\n\n") << QStringList{"", ""};
         QTest::newRow("CR CR LF") << QStringLiteral("a\r\r\n") << QStringList{"a\r"};
@@ -112,8 +117,8 @@ private Q_SLOTS:
                               "+f===operator=(X &&o)===x.html#operator-eq===1;")
             << QStringList{"+f|operator==(const X &o) const|x.html#operator-eq-eq",
                            "+f|operator=(X &&o)|x.html#operator-eq"};
-        QTest::newRow("missing fields") << QStringLiteral("+f===a();;===b")
-                                        << QStringList{"+f|a()|", "|b|"};
+        QTest::newRow("missing fields")
+            << QStringLiteral("+f===a();;===b") << QStringList{"+f|a()|", "|b|"};
     }
     void memberList()
     {
@@ -154,7 +159,8 @@ private Q_SLOTS:
             QVERIFY2(member == (firstMember >= 0), qPrintable(QString::number(i)));
         }
         QVERIFY(firstMember > 0);
-        QTreeWidgetItem *noKind = findItem(form->indexView, QStringLiteral("AcceptMode (QFileDialog)"));
+        QTreeWidgetItem *noKind =
+            findItem(form->indexView, QStringLiteral("AcceptMode (QFileDialog)"));
         QVERIFY(noKind);
         QVERIFY(noKind->icon(0).isNull());
         QVERIFY(!findItem(form->indexView, QStringLiteral("QCheckBox"))->icon(0).isNull());
@@ -261,9 +267,10 @@ private Q_SLOTS:
         Shell shell;
         MainWidget *form = shell.d_func()->form;
         QLineEdit *edit = form->indexLineEdit;
-        const QStringList steps = {"q", "qw", "qwi", "qw", "q", "", "set", "sett", "settings",
-                                   "SETTINGS", "Setting", "sets", "e", "", "zzzzqx", "zzzz", "z",
-                                   "checkbox", "CheckBoxes", "checkbox", ""};
+        const QStringList steps = {
+            "q",      "qw",       "qwi",      "qw",       "q",          "",         "set",
+            "sett",   "settings", "SETTINGS", "Setting",  "sets",       "e",        "",
+            "zzzzqx", "zzzz",     "z",        "checkbox", "CheckBoxes", "checkbox", ""};
         QString current;
         for (const QString &step : steps) {
             if (step.startsWith(current)) {

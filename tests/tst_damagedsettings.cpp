@@ -75,7 +75,9 @@ QString insanity(Shell &shell)
         return QStringLiteral("off-screen at %1,%2").arg(shell.x()).arg(shell.y());
     const QSize minimum = shell.minimumSizeHint();
     if (shell.width() < minimum.width() || shell.height() < minimum.height())
-        return QStringLiteral("size %1x%2 below the minimum").arg(shell.width()).arg(shell.height());
+        return QStringLiteral("size %1x%2 below the minimum")
+            .arg(shell.width())
+            .arg(shell.height());
     const QList<int> sizes = form->splitter->sizes();
     if (sizes.size() != 2 || sizes.at(0) <= 0 || sizes.at(1) <= 0)
         return QStringLiteral("splitter panes %1,%2").arg(sizes.value(0)).arg(sizes.value(1));
@@ -118,7 +120,8 @@ QString storeProblem()
         const int value = s.value(key).toInt(&ok);
         if (!s.contains(key) || !ok)
             return key + QStringLiteral(" missing or not a number");
-        if (key.endsWith(QLatin1String("/t")) ? (value < 0 || value > 3)
+        if (key.endsWith(QLatin1String("/t"))
+                ? (value < 0 || value > 3)
                 : (!key.endsWith(QLatin1String("/x")) && !key.endsWith(QLatin1String("/y"))
                    && value <= 0))
             return key + QStringLiteral(" out of range: %1").arg(value);
@@ -147,7 +150,8 @@ void touchLater(const QString &path)
     static int step = 0;
     QFile file(path);
     if (file.open(QIODevice::ReadWrite))
-        file.setFileTime(QDateTime::currentDateTime().addSecs(++step), QFileDevice::FileModificationTime);
+        file.setFileTime(QDateTime::currentDateTime().addSecs(++step),
+                         QFileDevice::FileModificationTime);
 }
 
 bool writeRaw(const QString &path, const QByteArray &bytes)
@@ -193,9 +197,9 @@ private Q_SLOTS:
 
     void init()
     {
-        QFile(QFileInfo(m_path).path()).setPermissions(QFileDevice::ReadOwner
-                                                       | QFileDevice::WriteOwner
-                                                       | QFileDevice::ExeOwner);
+        QFile(QFileInfo(m_path).path())
+            .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                            | QFileDevice::ExeOwner);
         QDir(m_path).removeRecursively();
         QFile::remove(m_path);
         store().clear();
@@ -218,7 +222,8 @@ private Q_SLOTS:
             QTest::addRow("%s: negative", k.constData()) << key << QVariant(-1);
             QTest::addRow("%s: zero", k.constData()) << key << QVariant(0);
         }
-        QTest::newRow("geom/t: past the last tab") << QStringLiteral("velmora/geom/t") << QVariant(4);
+        QTest::newRow("geom/t: past the last tab")
+            << QStringLiteral("velmora/geom/t") << QVariant(4);
         QTest::newRow("geom/s1: wider than the window")
             << QStringLiteral("velmora/geom/s1") << QVariant(5000);
         QTest::newRow("geom/x: a group where the key belongs")
@@ -230,7 +235,8 @@ private Q_SLOTS:
             QTest::addRow("%s: map", k.constData()) << key << QVariant(aMap());
             QTest::addRow("%s: number", k.constData()) << key << QVariant(12);
             QTest::addRow("%s: empty", k.constData()) << key << QVariant(QString());
-            QTest::addRow("%s: not a font", k.constData()) << key << QVariant(QStringLiteral(",,,;;{}\""));
+            QTest::addRow("%s: not a font", k.constData())
+                << key << QVariant(QStringLiteral(",,,;;{}\""));
             QTest::addRow("%s: huge point size", k.constData())
                 << key << QVariant(QStringLiteral("Sans,100000,-1,5,50,0,0,0,0,0"));
             QTest::addRow("%s: negative point size", k.constData())
@@ -280,7 +286,8 @@ private Q_SLOTS:
         QTest::newRow("one of each, as plain strings")
             << QVariant(QStringLiteral("Alpha")) << QVariant(QStringLiteral("qt.html"))
             << QStringList{QStringLiteral("Alpha")};
-        QTest::newRow("empty strings") << QVariant(QString()) << QVariant(QString()) << QStringList();
+        QTest::newRow("empty strings")
+            << QVariant(QString()) << QVariant(QString()) << QStringList();
     }
 
     // Only pairs of a label and a target make a bookmark.
@@ -319,8 +326,10 @@ private Q_SLOTS:
             c = char(random.bounded(256));
         QTest::newRow("random bytes") << noise;
         QTest::newRow("NUL bytes") << QByteArray(512, '\0');
-        QTest::newRow("NUL inside our section")
-            << QByteArray("[velmora]\ngeom\\x=1\0" "00\ngeom\\w=\0\nfont\\f=Sans,\0" "12\n", 44);
+        QTest::newRow("NUL inside our section") << QByteArray("[velmora]\ngeom\\x=1\0"
+                                                              "00\ngeom\\w=\0\nfont\\f=Sans,\0"
+                                                              "12\n",
+                                                              44);
         QTest::newRow("a megabyte line") << QByteArray(1 << 20, 'k');
         QTest::newRow("a megabyte value")
             << QByteArray("[velmora]\ngeom\\w=") + QByteArray(1 << 20, '9') + "\n";
@@ -378,7 +387,8 @@ private Q_SLOTS:
             QFile probe(folder + QStringLiteral("/probe"));
             if (probe.open(QIODevice::WriteOnly)) {
                 probe.remove();
-                qInfo("permission bits do not stop writes here (root); the store is made a folder too");
+                qInfo("permission bits do not stop writes here (root); the store is made a folder "
+                      "too");
                 QVERIFY(QFile::remove(m_path));
                 QVERIFY(QDir().mkdir(m_path));
             }
@@ -428,7 +438,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("points"); // 0: the default font's
         QTest::newRow("absent") << QVariant() << 0;
         QTest::newRow("good") << QVariant(QStringLiteral("Sans,14,-1,5,50,0,0,0,0,0")) << 14;
-        QTest::newRow("list") << QVariant(QStringList{QStringLiteral("Sans,14"), QStringLiteral("x")})
+        QTest::newRow("list") << QVariant(
+            QStringList{QStringLiteral("Sans,14"), QStringLiteral("x")})
                               << 0;
         QTest::newRow("map") << QVariant(aMap()) << 0;
         QTest::newRow("number") << QVariant(14) << 0;

@@ -54,7 +54,10 @@ class TestFonts : public QObject
 {
     Q_OBJECT
 
-    static QSettings store() { return QSettings(QStringLiteral("Tessaravox"), QStringLiteral("Velmora")); }
+    static QSettings store()
+    {
+        return QSettings(QStringLiteral("Tessaravox"), QStringLiteral("Velmora"));
+    }
 
     ModalDriver m_modal;
 
@@ -92,13 +95,12 @@ class TestFonts : public QObject
                                   QStringLiteral("Noto Mono")};
         candidates += QFontDatabase::families();
         for (const QString &family : std::as_const(candidates)) {
-            if (QFontDatabase::hasFamily(family) && !QFontDatabase::isPrivateFamily(family) &&
-                !avoid.contains(family))
+            if (QFontDatabase::hasFamily(family) && !QFontDatabase::isPrivateFamily(family)
+                && !avoid.contains(family))
                 return family;
         }
         return QString();
     }
-
 
 private Q_SLOTS:
     void init()
@@ -108,10 +110,7 @@ private Q_SLOTS:
         m_modal.startBackstop();
     }
 
-    void cleanup()
-    {
-        QVERIFY2(!m_modal.stopBackstop(), "a modal window was left waiting");
-    }
+    void cleanup() { QVERIFY2(!m_modal.stopBackstop(), "a modal window was left waiting"); }
 
     void zoomRoundTrip_data()
     {

@@ -58,7 +58,8 @@ QByteArray pageOfSize(qsizetype size)
 {
     QByteArray page = "<html><body>\n";
     for (quint32 n = 1; page.size() < size; ++n)
-        page += "<p>Paragraph " + QByteArray::number(n * 2654435761u, 36) + " of the big page.</p>\n";
+        page +=
+            "<p>Paragraph " + QByteArray::number(n * 2654435761u, 36) + " of the big page.</p>\n";
     page.truncate(size);
     return page;
 }
@@ -79,7 +80,10 @@ QList<QPair<QString, QByteArray>> readFileTable(const QString &outDir, QString *
         const qint64 offset = m.captured(2).toLongLong();
         if (offset != expectedOffset || offset + length > blobs.size()) {
             *problem = QStringLiteral("entry %1 at %2+%3 outside files.bin of %4")
-                           .arg(m.captured(3)).arg(offset).arg(length).arg(blobs.size());
+                           .arg(m.captured(3))
+                           .arg(offset)
+                           .arg(length)
+                           .arg(blobs.size());
             return {};
         }
         expectedOffset = offset + length;
@@ -148,11 +152,13 @@ private Q_SLOTS:
         QByteArray bigJpeg;
         QBuffer buffer(&bigJpeg);
         QVERIFY(buffer.open(QIODevice::WriteOnly) && noise.save(&buffer, "JPEG", 90));
-        QTest::newRow("jpeg cut inside its pixels") << "pixels.jpg" << bigJpeg.left(bigJpeg.size() * 6 / 10);
+        QTest::newRow("jpeg cut inside its pixels")
+            << "pixels.jpg" << bigJpeg.left(bigJpeg.size() * 6 / 10);
         QByteArray bigPng;
         QBuffer pngBuffer(&bigPng);
         QVERIFY(pngBuffer.open(QIODevice::WriteOnly) && noise.save(&pngBuffer, "PNG"));
-        QTest::newRow("png cut inside its pixels") << "pixels.png" << bigPng.left(bigPng.size() * 6 / 10);
+        QTest::newRow("png cut inside its pixels")
+            << "pixels.png" << bigPng.left(bigPng.size() * 6 / 10);
         QTest::newRow("png of another kind's bytes") << "lie.png" << QByteArray("GIF89a\1\0\1\0");
         QTest::newRow("image name with a blank") << "my image.png" << png;
         QTest::newRow("page name with a blank") << "my page.html" << QByteArray("<p>x</p>");
@@ -174,8 +180,9 @@ private Q_SLOTS:
         // libpng prints its own line before giving up; ours is the last one
         // and the only one of ours.
         const QList<QByteArray> lines = run.err.trimmed().split('\n');
-        QVERIFY2(lines.last().startsWith(QByteArray("velmora-embedgen: " + culprit.toUtf8() + ": ")),
-                 run.err.constData());
+        QVERIFY2(
+            lines.last().startsWith(QByteArray("velmora-embedgen: " + culprit.toUtf8() + ": ")),
+            run.err.constData());
         QCOMPARE(run.err.count("velmora-embedgen:"), 1);
         QVERIFY(run.err.endsWith('\n'));
         QCOMPARE(QDir(m_out).entryList(QDir::Files | QDir::Hidden), QStringList());
@@ -199,12 +206,13 @@ private Q_SLOTS:
         makeDocs();
         QMap<QString, QByteArray> expected;
         for (const char *name : {"index.html", "index.lst", "contents.lst"})
-            expected.insert(QLatin1String(name), readAll(m_docs + QLatin1Char('/') + QLatin1String(name)));
+            expected.insert(QLatin1String(name),
+                            readAll(m_docs + QLatin1Char('/') + QLatin1String(name)));
         for (int i = 0; i < pages; ++i) {
             const QString name = QStringLiteral("p%1.html").arg(i, 5, 10, QLatin1Char('0'));
-            const QByteArray bytes =
-                pageSize > 100 ? pageOfSize(pageSize)
-                               : pageOfSize(pageSize).left(pageSize - 5) + QByteArray::number(i).right(5);
+            const QByteArray bytes = pageSize > 100
+                ? pageOfSize(pageSize)
+                : pageOfSize(pageSize).left(pageSize - 5) + QByteArray::number(i).right(5);
             QVERIFY(writeFile(m_docs + QLatin1Char('/') + name, pageSize ? bytes : QByteArray()));
             expected.insert(name, pageSize ? bytes : QByteArray());
         }
@@ -242,23 +250,24 @@ private Q_SLOTS:
 
     void importTool_data()
     {
-        QTest::addColumn<QString>("file");    // under the reference folder
+        QTest::addColumn<QString>("file"); // under the reference folder
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("problem"); // empty: the import succeeds
-        const QByteArray png = readAll(fixtures + QStringLiteral("/qtdoc/qtcore/images/ico_note.png"));
+        const QByteArray png =
+            readAll(fixtures + QStringLiteral("/qtdoc/qtcore/images/ico_note.png"));
         QTest::newRow("zero-byte page") << "qtcore/blank.html" << QByteArray() << QString();
         QTest::newRow("20 MB page") << "qtcore/huge.html" << pageOfSize(20 << 20) << QString();
         // The import copies images as they are; the embedder judges them.
-        QTest::newRow("truncated image") << "qtcore/images/cut.png" << png.left(png.size() / 2)
-                                         << QString();
+        QTest::newRow("truncated image")
+            << "qtcore/images/cut.png" << png.left(png.size() / 2) << QString();
         QTest::newRow("zero-byte image") << "qtcore/images/none.png" << QByteArray() << QString();
         QTest::newRow("page name with a blank")
             << "qtcore/my page.html" << QByteArray("<p>x</p>") << "page name outside [a-z0-9._-]";
         QTest::newRow("image name with a blank")
             << "qtcore/images/my image.png" << png << "image name outside [A-Za-z0-9._-]";
         QTest::newRow("zero-byte module index") << "qtcore/qtcore.index" << QByteArray() << "*";
-        QTest::newRow("index cut short") << "qtgui/qtgui.index" << QByteArray("<?xml version=\"1.0\"?>\n<INDEX")
-                                         << "*";
+        QTest::newRow("index cut short")
+            << "qtgui/qtgui.index" << QByteArray("<?xml version=\"1.0\"?>\n<INDEX") << "*";
     }
 
     void importTool()
@@ -269,7 +278,8 @@ private Q_SLOTS:
         const QString root = m_work.filePath(QStringLiteral("import"));
         QDir(root).removeRecursively();
         const QString qtdoc = root + QStringLiteral("/qtdoc");
-        QDirIterator it(fixtures + QStringLiteral("/qtdoc"), QDir::Files, QDirIterator::Subdirectories);
+        QDirIterator it(fixtures + QStringLiteral("/qtdoc"), QDir::Files,
+                        QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString source = it.next();
             const QString target = qtdoc + source.mid(fixtures.size() + 6);
@@ -297,7 +307,8 @@ private Q_SLOTS:
         const QByteArray prefix = "velmora-import: " + culprit.toUtf8() + ": ";
         QVERIFY2(run.err.startsWith(prefix), run.err.constData());
         if (problem != QLatin1String("*"))
-            QVERIFY2(run.err.startsWith(QByteArray(prefix + problem.toUtf8())), run.err.constData());
+            QVERIFY2(run.err.startsWith(QByteArray(prefix + problem.toUtf8())),
+                     run.err.constData());
         QCOMPARE(run.err.count('\n'), 1);
         QVERIFY(!QFileInfo::exists(out));
         QVERIFY(!QFileInfo::exists(out + QStringLiteral(".importing")));
@@ -308,7 +319,8 @@ private Q_SLOTS:
     {
         const QString root = m_work.filePath(QStringLiteral("many"));
         const QString qtdoc = root + QStringLiteral("/qtdoc");
-        QDirIterator it(fixtures + QStringLiteral("/qtdoc"), QDir::Files, QDirIterator::Subdirectories);
+        QDirIterator it(fixtures + QStringLiteral("/qtdoc"), QDir::Files,
+                        QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString source = it.next();
             const QString target = qtdoc + source.mid(fixtures.size() + 6);

@@ -14,7 +14,7 @@ private:
     static LinkTargets targets()
     {
         LinkTargets t;
-        t.names = { "qobject.html", "qcheckbox.html", "index.html", "foo.png", "offline.css" };
+        t.names = {"qobject.html", "qcheckbox.html", "index.html", "foo.png", "offline.css"};
         t.renamed.insert("logo.png", "imported-logo.png");
         t.onlineBase = onlineBaseFromIndexUrl(QStringLiteral("http://doc.qt.io/qt-5/"));
         return t;

@@ -16,9 +16,9 @@ const QString fixture = QStringLiteral(VELMORA_TEST_DATA "/qtdoc");
 QSet<QString> fixturePages()
 {
     QSet<QString> pages;
-    for (const char *module : { "qtcore", "qtgui", "qtwidgets" }) {
+    for (const char *module : {"qtcore", "qtgui", "qtwidgets"}) {
         const QDir dir(fixture + QLatin1Char('/') + QLatin1String(module));
-        for (const QString &page : dir.entryList({ QStringLiteral("*.html") }, QDir::Files))
+        for (const QString &page : dir.entryList({QStringLiteral("*.html")}, QDir::Files))
             pages.insert(page);
     }
     return pages;
@@ -28,9 +28,9 @@ QVector<ClassEntry> fixtureClasses()
 {
     ClassCatalog catalog;
     // qtwidgets first: its bases name classes of modules read later.
-    for (const char *module : { "qtwidgets", "qtcore", "qtgui" }) {
+    for (const char *module : {"qtwidgets", "qtcore", "qtgui"}) {
         QFile file(fixture + QLatin1Char('/') + QLatin1String(module) + QLatin1Char('/')
-            + QLatin1String(module) + QStringLiteral(".index"));
+                   + QLatin1String(module) + QStringLiteral(".index"));
         if (!file.open(QIODevice::ReadOnly))
             qFatal("cannot open %s", qPrintable(file.fileName()));
         QString error;
@@ -97,8 +97,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, name);
         const QVector<ClassEntry> classes = fixtureClasses();
-        const QByteArray list
-            = name == QLatin1String("index.lst") ? indexList(classes) : contentsList(classes);
+        const QByteArray list =
+            name == QLatin1String("index.lst") ? indexList(classes) : contentsList(classes);
         const QList<QByteArray> lines = linesOf(list); // every line ends in CR LF
         QFile expected(QStringLiteral(VELMORA_TEST_DATA "/qtdoc-expected/") + name);
         QVERIFY(expected.open(QIODevice::ReadOnly));
@@ -117,12 +117,12 @@ private Q_SLOTS:
                 split.append(fields(entry));
         }
         const QList<QList<QByteArray>> expected = {
-            { "+F", "number(int n, int base)", "qstring.html#number", "0" },
-            { "+f", "operator==(const QString &other) const", "qstring.html#operator-eq-eq", "0" },
-            { "+f", "operator=(const QString &other)", "qstring.html#operator-eq", "0" },
-            { "+R", "operator==(const char *s1, const QString &s2)",
-                "qstring.html#operator-eq-eq-1", "1" },
-            { "", "QStringLiteral( str)", "qstring.html#QStringLiteral", "0" },
+            {"+F", "number(int n, int base)", "qstring.html#number", "0"},
+            {"+f", "operator==(const QString &other) const", "qstring.html#operator-eq-eq", "0"},
+            {"+f", "operator=(const QString &other)", "qstring.html#operator-eq", "0"},
+            {"+R", "operator==(const char *s1, const QString &s2)", "qstring.html#operator-eq-eq-1",
+             "1"},
+            {"", "QStringLiteral( str)", "qstring.html#QStringLiteral", "0"},
         };
         QCOMPARE(split, expected);
         QVERIFY(linesOf(indexList(fixtureClasses()))
@@ -131,11 +131,11 @@ private Q_SLOTS:
 
     void catalog_malformedIndex_reportsLineAndKeepsNothing()
     {
-        QByteArray xml
-            = "<INDEX version=\"5.15.8\">\n"
-              "<namespace name=\"\">\n"
-              "<class name=\"QFoo\" href=\"qfoo.html\" status=\"active\" access=\"public\">\n"
-              "</namespace>\n";
+        QByteArray xml =
+            "<INDEX version=\"5.15.8\">\n"
+            "<namespace name=\"\">\n"
+            "<class name=\"QFoo\" href=\"qfoo.html\" status=\"active\" access=\"public\">\n"
+            "</namespace>\n";
         QBuffer buffer(&xml);
         buffer.open(QIODevice::ReadOnly);
         ClassCatalog catalog;
@@ -147,14 +147,14 @@ private Q_SLOTS:
 
     void catalog_separatorInName_leftOutAndReported()
     {
-        QByteArray xml
-            = "<INDEX version=\"5.15.8\" url=\"http://doc.qt.io/qt-5\"><namespace name=\"\">"
-              "<class name=\"QFoo\" href=\"qfoo.html\" status=\"active\" access=\"public\">"
-              "<function name=\"at\" href=\"qfoo.html#at\" status=\"active\" access=\"public\""
-              " meta=\"plain\" type=\"int\" signature=\"int at(const char *s = &quot;@&quot;)\"/>"
-              "<function name=\"ok\" href=\"qfoo.html#ok\" status=\"active\" access=\"public\""
-              " meta=\"plain\" type=\"int\" signature=\"int ok()\"/>"
-              "</class></namespace></INDEX>";
+        QByteArray xml =
+            "<INDEX version=\"5.15.8\" url=\"http://doc.qt.io/qt-5\"><namespace name=\"\">"
+            "<class name=\"QFoo\" href=\"qfoo.html\" status=\"active\" access=\"public\">"
+            "<function name=\"at\" href=\"qfoo.html#at\" status=\"active\" access=\"public\""
+            " meta=\"plain\" type=\"int\" signature=\"int at(const char *s = &quot;@&quot;)\"/>"
+            "<function name=\"ok\" href=\"qfoo.html#ok\" status=\"active\" access=\"public\""
+            " meta=\"plain\" type=\"int\" signature=\"int ok()\"/>"
+            "</class></namespace></INDEX>";
         QBuffer buffer(&xml);
         buffer.open(QIODevice::ReadOnly);
         ClassCatalog catalog;
@@ -165,15 +165,15 @@ private Q_SLOTS:
         QCOMPARE(info.url, QStringLiteral("http://doc.qt.io/qt-5"));
         const auto classes = catalog.classes([](const QString &) { return true; });
         QCOMPARE(contentsList(classes),
-            QByteArray("C===QFoo===qfoo.html@+f===ok()===qfoo.html#ok===0;\r\n"));
+                 QByteArray("C===QFoo===qfoo.html@+f===ok()===qfoo.html#ok===0;\r\n"));
         QCOMPARE(catalog.unsafeEntries(),
-            QStringList { QStringLiteral("QFoo::at(const char *s = \"@\")") });
+                 QStringList{QStringLiteral("QFoo::at(const char *s = \"@\")")});
     }
 
     void isSafeListField_rejectsWhatWouldMoveASplit()
     {
         QVERIFY(isSafeListField(QStringLiteral("operator==(const QString &o) const")));
-        for (const char *bad : { "operator==", "=x", "a===b", "a;;b", "a@b", "a\r\nb" })
+        for (const char *bad : {"operator==", "=x", "a===b", "a;;b", "a@b", "a\r\nb"})
             QVERIFY2(!isSafeListField(QString::fromLatin1(bad)), bad);
     }
 };

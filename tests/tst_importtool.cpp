@@ -46,14 +46,14 @@ struct Run
 Run runTool(const QString &qtdoc, const QString &own, const QString &out)
 {
     QProcess process;
-    QStringList args { QStringLiteral("--qtdoc"), qtdoc, QStringLiteral("--out"), out };
+    QStringList args{QStringLiteral("--qtdoc"), qtdoc, QStringLiteral("--out"), out};
     if (!own.isEmpty())
         args << QStringLiteral("--own") << own;
     process.start(QStringLiteral(VELMORA_IMPORT_TOOL), args);
     if (!process.waitForFinished(60000))
         qFatal("velmora-import did not finish");
-    return Run { process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-        process.readAllStandardOutput(), process.readAllStandardError() };
+    return Run{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+               process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
 enum class Breakage {
@@ -95,7 +95,7 @@ private Q_SLOTS:
         writeFile(m_own + QStringLiteral("/images/logo.png"), "not decoded here");
         // Identical to the imported icon: merged, not an error.
         QVERIFY(QFile::copy(fixture + QStringLiteral("/qtcore/images/ico_note.png"),
-            m_own + QStringLiteral("/images/ico_note.png")));
+                            m_own + QStringLiteral("/images/ico_note.png")));
         // Different from the imported image of that name: ours keep the name.
         writeFile(m_own + QStringLiteral("/images/checkboxes-exclusive.png"), "ours");
     }
@@ -136,7 +136,7 @@ private Q_SLOTS:
         };
         QCOMPARE(names, expected);
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
-            QStringList({ "assembled", "own", "qtdoc" }));
+                 QStringList({"assembled", "own", "qtdoc"}));
 
         QCOMPARE(readFile(m_out + QStringLiteral("/version.txt")), QByteArray("5.15.8"));
         const QByteArray page = readFile(m_out + QStringLiteral("/qcheckbox.html"));
@@ -156,7 +156,7 @@ private Q_SLOTS:
         QVERIFY(css.contains("url(bgrContent.png)"));
         QVERIFY(!css.contains("../images/"));
         QCOMPARE(readFile(m_out + QStringLiteral("/index.html")),
-            readFile(m_own + QStringLiteral("/pages/index.html")));
+                 readFile(m_own + QStringLiteral("/pages/index.html")));
         // UTF-8 text passes through untouched.
         QVERIFY(readFile(m_out + QStringLiteral("/qstring.html"))
                     .contains("\xe2\x80\x9cGr\xc3\xbc\xc3\x9f"
@@ -244,9 +244,10 @@ private Q_SLOTS:
 
         const Run run = runTool(qtdoc, m_own, m_out);
         QCOMPARE(run.exitCode, 1);
-        const QByteArray message = ("velmora-import: " + path + ": "
-            + (problem.contains(QLatin1String("%1")) ? problem.arg(m_dir.path()) : problem))
-                                       .toUtf8();
+        const QByteArray message =
+            ("velmora-import: " + path + ": "
+             + (problem.contains(QLatin1String("%1")) ? problem.arg(m_dir.path()) : problem))
+                .toUtf8();
         QVERIFY2(run.err.startsWith(message), run.err.constData());
         QCOMPARE(run.err.count('\n'), 1);
         QVERIFY(run.out.isEmpty());

@@ -145,8 +145,8 @@ private Q_SLOTS:
                  app.readAllStandardError().constData());
 
         QSettings s(path, QSettings::IniFormat);
-        for (const char *key : {"geom/x", "geom/y", "geom/w", "geom/h", "geom/s1", "geom/s2",
-                                "geom/t"}) {
+        for (const char *key :
+             {"geom/x", "geom/y", "geom/w", "geom/h", "geom/s1", "geom/s2", "geom/t"}) {
             bool ok = false;
             s.value(QLatin1String("velmora/") + QLatin1String(key)).toInt(&ok);
             QVERIFY2(ok, key);

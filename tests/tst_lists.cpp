@@ -16,13 +16,27 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("anchor");
-        QTest::newRow("page") << "qwidget.html" << "qwidget.html" << "";
-        QTest::newRow("anchor") << "qbitmap.html#QBitmap-2" << "qbitmap.html" << "QBitmap-2";
-        QTest::newRow("two anchors") << "a.html#b#c" << "a.html" << "b";
-        QTest::newRow("empty pieces") << "##a.html###b#" << "a.html" << "b";
-        QTest::newRow("anchor only") << "#top" << "top" << "";
-        QTest::newRow("empty") << "" << "" << "";
-        QTest::newRow("trailing hash") << "a.html#" << "a.html" << "";
+        QTest::newRow("page") << "qwidget.html"
+                              << "qwidget.html"
+                              << "";
+        QTest::newRow("anchor") << "qbitmap.html#QBitmap-2"
+                                << "qbitmap.html"
+                                << "QBitmap-2";
+        QTest::newRow("two anchors") << "a.html#b#c"
+                                     << "a.html"
+                                     << "b";
+        QTest::newRow("empty pieces") << "##a.html###b#"
+                                      << "a.html"
+                                      << "b";
+        QTest::newRow("anchor only") << "#top"
+                                     << "top"
+                                     << "";
+        QTest::newRow("empty") << ""
+                               << ""
+                               << "";
+        QTest::newRow("trailing hash") << "a.html#"
+                                       << "a.html"
+                                       << "";
     }
     void splitPageName()
     {
@@ -80,16 +94,31 @@ private Q_SLOTS:
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("key");
-        QTest::newRow("class") << "QAccel===qaccel.html===O" << "QAccel" << "qaccel.html" << "O"
+        QTest::newRow("class") << "QAccel===qaccel.html===O"
+                               << "QAccel"
+                               << "qaccel.html"
+                               << "O"
                                << "1QAccel";
         QTest::newRow("member") << "accel (QCheckBox)===qcheckbox.html#accel===+f"
-                                << "accel (QCheckBox)" << "qcheckbox.html#accel" << "+f"
+                                << "accel (QCheckBox)"
+                                << "qcheckbox.html#accel"
+                                << "+f"
                                 << "2accel (QCheckBox)";
         QTest::newRow("empty kind") << "accel (QCheckBox)===qcheckbox.html#accel==="
-                                    << "accel (QCheckBox)" << "qcheckbox.html#accel" << ""
+                                    << "accel (QCheckBox)"
+                                    << "qcheckbox.html#accel"
+                                    << ""
                                     << "2accel (QCheckBox)";
-        QTest::newRow("no kind field") << "x===x.html" << "x" << "x.html" << "" << "1x";
-        QTest::newRow("empty line") << "" << "" << "" << "" << "1";
+        QTest::newRow("no kind field") << "x===x.html"
+                                       << "x"
+                                       << "x.html"
+                                       << ""
+                                       << "1x";
+        QTest::newRow("empty line") << ""
+                                    << ""
+                                    << ""
+                                    << ""
+                                    << "1";
     }
     void indexLine()
     {

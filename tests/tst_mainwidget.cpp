@@ -77,20 +77,34 @@ void tst_MainWidget::construct_namesEveryWidgetAfterItsMember()
     QCOMPARE(form.navToolbar, nullptr);
 
     const QList<QPair<QObject *, const char *>> members = {
-        {form.splitter, "splitter"},           {form.leftTabs, "leftTabs"},
-        {form.tab, "tab"},                     {form.membersFrame, "membersFrame"},
-        {form.membersLabel, "membersLabel"},   {form.membersView, "membersView"},
-        {form.classesFrame, "classesFrame"},   {form.classesLabel, "classesLabel"},
-        {form.classesView, "classesView"},     {form.tab_2, "tab_2"},
-        {form.indexLineEdit, "indexLineEdit"}, {form.contentsFrame, "contentsFrame"},
-        {form.contentsLabel, "contentsLabel"}, {form.indexView, "indexView"},
-        {form.tab_3, "tab_3"},                 {form.bookmarkFrame, "bookmarkFrame"},
-        {form.bookmarksLabel, "bookmarksLabel"}, {form.bookmarksView, "bookmarksView"},
-        {form.tab_4, "tab_4"},                 {form.aboutFrame, "aboutFrame"},
-        {form.logoLabel, "logoLabel"},         {form.aboutLabel, "aboutLabel"},
-        {form.aboutView, "aboutView"},         {form.browserFrame, "browserFrame"},
-        {form.browser, "browser"},             {form.captionLabel, "captionLabel"},
-        {form.toolbarFrame, "toolbarFrame"},   {form.statusLabel, "statusLabel"},
+        {form.splitter, "splitter"},
+        {form.leftTabs, "leftTabs"},
+        {form.tab, "tab"},
+        {form.membersFrame, "membersFrame"},
+        {form.membersLabel, "membersLabel"},
+        {form.membersView, "membersView"},
+        {form.classesFrame, "classesFrame"},
+        {form.classesLabel, "classesLabel"},
+        {form.classesView, "classesView"},
+        {form.tab_2, "tab_2"},
+        {form.indexLineEdit, "indexLineEdit"},
+        {form.contentsFrame, "contentsFrame"},
+        {form.contentsLabel, "contentsLabel"},
+        {form.indexView, "indexView"},
+        {form.tab_3, "tab_3"},
+        {form.bookmarkFrame, "bookmarkFrame"},
+        {form.bookmarksLabel, "bookmarksLabel"},
+        {form.bookmarksView, "bookmarksView"},
+        {form.tab_4, "tab_4"},
+        {form.aboutFrame, "aboutFrame"},
+        {form.logoLabel, "logoLabel"},
+        {form.aboutLabel, "aboutLabel"},
+        {form.aboutView, "aboutView"},
+        {form.browserFrame, "browserFrame"},
+        {form.browser, "browser"},
+        {form.captionLabel, "captionLabel"},
+        {form.toolbarFrame, "toolbarFrame"},
+        {form.statusLabel, "statusLabel"},
     };
     for (const auto &[object, name] : members) {
         QVERIFY2(object, name);
@@ -231,10 +245,10 @@ void tst_MainWidget::languageChange_twiceLeaves24HelpRows()
     invokeLanguageChange(&form);
 
     static const char *const pages[] = {
-        "t1.html",     "x95.html",       "x145.html",      "x263.html",     "x381.html",
-        "x402.html",   "x409.html",      "x414.html",      "x424.html",     "x3455.html",
-        "x3540.html",  "x3631.html",     "x3662.html",     "x3735.html",    "x3835.html",
-        "x3978.html",  "x4001.html",     "vxabout.html",   "vxicons.html",  "vxlicense.html",
+        "t1.html",        "x95.html",        "x145.html",      "x263.html",    "x381.html",
+        "x402.html",      "x409.html",       "x414.html",      "x424.html",    "x3455.html",
+        "x3540.html",     "x3631.html",      "x3662.html",     "x3735.html",   "x3835.html",
+        "x3978.html",     "x4001.html",      "vxabout.html",   "vxicons.html", "vxlicense.html",
         "vxsupport.html", "vxproducts.html", "vxembeded.html", "vxbugs.html"};
     QTreeWidget *view = form.aboutView;
     QCOMPARE(view->topLevelItemCount(), 24);
@@ -282,8 +296,8 @@ void tst_MainWidget::pageBrowser_servesTextAndImageFromStore()
     QVERIFY(browser.toPlainText().contains(QLatin1String("served text")));
 
     // The document asks the browser for the image it names.
-    const QVariant image =
-        browser.document()->resource(QTextDocument::ImageResource, QUrl(QStringLiteral("fixture-dot.png")));
+    const QVariant image = browser.document()->resource(QTextDocument::ImageResource,
+                                                        QUrl(QStringLiteral("fixture-dot.png")));
     QCOMPARE(image.value<QImage>().size(), QSize(3, 2));
 
     // An anchor does not change the name the store is asked for.
@@ -299,9 +313,9 @@ void tst_MainWidget::pageBrowser_wrongKindOrMissing_givesEmptyValue()
     f->setImage(QStringLiteral("fixture-image.html"), solidImage(4, 4, Qt::blue));
 
     PageBrowser browser;
-    const QImage asImage = browser.loadResource(QTextDocument::ImageResource,
-                                                QUrl(QStringLiteral("fixture-text.png")))
-                               .value<QImage>();
+    const QImage asImage =
+        browser.loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("fixture-text.png")))
+            .value<QImage>();
     QVERIFY(asImage.size() != QSize(4, 4));
     QCOMPARE(asImage.pixelColor(0, 0).alpha(), 0);
 
@@ -341,7 +355,8 @@ void tst_MainWidget::pageBrowser_neverReadsFiles()
         const QVariant direct = browser.loadResource(QTextDocument::ImageResource, url);
         QVERIFY2(direct.value<QImage>().size() != QSize(5, 5), qPrintable(url.toString()));
         // Nor may the document fall back to the file when the browser had nothing.
-        const QVariant viaDocument = browser.document()->resource(QTextDocument::ImageResource, url);
+        const QVariant viaDocument =
+            browser.document()->resource(QTextDocument::ImageResource, url);
         QVERIFY2(viaDocument.value<QImage>().size() != QSize(5, 5), qPrintable(url.toString()));
     }
 }

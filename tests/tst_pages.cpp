@@ -203,11 +203,12 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(calls), 10000);
         QFile file(calls);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'),
-                                                                           Qt::SkipEmptyParts);
-        QCOMPARE(lines, (QStringList{QStringLiteral("argc=1"), QLatin1String("arg=") + link,
-                                     QStringLiteral("LD=:/usr/lib"), QStringLiteral("LD64="),
-                                     QStringLiteral("PROBE=/usr/local/tessaravox/lib:/x")}));
+        const QStringList lines =
+            QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines,
+                 (QStringList{QStringLiteral("argc=1"), QLatin1String("arg=") + link,
+                              QStringLiteral("LD=:/usr/lib"), QStringLiteral("LD64="),
+                              QStringLiteral("PROBE=/usr/local/tessaravox/lib:/x")}));
         QCOMPARE(d->source, longPage);
         QCOMPARE(d->page, longPage);
         QCOMPARE(shownPage(shell), longPage);

@@ -43,8 +43,8 @@ QByteArray runTool(const QString &tool, const QStringList &arguments)
 {
     QProcess process;
     process.start(tool, arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0)
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit
+        || process.exitCode() != 0)
         return QByteArray();
     return process.readAllStandardOutput();
 }
@@ -56,8 +56,9 @@ QList<Sheet> readSheets(const QString &pdf)
         runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}));
     static const QRegularExpression page(
         QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">"));
-    static const QRegularExpression word(QStringLiteral(
-        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+                       "yMax=\"([\\d.]+)\">([^<]*)</word>"));
     QList<Sheet> sheets;
     for (const QString &line : out.split(QLatin1Char('\n'))) {
         if (const auto m = page.match(line); m.hasMatch()) {
@@ -87,7 +88,10 @@ class TestPrint : public QObject
 {
     Q_OBJECT
 
-    static QSettings store() { return QSettings(QStringLiteral("Tessaravox"), QStringLiteral("Velmora")); }
+    static QSettings store()
+    {
+        return QSettings(QStringLiteral("Tessaravox"), QStringLiteral("Velmora"));
+    }
 
     QTemporaryDir m_dir;
     int m_files = 0;
@@ -167,12 +171,12 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("dpi");
         QTest::addColumn<QRect>("area");
 
-        QTest::newRow("A4 at 96 dpi") << QSize(793, 1123) << QSize(96, 96)
-                                      << QRect(96, 96, 601, 931);
-        QTest::newRow("letter at 300 dpi") << QSize(2550, 3300) << QSize(300, 300)
-                                           << QRect(300, 300, 1950, 2700);
-        QTest::newRow("unequal resolutions") << QSize(600, 1200) << QSize(72, 144)
-                                             << QRect(72, 144, 456, 912);
+        QTest::newRow("A4 at 96 dpi")
+            << QSize(793, 1123) << QSize(96, 96) << QRect(96, 96, 601, 931);
+        QTest::newRow("letter at 300 dpi")
+            << QSize(2550, 3300) << QSize(300, 300) << QRect(300, 300, 1950, 2700);
+        QTest::newRow("unequal resolutions")
+            << QSize(600, 1200) << QSize(72, 144) << QRect(72, 144, 456, 912);
     }
 
     void printGeometry()
@@ -213,10 +217,10 @@ private Q_SLOTS:
             const QRectF area(72, 72, sheet.size.width() - 144, sheet.size.height() - 144);
             bool found = false;
             for (const Word &word : sheet.words) {
-                found = found ||
-                    (word.text == QString::number(i + 1) && word.box.top() > area.bottom() &&
-                     word.box.top() < area.bottom() + 8 &&
-                     qAbs(word.box.right() - area.right()) < 3);
+                found = found
+                    || (word.text == QString::number(i + 1) && word.box.top() > area.bottom()
+                        && word.box.top() < area.bottom() + 8
+                        && qAbs(word.box.right() - area.right()) < 3);
             }
             QVERIFY2(found, qPrintable(QString::number(i + 1)));
         }
@@ -226,11 +230,11 @@ private Q_SLOTS:
             QSKIP("pdftoppm is not installed");
         QDir out(m_dir.filePath(QStringLiteral("margins")));
         QVERIFY(out.mkpath(QStringLiteral(".")));
-        runTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("50"),
-                                             QStringLiteral("-png"), pdf,
-                                             out.filePath(QStringLiteral("sheet"))});
-        const QStringList images = out.entryList({QStringLiteral("sheet-*.png")}, QDir::Files,
-                                                 QDir::Name);
+        runTool(QStringLiteral("pdftoppm"),
+                {QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-png"), pdf,
+                 out.filePath(QStringLiteral("sheet"))});
+        const QStringList images =
+            out.entryList({QStringLiteral("sheet-*.png")}, QDir::Files, QDir::Name);
         QCOMPARE(images.size(), sheets.size());
 
         // At 50 dots per inch the margin is 50 pixels; leave a pixel for
@@ -253,8 +257,8 @@ private Q_SLOTS:
                     else if (number.contains(at))
                         ++numberInk;
                     else
-                        QFAIL(qPrintable(QStringLiteral("ink at %1,%2 on sheet %3")
-                                             .arg(x).arg(y).arg(i + 1)));
+                        QFAIL(qPrintable(
+                            QStringLiteral("ink at %1,%2 on sheet %3").arg(x).arg(y).arg(i + 1)));
                 }
             }
             QVERIFY2(inArea > 0, qPrintable(QString::number(i + 1)));
@@ -289,8 +293,10 @@ private Q_SLOTS:
     {
         if (QStandardPaths::findExecutable(QStringLiteral("pdffonts")).isEmpty())
             QSKIP("pdffonts is not installed");
-        const QStringList families = {QStringLiteral("DejaVu Serif"), QStringLiteral("Nimbus Mono PS")};
-        const QStringList fontNames = {QStringLiteral("DejaVuSerif"), QStringLiteral("NimbusMonoPS")};
+        const QStringList families = {QStringLiteral("DejaVu Serif"),
+                                      QStringLiteral("Nimbus Mono PS")};
+        const QStringList fontNames = {QStringLiteral("DejaVuSerif"),
+                                       QStringLiteral("NimbusMonoPS")};
         for (const QString &family : families) {
             if (!QFontDatabase::hasFamily(family))
                 QSKIP("the test families are not installed");
@@ -300,8 +306,8 @@ private Q_SLOTS:
             shell.applyFixedFamily(families.at(i));
             showOwnPage(shell, QStringLiteral("tst_print_code.html"),
                         QStringLiteral("<p>Text</p><pre>int main();</pre>"));
-            const QString fonts = QString::fromUtf8(
-                runTool(QStringLiteral("pdffonts"), {printToPdf(shell)}));
+            const QString fonts =
+                QString::fromUtf8(runTool(QStringLiteral("pdffonts"), {printToPdf(shell)}));
             QVERIFY2(fonts.contains(fontNames.at(i)), qPrintable(fonts));
             QVERIFY2(!fonts.contains(fontNames.at(1 - i)), qPrintable(fonts));
         }
@@ -319,12 +325,10 @@ private Q_SLOTS:
                                    "QObject QObject QObject</a></p>"));
         const QImage image = renderSheet(printToPdf(shell), 1);
         QVERIFY(!image.isNull());
-        const int blue = countPixels(image, [](QRgb c) {
-            return qBlue(c) > 180 && qRed(c) < 120 && qGreen(c) < 120;
-        });
-        const int green = countPixels(image, [](QRgb c) {
-            return qGreen(c) > 120 && qRed(c) < 100 && qBlue(c) < 100;
-        });
+        const int blue = countPixels(
+            image, [](QRgb c) { return qBlue(c) > 180 && qRed(c) < 120 && qGreen(c) < 120; });
+        const int green = countPixels(
+            image, [](QRgb c) { return qGreen(c) > 120 && qRed(c) < 100 && qBlue(c) < 100; });
         QVERIFY2(blue > 100, qPrintable(QString::number(blue)));
         QCOMPARE(green, 0);
 

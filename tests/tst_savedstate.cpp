@@ -31,7 +31,8 @@ QStringList bookmarkRows(const Shell &shell)
     QStringList rows;
     QTreeWidget *view = shell.d_func()->form->bookmarksView;
     for (int i = 0; i < view->topLevelItemCount(); ++i)
-        rows.append(view->topLevelItem(i)->text(0) + QLatin1Char('|') + view->topLevelItem(i)->text(1));
+        rows.append(view->topLevelItem(i)->text(0) + QLatin1Char('|')
+                    + view->topLevelItem(i)->text(1));
     return rows;
 }
 
@@ -58,10 +59,10 @@ private Q_SLOTS:
     {
         delete new Shell;
         QSettings s = store();
-        for (const char *key : {"velmora/geom/t", "velmora/geom/x", "velmora/geom/y",
-                                "velmora/geom/w", "velmora/geom/h", "velmora/geom/s1",
-                                "velmora/geom/s2", "velmora/font/f", "velmora/bookmarks/names",
-                                "velmora/bookmarks/urls"})
+        for (const char *key :
+             {"velmora/geom/t", "velmora/geom/x", "velmora/geom/y", "velmora/geom/w",
+              "velmora/geom/h", "velmora/geom/s1", "velmora/geom/s2", "velmora/font/f",
+              "velmora/bookmarks/names", "velmora/bookmarks/urls"})
             QVERIFY2(s.contains(QLatin1String(key)), key);
         QCOMPARE(s.value(QStringLiteral("velmora/geom/t")).toInt(), 3);
         QCOMPARE(s.value(QStringLiteral("velmora/geom/s1")).toInt(), 280);
@@ -181,8 +182,10 @@ private Q_SLOTS:
         // What the window wrote back is a sound pair of lists.
         QSettings s = store();
         QFETCH(QStringList, rows);
-        QCOMPARE(s.value(QStringLiteral("velmora/bookmarks/names")).toStringList().size(), rows.size());
-        QCOMPARE(s.value(QStringLiteral("velmora/bookmarks/urls")).toStringList().size(), rows.size());
+        QCOMPARE(s.value(QStringLiteral("velmora/bookmarks/names")).toStringList().size(),
+                 rows.size());
+        QCOMPARE(s.value(QStringLiteral("velmora/bookmarks/urls")).toStringList().size(),
+                 rows.size());
     }
 
     // Values stored by this process in other types than lists.

@@ -45,13 +45,15 @@ class TestSearch : public QObject
 {
     Q_OBJECT
 
-    static QSettings store() { return QSettings(QStringLiteral("Tessaravox"), QStringLiteral("Velmora")); }
+    static QSettings store()
+    {
+        return QSettings(QStringLiteral("Tessaravox"), QStringLiteral("Velmora"));
+    }
 
     ModalDriver m_modal;
 
     void whenModal(std::function<void(QWidget *)> answer) { m_modal.whenModal(std::move(answer)); }
     void dropPendingAnswers() { m_modal.dropPendingAnswers(); }
-
 
     // The next warning box: records it and presses Ok.
     void expectWarning(Warning *warning)
@@ -121,7 +123,6 @@ class TestSearch : public QObject
         shell.d_func()->form->browser->setHtml(html);
     }
 
-
 private Q_SLOTS:
     void init()
     {
@@ -130,10 +131,7 @@ private Q_SLOTS:
         m_modal.startBackstop();
     }
 
-    void cleanup()
-    {
-        QVERIFY2(!m_modal.stopBackstop(), "a modal window was left waiting");
-    }
+    void cleanup() { QVERIFY2(!m_modal.stopBackstop(), "a modal window was left waiting"); }
 
     void forwardMatchesInTurnThenWarns()
     {

@@ -47,8 +47,8 @@ void tst_SearchDialog::construct_defaults()
     QVERIFY(dialog.buttonOk->autoDefault());
     QVERIFY(dialog.buttonCancel->autoDefault());
     QVERIFY(!dialog.buttonCancel->isDefault());
-    for (QCheckBox *box : {dialog.checkCaseSensitive, dialog.checkWholeWords,
-                           dialog.checkFindBackwards}) {
+    for (QCheckBox *box :
+         {dialog.checkCaseSensitive, dialog.checkWholeWords, dialog.checkFindBackwards}) {
         QCOMPARE(box->parentWidget(), dialog.buttonGroup1);
         QVERIFY(!box->isChecked());
     }
@@ -78,7 +78,7 @@ void tst_SearchDialog::tab_visitsWidgetsInOrder()
     dialog.lineSearch->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), dialog.lineSearch);
 
-    const QList<QWidget *> order = {dialog.buttonOk, dialog.buttonCancel,
+    const QList<QWidget *> order = {dialog.buttonOk,           dialog.buttonCancel,
                                     dialog.checkCaseSensitive, dialog.checkWholeWords,
                                     dialog.checkFindBackwards, dialog.lineSearch};
     for (QWidget *expected : order) {

@@ -8,6 +8,7 @@
 #include "pagebrowser.h"
 #include "shell_p.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMetaMethod>
@@ -18,7 +19,6 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
-#include <QApplication>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -30,20 +30,40 @@ class TestShell : public QObject
 {
     Q_OBJECT
 
-    static QSettings store() { return QSettings(QStringLiteral("Tessaravox"), QStringLiteral("Velmora")); }
+    static QSettings store()
+    {
+        return QSettings(QStringLiteral("Tessaravox"), QStringLiteral("Velmora"));
+    }
 
 private Q_SLOTS:
     void init() { store().clear(); }
 
     void slotTableOrder()
     {
-        const QStringList expected = {
-            "panel()", "load(QString)", "linkLoad(QString)", "sourceChanged(QString)",
-            "jumpInIndex(QString)", "loadFirstInIndex()", "loadMembers(QTreeWidgetItem*)",
-            "itemClicked(QTreeWidgetItem*)", "itemRBClicked(QTreeWidgetItem*,QPoint,int)",
-            "forward()", "backward()", "search()", "search(bool)", "searchNext()", "zoomIn()",
-            "fontSelect()", "fixedFontSelect()", "zoomOut()", "print()", "options()",
-            "addBookmark()", "renameBookmark()", "deleteBookmark()", "timeout()"};
+        const QStringList expected = {"panel()",
+                                      "load(QString)",
+                                      "linkLoad(QString)",
+                                      "sourceChanged(QString)",
+                                      "jumpInIndex(QString)",
+                                      "loadFirstInIndex()",
+                                      "loadMembers(QTreeWidgetItem*)",
+                                      "itemClicked(QTreeWidgetItem*)",
+                                      "itemRBClicked(QTreeWidgetItem*,QPoint,int)",
+                                      "forward()",
+                                      "backward()",
+                                      "search()",
+                                      "search(bool)",
+                                      "searchNext()",
+                                      "zoomIn()",
+                                      "fontSelect()",
+                                      "fixedFontSelect()",
+                                      "zoomOut()",
+                                      "print()",
+                                      "options()",
+                                      "addBookmark()",
+                                      "renameBookmark()",
+                                      "deleteBookmark()",
+                                      "timeout()"};
         const QMetaObject &meta = Shell::staticMetaObject;
         QCOMPARE(QString::fromLatin1(meta.className()), QStringLiteral("tarn::Shell"));
         QCOMPARE(meta.superClass(), &QMainWindow::staticMetaObject);
@@ -82,8 +102,8 @@ private Q_SLOTS:
         QCOMPARE(form->splitter->sizes().value(0) + form->splitter->sizes().value(1),
                  form->splitter->width() - form->splitter->handleWidth());
         QCOMPARE(shell.windowTitle(),
-                 QLatin1String("Velmora: 2.0, Documentation: 2.0 Qt ") +
-                     QLatin1String(embeddedDocumentationVersion));
+                 QLatin1String("Velmora: 2.0, Documentation: 2.0 Qt ")
+                     + QLatin1String(embeddedDocumentationVersion));
         QVERIFY(!QByteArray(embeddedDocumentationVersion).isEmpty());
         QCOMPARE(shell.centralWidget(), form);
         QCOMPARE(form->browser->font().pointSize(), 11);
@@ -94,8 +114,8 @@ private Q_SLOTS:
         QCOMPARE(form->bookmarksView->topLevelItemCount(), 0);
         QVERIFY(!shell.windowIcon().isNull());
         // Only column 0 of every list shows, without a header.
-        for (QTreeWidget *view : {form->classesView, form->indexView, form->bookmarksView,
-                                  form->aboutView}) {
+        for (QTreeWidget *view :
+             {form->classesView, form->indexView, form->bookmarksView, form->aboutView}) {
             QVERIFY(view->isHeaderHidden());
             QVERIFY(view->isColumnHidden(1));
             QVERIFY(view->isColumnHidden(2));
@@ -122,7 +142,8 @@ private Q_SLOTS:
             s.setValue("velmora/font/f", "DejaVu Sans,14,-1,5,50,0,0,0,0,0");
             s.setValue("velmora/font/fixed", "DejaVu Sans Mono");
             s.setValue("velmora/bookmarks/names", QStringList{"Widget", "Object"});
-            s.setValue("velmora/bookmarks/urls", QStringList{"qwidget.html", "qobject.html#details"});
+            s.setValue("velmora/bookmarks/urls",
+                       QStringList{"qwidget.html", "qobject.html#details"});
         }
         Shell shell;
         MainWidget *form = shell.d_func()->form;
@@ -139,7 +160,8 @@ private Q_SLOTS:
         QCOMPARE(form->bookmarksView->topLevelItemCount(), 2);
         // Sorted by label, each with its URL and icon.
         QCOMPARE(form->bookmarksView->topLevelItem(0)->text(0), QStringLiteral("Object"));
-        QCOMPARE(form->bookmarksView->topLevelItem(0)->text(1), QStringLiteral("qobject.html#details"));
+        QCOMPARE(form->bookmarksView->topLevelItem(0)->text(1),
+                 QStringLiteral("qobject.html#details"));
         QCOMPARE(form->bookmarksView->topLevelItem(1)->text(1), QStringLiteral("qwidget.html"));
         QVERIFY(!form->bookmarksView->topLevelItem(0)->icon(0).isNull());
     }
@@ -186,10 +208,10 @@ private Q_SLOTS:
             else if (!action->objectName().isEmpty())
                 order.append(action->objectName());
         }
-        QCOMPARE(order, (QStringList{"Shell/Panel", "|", "Shell/Back", "Shell/Home",
-                                     "Shell/Forward", "|", "Shell/Search", "|", "Shell/FontSmaller",
-                                     "Shell/FontSelect", "Shell/FontLarger", "|", "Shell/Print",
-                                     "|", "Shell/AddBookmark"}));
+        QCOMPARE(order,
+                 (QStringList{"Shell/Panel", "|", "Shell/Back", "Shell/Home", "Shell/Forward", "|",
+                              "Shell/Search", "|", "Shell/FontSmaller", "Shell/FontSelect",
+                              "Shell/FontLarger", "|", "Shell/Print", "|", "Shell/AddBookmark"}));
 
         const QList<QPair<const char *, QKeySequence>> keys = {
             {"Shell/Panel", QKeySequence(Qt::Key_F9)},
@@ -215,9 +237,10 @@ private Q_SLOTS:
         }
         QCOMPARE(Action::find("Shell/Panel")->iconText(), QStringLiteral("Hide/Show Left Panel"));
 
-        for (const char *name : {"Shell/Back", "Shell/Home", "Shell/Forward", "Shell/FontSelect",
-                                 "Shell/Print"}) {
-            auto *button = qobject_cast<QToolButton *>(Action::find(QString::fromLatin1(name))->toolButton());
+        for (const char *name :
+             {"Shell/Back", "Shell/Home", "Shell/Forward", "Shell/FontSelect", "Shell/Print"}) {
+            auto *button =
+                qobject_cast<QToolButton *>(Action::find(QString::fromLatin1(name))->toolButton());
             QVERIFY2(button, name);
             QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
         }
@@ -267,7 +290,8 @@ private Q_SLOTS:
         QVERIFY(!form->leftTabs->isHidden());
         // F3 has no button, yet its key runs the slot.
         bool reached = false;
-        connect(Action::find("Shell/SearchNext"), &QAction::triggered, this, [&] { reached = true; });
+        connect(Action::find("Shell/SearchNext"), &QAction::triggered, this,
+                [&] { reached = true; });
         QTimer::singleShot(0, this, [] {
             if (QWidget *box = QApplication::activeModalWidget())
                 box->close();

@@ -63,7 +63,7 @@ bool isImageName(const QString &name)
     for (const QChar c : name) {
         const char16_t u = c.unicode();
         if (!((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '.'
-                || u == '_' || u == '-'))
+              || u == '_' || u == '-'))
             return false;
     }
     return true;
@@ -73,7 +73,7 @@ QByteArray readFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Failed { path, QStringLiteral("cannot read: ") + file.errorString() };
+        throw Failed{path, QStringLiteral("cannot read: ") + file.errorString()};
     return file.readAll();
 }
 
@@ -81,7 +81,7 @@ void writeFile(const QString &path, const QByteArray &data)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.flush())
-        throw Failed { path, QStringLiteral("cannot write: ") + file.errorString() };
+        throw Failed{path, QStringLiteral("cannot write: ") + file.errorString()};
 }
 
 bool isFolder(const QString &path)
@@ -103,7 +103,8 @@ class Importer
 {
 public:
     Importer(const ImportOptions &options, ImportReport *report)
-        : m_options(options), m_report(report)
+        : m_options(options)
+        , m_report(report)
     {
     }
 
@@ -137,22 +138,22 @@ private:
 void Importer::run()
 {
     if (m_options.out.isEmpty())
-        throw Failed { QStringLiteral("--out"), QStringLiteral("no output folder given") };
+        throw Failed{QStringLiteral("--out"), QStringLiteral("no output folder given")};
     m_options.out = QFileInfo(m_options.out).absoluteFilePath();
     if (QFileInfo::exists(m_options.out) && !isFolder(m_options.out))
-        throw Failed { m_options.out, QStringLiteral("exists and is not a folder") };
+        throw Failed{m_options.out, QStringLiteral("exists and is not a folder")};
     if (isFolder(m_options.out) && !isEarlierImport(m_options.out))
-        throw Failed { m_options.out,
-            QStringLiteral("holds files this program did not write; not replacing it") };
+        throw Failed{m_options.out,
+                     QStringLiteral("holds files this program did not write; not replacing it")};
     m_staging = m_options.out + QStringLiteral(".importing");
     m_retired = m_options.out + QStringLiteral(".replaced");
     m_mayClean = true;
 
     if (!isFolder(m_options.qtdoc))
-        throw Failed { m_options.qtdoc, QStringLiteral("no such folder") };
+        throw Failed{m_options.qtdoc, QStringLiteral("no such folder")};
     for (const QString &own : std::as_const(m_options.own)) {
         if (!isFolder(own))
-            throw Failed { own, QStringLiteral("no such folder") };
+            throw Failed{own, QStringLiteral("no such folder")};
     }
 
     findModules();
@@ -169,19 +170,19 @@ void Importer::findModules()
     for (const QString &folder : folders) {
         const QDir dir(root.filePath(folder));
         // A folder without pages is no module (and needs no index).
-        if (dir.entryList({ QStringLiteral("*.html") }, QDir::Files).isEmpty())
+        if (dir.entryList({QStringLiteral("*.html")}, QDir::Files).isEmpty())
             continue;
         Module module;
         module.name = folder;
         module.dir = dir.path();
         module.indexPath = dir.filePath(folder + QStringLiteral(".index"));
         if (!QFileInfo(module.indexPath).isFile())
-            throw Failed { module.indexPath,
-                QStringLiteral("missing; every module folder needs its index") };
+            throw Failed{module.indexPath,
+                         QStringLiteral("missing; every module folder needs its index")};
         m_modules.append(module);
     }
     if (m_modules.isEmpty())
-        throw Failed { m_options.qtdoc, QStringLiteral("no module folder with pages") };
+        throw Failed{m_options.qtdoc, QStringLiteral("no module folder with pages")};
 }
 
 void Importer::readIndexes()
@@ -192,19 +193,19 @@ void Importer::readIndexes()
     for (Module &module : m_modules) {
         QFile file(module.indexPath);
         if (!file.open(QIODevice::ReadOnly))
-            throw Failed { module.indexPath, QStringLiteral("cannot read: ") + file.errorString() };
+            throw Failed{module.indexPath, QStringLiteral("cannot read: ") + file.errorString()};
         IndexInfo info;
         QString error;
         if (!m_catalog.addIndex(&file, &info, &error))
-            throw Failed { module.indexPath, error };
+            throw Failed{module.indexPath, error};
         if (!info.version.isEmpty()) {
             if (version.isEmpty()) {
                 version = info.version;
                 versionFrom = module.indexPath;
             } else if (info.version != version) {
-                throw Failed { module.indexPath,
-                    QStringLiteral("version %1 disagrees with %2 of %3")
-                        .arg(info.version, version, versionFrom) };
+                throw Failed{module.indexPath,
+                             QStringLiteral("version %1 disagrees with %2 of %3")
+                                 .arg(info.version, version, versionFrom)};
             }
         }
         module.onlineBase = onlineBaseFromIndexUrl(info.url);
@@ -212,7 +213,7 @@ void Importer::readIndexes()
             firstBase = module.onlineBase;
     }
     if (version.isEmpty())
-        throw Failed { m_options.qtdoc, QStringLiteral("no .index file names a version") };
+        throw Failed{m_options.qtdoc, QStringLiteral("no .index file names a version")};
     m_report->version = version;
     for (Module &module : m_modules) {
         if (module.onlineBase.isEmpty())
@@ -230,7 +231,7 @@ void Importer::addFile(const QString &name, const Source &source)
     const Source earlier = it.value();
     if (source.kind == SourceKind::OwnPage && earlier.kind == SourceKind::Page) {
         // The imported page is rewritten on the way out; compare with that later.
-        m_ownOverImported.append({ source.path, name });
+        m_ownOverImported.append({source.path, name});
         return;
     }
     if (readFile(source.path) == readFile(earlier.path))
@@ -240,9 +241,9 @@ void Importer::addFile(const QString &name, const Source &source)
         // keep the name and the imported image moves aside for its pages.
         const QString aside = QStringLiteral("imported-") + name;
         if (m_files.contains(aside))
-            throw Failed { source.path,
-                QStringLiteral("differs from %1 of the same name, and %2 is taken")
-                    .arg(earlier.path, aside) };
+            throw Failed{source.path,
+                         QStringLiteral("differs from %1 of the same name, and %2 is taken")
+                             .arg(earlier.path, aside)};
         m_files.insert(aside, earlier);
         m_files.insert(name, source);
         m_renamed.insert(name.toUtf8(), aside.toUtf8());
@@ -250,24 +251,22 @@ void Importer::addFile(const QString &name, const Source &source)
                                       .arg(source.path, earlier.path, aside));
         return;
     }
-    throw Failed { source.path,
-        QStringLiteral("differs from %1 of the same name").arg(earlier.path) };
+    throw Failed{source.path, QStringLiteral("differs from %1 of the same name").arg(earlier.path)};
 }
 
 void Importer::collectFiles()
 {
     for (int i = 0; i < m_modules.size(); ++i) {
         const QDir dir(m_modules.at(i).dir);
-        const QStringList pages
-            = dir.entryList({ QStringLiteral("*.html") }, QDir::Files, QDir::Name);
+        const QStringList pages =
+            dir.entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
         for (const QString &page : pages) {
             if (!isPageName(page))
-                throw Failed { dir.filePath(page),
-                    QStringLiteral("page name outside [a-z0-9._-]") };
-            addFile(page, Source { dir.filePath(page), SourceKind::Page, i });
+                throw Failed{dir.filePath(page), QStringLiteral("page name outside [a-z0-9._-]")};
+            addFile(page, Source{dir.filePath(page), SourceKind::Page, i});
         }
-        QDirIterator images(
-            dir.filePath(QStringLiteral("images")), QDir::Files, QDirIterator::Subdirectories);
+        QDirIterator images(dir.filePath(QStringLiteral("images")), QDir::Files,
+                            QDirIterator::Subdirectories);
         QStringList imagePaths;
         while (images.hasNext())
             imagePaths.append(images.next());
@@ -275,15 +274,15 @@ void Importer::collectFiles()
         for (const QString &path : std::as_const(imagePaths)) {
             const QString name = QFileInfo(path).fileName();
             if (!isImageName(name))
-                throw Failed { path, QStringLiteral("image name outside [A-Za-z0-9._-]") };
-            addFile(name, Source { path, SourceKind::Image, i });
+                throw Failed{path, QStringLiteral("image name outside [A-Za-z0-9._-]")};
+            addFile(name, Source{path, SourceKind::Image, i});
         }
         const QString css = dir.filePath(QStringLiteral("style/") + styleSheetName);
         if (QFileInfo(css).isFile())
-            addFile(styleSheetName, Source { css, SourceKind::StyleSheet, i });
+            addFile(styleSheetName, Source{css, SourceKind::StyleSheet, i});
     }
     if (!m_files.contains(styleSheetName))
-        throw Failed { m_options.qtdoc, QStringLiteral("no module has style/offline.css") };
+        throw Failed{m_options.qtdoc, QStringLiteral("no module has style/offline.css")};
 
     for (const QString &folder : std::as_const(m_options.own))
         collectOwnFiles(QDir(folder));
@@ -295,24 +294,23 @@ void Importer::collectOwnFiles(const QDir &own)
     // one: the pages' rules for web browsers cost the view most of its time.
     const QString ownStyle = own.filePath(QStringLiteral("style/") + styleSheetName);
     if (QFileInfo(ownStyle).isFile())
-        m_files.insert(styleSheetName, Source { ownStyle, SourceKind::OwnPage, -1 });
+        m_files.insert(styleSheetName, Source{ownStyle, SourceKind::OwnPage, -1});
 
     const QDir ownPages(own.filePath(QStringLiteral("pages")));
     for (const QString &page :
-        ownPages.entryList({ QStringLiteral("*.html") }, QDir::Files, QDir::Name)) {
+         ownPages.entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name)) {
         if (!isPageName(page))
-            throw Failed { ownPages.filePath(page),
-                QStringLiteral("page name outside [a-z0-9._-]") };
-        addFile(page, Source { ownPages.filePath(page), SourceKind::OwnPage, -1 });
+            throw Failed{ownPages.filePath(page), QStringLiteral("page name outside [a-z0-9._-]")};
+        addFile(page, Source{ownPages.filePath(page), SourceKind::OwnPage, -1});
     }
     const QDir ownImages(own.filePath(QStringLiteral("images")));
     for (const QString &image : ownImages.entryList(QDir::Files, QDir::Name)) {
         const QString path = ownImages.filePath(image);
         if (!isImageName(image))
-            throw Failed { path, QStringLiteral("image name outside [A-Za-z0-9._-]") };
+            throw Failed{path, QStringLiteral("image name outside [A-Za-z0-9._-]")};
         if (image == contentsName || image == indexName || image == versionName)
-            throw Failed { path, QStringLiteral("name is reserved for a generated list") };
-        addFile(image, Source { path, SourceKind::OwnImage, -1 });
+            throw Failed{path, QStringLiteral("name is reserved for a generated list")};
+        addFile(image, Source{path, SourceKind::OwnImage, -1});
     }
 }
 
@@ -328,8 +326,8 @@ void Importer::checkOwnCollisions(const LinkTargets &names)
     for (const auto &[ownPath, name] : std::as_const(m_ownOverImported)) {
         const Source &imported = m_files.value(name);
         if (readFile(ownPath) != importedPage(imported, targets)) {
-            throw Failed { ownPath,
-                QStringLiteral("differs from %1 of the same name").arg(imported.path) };
+            throw Failed{ownPath,
+                         QStringLiteral("differs from %1 of the same name").arg(imported.path)};
         }
     }
 }
@@ -337,12 +335,12 @@ void Importer::checkOwnCollisions(const LinkTargets &names)
 void Importer::prepareOutput()
 {
     // Leftovers of an interrupted run carry our suffixes and nothing else.
-    for (const QString &leftover : { m_staging, m_retired }) {
+    for (const QString &leftover : {m_staging, m_retired}) {
         if (QFileInfo::exists(leftover) && !QDir(leftover).removeRecursively())
-            throw Failed { leftover, QStringLiteral("cannot remove an interrupted run's folder") };
+            throw Failed{leftover, QStringLiteral("cannot remove an interrupted run's folder")};
     }
     if (!QDir().mkpath(m_staging))
-        throw Failed { m_staging, QStringLiteral("cannot create folder") };
+        throw Failed{m_staging, QStringLiteral("cannot create folder")};
 }
 
 void Importer::writeOutput()
@@ -380,8 +378,8 @@ void Importer::writeOutput()
         m_report->bytes += data.size();
     }
 
-    const QVector<ClassEntry> classes
-        = m_catalog.classes([this](const QString &page) { return m_files.contains(page); });
+    const QVector<ClassEntry> classes =
+        m_catalog.classes([this](const QString &page) { return m_files.contains(page); });
     const QByteArray contents = contentsList(classes);
     const QByteArray index = indexList(classes);
     writeFile(staging.filePath(contentsName), contents);
@@ -392,21 +390,21 @@ void Importer::writeOutput()
     m_report->indexLines = int(index.count('\n'));
     for (const ClassEntry &c : classes) {
         m_report->members += int(c.members.size());
-        m_report->classesByKind[c.kind == QLatin1String("C") ? 0
-                : c.kind == QLatin1String("O")               ? 1
-                                                             : 2]++;
+        m_report->classesByKind[c.kind == QLatin1String("C")       ? 0
+                                    : c.kind == QLatin1String("O") ? 1
+                                                                   : 2]++;
     }
     m_report->membersWithoutPage = m_catalog.memberCount() - m_report->members;
     for (const QString &entry : m_catalog.unsafeEntries())
-        m_report->warnings.append(
-            QStringLiteral("left out of the lists (separator in a name): ") + entry);
+        m_report->warnings.append(QStringLiteral("left out of the lists (separator in a name): ")
+                                  + entry);
 
     // Swap the finished folder in; the earlier one goes only after that worked.
     const bool hadOutput = QFileInfo::exists(m_options.out);
     if (hadOutput && !QDir().rename(m_options.out, m_retired))
-        throw Failed { m_options.out, QStringLiteral("cannot move the earlier import aside") };
+        throw Failed{m_options.out, QStringLiteral("cannot move the earlier import aside")};
     if (!QDir().rename(m_staging, m_options.out))
-        throw Failed { m_options.out, QStringLiteral("cannot move the new import into place") };
+        throw Failed{m_options.out, QStringLiteral("cannot move the new import into place")};
     if (hadOutput)
         QDir(m_retired).removeRecursively();
 }
@@ -432,7 +430,7 @@ bool runImport(const ImportOptions &options, ImportReport *report, ImportFailure
     } catch (const Failed &failed) {
         importer.removeStaleOutput();
         if (failure)
-            *failure = ImportFailure { failed.file, failed.problem };
+            *failure = ImportFailure{failed.file, failed.problem};
         return false;
     }
     return true;

@@ -11,7 +11,7 @@ struct ImportOptions
 {
     QString qtdoc; // folder of module folders, each with pages, images/, style/ and <module>.index
     QStringList own; // folders of our pages/*.html and images/*, merged in order
-    QString out; // the flat folder written
+    QString out;     // the flat folder written
 };
 
 struct ImportReport
@@ -19,7 +19,7 @@ struct ImportReport
     int pages = 0; // imported and own, offline.css not counted
     int images = 0;
     int classes = 0;
-    int classesByKind[3] = { 0, 0, 0 }; // C, O, W
+    int classesByKind[3] = {0, 0, 0}; // C, O, W
     int members = 0;
     int indexLines = 0;
     int membersWithoutPage = 0;

@@ -61,7 +61,7 @@ QString memberKind(QStringView tag, const QXmlStreamAttributes &a)
 struct Scope
 {
     QString className; // qualified name for class/struct/namespace scopes
-    int listed = -1; // index into the classes read so far, or -1
+    int listed = -1;   // index into the classes read so far, or -1
     bool isClass = false;
 };
 
@@ -77,7 +77,7 @@ QString memberDisplayName(const QString &signature, const QString &type)
     // The qualifiers say nothing a reader of the list needs.
     for (bool again = true; again;) {
         again = false;
-        for (const QLatin1String tail : { QLatin1String(" override"), QLatin1String(" final") }) {
+        for (const QLatin1String tail : {QLatin1String(" override"), QLatin1String(" final")}) {
             if (name.endsWith(tail)) {
                 name.chop(tail.size());
                 again = true;
@@ -147,7 +147,7 @@ bool ClassCatalog::addIndex(QIODevice *device, IndexInfo *info, QString *error)
                     if (isSafeListField(name) && isSafeListField(page)) {
                         classPages.insert(page);
                         scope.listed = int(classes.size());
-                        classes.append(ClassEntry { QString(), name, page, {} });
+                        classes.append(ClassEntry{QString(), name, page, {}});
                     } else {
                         unsafe.append(name);
                     }
@@ -162,15 +162,15 @@ bool ClassCatalog::addIndex(QIODevice *device, IndexInfo *info, QString *error)
                 m.bareName = a.value(QLatin1String("name")).toString();
                 m.name = tag == u"function"
                     ? memberDisplayName(a.value(QLatin1String("signature")).toString(),
-                        a.value(QLatin1String("type")).toString())
+                                        a.value(QLatin1String("type")).toString())
                     : m.bareName;
                 if (m.name.isEmpty())
                     m.name = m.bareName;
                 m.target = bareTarget(href);
                 m.overload = a.value(QLatin1String("overload")) == u"true";
                 ClassEntry &owner = classes[parent.listed];
-                const QString indexName
-                    = m.bareName + QLatin1String(" (") + owner.name + QLatin1Char(')');
+                const QString indexName =
+                    m.bareName + QLatin1String(" (") + owner.name + QLatin1Char(')');
                 if (!isSafeListField(m.name) || !isSafeListField(indexName)
                     || !isSafeListField(m.target)) {
                     unsafe.append(owner.name + QLatin1String("::") + m.name);
@@ -204,7 +204,7 @@ QString ClassCatalog::classKind(const QString &className) const
 {
     bool object = false;
     QSet<QString> seen;
-    QStringList pending { className };
+    QStringList pending{className};
     while (!pending.isEmpty()) {
         const QString name = pending.takeLast().trimmed();
         if (seen.contains(name))
@@ -224,14 +224,14 @@ QByteArray contentsList(QVector<ClassEntry> classes)
     auto group = [](const QString &kind) {
         return kind == QLatin1String("C") ? 0 : kind == QLatin1String("O") ? 1 : 2;
     };
-    std::stable_sort(
-        classes.begin(), classes.end(), [&group](const ClassEntry &a, const ClassEntry &b) {
-            const int ga = group(a.kind);
-            const int gb = group(b.kind);
-            if (ga != gb)
-                return ga < gb;
-            return a.name.toUtf8() < b.name.toUtf8();
-        });
+    std::stable_sort(classes.begin(), classes.end(),
+                     [&group](const ClassEntry &a, const ClassEntry &b) {
+                         const int ga = group(a.kind);
+                         const int gb = group(b.kind);
+                         if (ga != gb)
+                             return ga < gb;
+                         return a.name.toUtf8() < b.name.toUtf8();
+                     });
     QByteArray out;
     for (const ClassEntry &c : std::as_const(classes)) {
         QString line = c.kind + separator + c.name + separator + c.page + QLatin1Char('@');
@@ -258,10 +258,10 @@ QByteArray indexList(const QVector<ClassEntry> &classes)
     };
     QVector<Line> lines;
     for (const ClassEntry &c : classes) {
-        lines.append({ c.name.toUtf8(), (separator + c.page + separator + c.kind).toUtf8() });
+        lines.append({c.name.toUtf8(), (separator + c.page + separator + c.kind).toUtf8()});
         for (const MemberEntry &m : c.members) {
             const QString name = m.bareName + QLatin1String(" (") + c.name + QLatin1Char(')');
-            lines.append({ name.toUtf8(), (separator + m.target + separator + m.kind).toUtf8() });
+            lines.append({name.toUtf8(), (separator + m.target + separator + m.kind).toUtf8()});
         }
     }
     std::stable_sort(lines.begin(), lines.end(), [](const Line &a, const Line &b) {

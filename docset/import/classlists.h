@@ -15,10 +15,10 @@ namespace docimport {
 
 struct MemberEntry
 {
-    QString kind; // "+f", "+F", "-f", "+S", "-S", "+s", "+v", "+R" or empty
-    QString name; // as shown in the members list: the signature without return type
+    QString kind;     // "+f", "+F", "-f", "+S", "-S", "+s", "+v", "+R" or empty
+    QString name;     // as shown in the members list: the signature without return type
     QString bareName; // as shown in the index, before " (Class)"
-    QString target; // page#anchor
+    QString target;   // page#anchor
     bool overload = false;
 };
 

@@ -20,8 +20,8 @@ int usage(const QString &problem)
 {
     printLine(stderr, QStringLiteral("velmora-import: ") + problem);
     printLine(stderr,
-        QStringLiteral("usage: velmora-import --qtdoc <reference folder> "
-                       "[--own <folder with pages/ and images/>]... --out <folder>"));
+              QStringLiteral("usage: velmora-import --qtdoc <reference folder> "
+                             "[--own <folder with pages/ and images/>]... --out <folder>"));
     return 2;
 }
 
@@ -54,27 +54,27 @@ int main(int argc, char *argv[])
     docimport::ImportReport report;
     docimport::ImportFailure failure;
     if (!docimport::runImport(options, &report, &failure)) {
-        printLine(
-            stderr, QStringLiteral("velmora-import: %1: %2").arg(failure.file, failure.problem));
+        printLine(stderr,
+                  QStringLiteral("velmora-import: %1: %2").arg(failure.file, failure.problem));
         return 1;
     }
     for (const QString &warning : std::as_const(report.warnings))
         printLine(stderr, QStringLiteral("velmora-import: warning: ") + warning);
     printLine(stdout,
-        QStringLiteral("velmora-import: reference %1: %2 pages, %3 images, %4 classes "
-                       "(%5 C, %6 O, %7 W), %8 members (%9 left out without a page), "
-                       "%10 index lines, %11 MB in %12 s")
-            .arg(report.version)
-            .arg(report.pages)
-            .arg(report.images)
-            .arg(report.classes)
-            .arg(report.classesByKind[0])
-            .arg(report.classesByKind[1])
-            .arg(report.classesByKind[2])
-            .arg(report.members)
-            .arg(report.membersWithoutPage)
-            .arg(report.indexLines)
-            .arg(double(report.bytes) / (1024.0 * 1024.0), 0, 'f', 1)
-            .arg(double(timer.elapsed()) / 1000.0, 0, 'f', 1));
+              QStringLiteral("velmora-import: reference %1: %2 pages, %3 images, %4 classes "
+                             "(%5 C, %6 O, %7 W), %8 members (%9 left out without a page), "
+                             "%10 index lines, %11 MB in %12 s")
+                  .arg(report.version)
+                  .arg(report.pages)
+                  .arg(report.images)
+                  .arg(report.classes)
+                  .arg(report.classesByKind[0])
+                  .arg(report.classesByKind[1])
+                  .arg(report.classesByKind[2])
+                  .arg(report.members)
+                  .arg(report.membersWithoutPage)
+                  .arg(report.indexLines)
+                  .arg(double(report.bytes) / (1024.0 * 1024.0), 0, 'f', 1)
+                  .arg(double(timer.elapsed()) / 1000.0, 0, 'f', 1));
     return 0;
 }

@@ -140,7 +140,7 @@ QVarLengthArray<Attribute, 8> parseAttributes(const QByteArray &html, qsizetype 
 }
 
 void rewriteTag(const QByteArray &html, qsizetype begin, qsizetype nameEnd, qsizetype end,
-    QByteArrayView tagName, const LinkTargets &targets, QByteArray &out)
+                QByteArrayView tagName, const LinkTargets &targets, QByteArray &out)
 {
     const auto attributes = parseAttributes(html, nameEnd, end);
     bool styleSheetLink = false;
@@ -308,8 +308,7 @@ QByteArray scalableFonts(const QByteArray &css)
 
     // "font: normal 500 16px/1.2 Arial" becomes a weight and a relative size;
     // the family is dropped so the reader's page font applies.
-    static const QRegularExpression shorthand(
-        QStringLiteral("(?<![-\\w])font\\s*:\\s*([^;}]*)"));
+    static const QRegularExpression shorthand(QStringLiteral("(?<![-\\w])font\\s*:\\s*([^;}]*)"));
     static const QRegularExpression pixelSize(QStringLiteral("^(\\d+)px(/\\S+)?$"));
     QString out;
     qsizetype last = 0;
@@ -344,8 +343,7 @@ QByteArray scalableFonts(const QByteArray &css)
     }
     out += QStringView(text).mid(last);
 
-    static const QRegularExpression sizeInPixels(
-        QStringLiteral("font-size\\s*:\\s*(\\d+)px"));
+    static const QRegularExpression sizeInPixels(QStringLiteral("font-size\\s*:\\s*(\\d+)px"));
     QString sized;
     last = 0;
     for (auto it = sizeInPixels.globalMatch(out); it.hasNext();) {
@@ -357,8 +355,7 @@ QByteArray scalableFonts(const QByteArray &css)
     sized += QStringView(out).mid(last);
 
     // Proportional families give way to the page font; monospaced ones stay.
-    static const QRegularExpression family(
-        QStringLiteral("font-family\\s*:\\s*([^;}]*);?\\s*"));
+    static const QRegularExpression family(QStringLiteral("font-family\\s*:\\s*([^;}]*);?\\s*"));
     QString result;
     last = 0;
     for (auto it = family.globalMatch(sized); it.hasNext();) {

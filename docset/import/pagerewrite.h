@@ -13,8 +13,8 @@ namespace docimport {
 // What a page's links may point at once everything lives in one flat folder.
 struct LinkTargets
 {
-    QSet<QByteArray> names; // every bare file name of the output folder
-    QByteArray onlineBase; // where pages outside the set live, no trailing "/"
+    QSet<QByteArray> names;                // every bare file name of the output folder
+    QByteArray onlineBase;                 // where pages outside the set live, no trailing "/"
     QHash<QByteArray, QByteArray> renamed; // imported files that gave their name to ours
 };
 

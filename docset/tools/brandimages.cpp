@@ -28,14 +28,14 @@ void paintMark(QPainter &p, const QRectF &box)
         return QPointF(box.left() + fx * s, box.top() + fy * s);
     };
     const bool detailed = s >= 24;
-    const qreal px = 1.0;  // outlines stay one device pixel at every size
+    const qreal px = 1.0; // outlines stay one device pixel at every size
 
     if (detailed) {
         p.save();
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0, 0, 0, 45));
-        p.drawRoundedRect(QRectF(box.left() + 0.5, box.top() + 1.5, s - 1.0, s - 1.0),
-                          s * 0.2, s * 0.2);
+        p.drawRoundedRect(QRectF(box.left() + 0.5, box.top() + 1.5, s - 1.0, s - 1.0), s * 0.2,
+                          s * 0.2);
         p.restore();
     }
     const QRectF tile(box.left() + 0.5, box.top() + 0.5, s - 1.0, s - (detailed ? 2.0 : 1.0));
@@ -58,10 +58,8 @@ void paintMark(QPainter &p, const QRectF &box)
     right.lineTo(at(0.5, foot));
     right.closeSubpath();
 
-    const Ramp leftPage{QColor(0xff, 0xff, 0xff), QColor(0xd9, 0xe5, 0xf3),
-                        ramps::brand.dark};
-    const Ramp rightPage{QColor(0xff, 0xff, 0xff), QColor(0xf0, 0xf5, 0xfb),
-                         ramps::brand.dark};
+    const Ramp leftPage{QColor(0xff, 0xff, 0xff), QColor(0xd9, 0xe5, 0xf3), ramps::brand.dark};
+    const Ramp rightPage{QColor(0xff, 0xff, 0xff), QColor(0xf0, 0xf5, 0xfb), ramps::brand.dark};
     fillShaded(p, left, leftPage, px, 0);
     fillShaded(p, right, rightPage, px, 0);
 

@@ -10,11 +10,11 @@ namespace drawicons {
 
 struct NamedImage
 {
-    QString fileName;  // as the program asks for it, e.g. "Back.png"
+    QString fileName; // as the program asks for it, e.g. "Back.png"
     QImage image;
-    QString origin;    // "drawn", or the theme file the image was taken from
-    bool indexed = false;  // save as an 8-bit palette image
-    bool opaque = false;   // save without an alpha channel
+    QString origin;       // "drawn", or the theme file the image was taken from
+    bool indexed = false; // save as an 8-bit palette image
+    bool opaque = false;  // save without an alpha channel
 };
 
 // The twelve toolbar images, 22 x 22. Where `themeDir` holds a suitable

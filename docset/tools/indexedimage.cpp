@@ -80,9 +80,8 @@ QImage toIndexedWithAlpha(const QImage &source)
         const auto *line = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
         uchar *out = indexed.scanLine(y);
         for (int x = 0; x < width; ++x)
-            out[x] = qAlpha(line[x]) == 0
-                         ? 0
-                         : uchar(indexOfBucket.value(bucketOf(line[x], shift)));
+            out[x] =
+                qAlpha(line[x]) == 0 ? 0 : uchar(indexOfBucket.value(bucketOf(line[x], shift)));
     }
     return indexed;
 }

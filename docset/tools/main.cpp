@@ -183,9 +183,9 @@ int main(int argc, char **argv)
         QStringLiteral("dir"), QStringLiteral("/usr/share/icons/Tango"));
     const QCommandLineOption noThemeOption(QStringLiteral("no-theme"),
                                            QStringLiteral("Draw every image."));
-    const QCommandLineOption previewOption(
-        QStringLiteral("preview"), QStringLiteral("Also write a contact sheet to <file>."),
-        QStringLiteral("file"));
+    const QCommandLineOption previewOption(QStringLiteral("preview"),
+                                           QStringLiteral("Also write a contact sheet to <file>."),
+                                           QStringLiteral("file"));
     parser.addOptions({themeOption, noThemeOption, previewOption});
     parser.addPositionalArgument(QStringLiteral("folder"),
                                  QStringLiteral("Where to write the images."));
@@ -223,8 +223,10 @@ int main(int argc, char **argv)
         }
         ok = verify(path, named, image.size()) && ok;
         out << named.fileName << '\t' << image.width() << 'x' << image.height() << '\t'
-            << (named.indexed ? "indexed+alpha" : named.opaque ? "opaque" : "alpha") << '\t'
-            << named.origin << Qt::endl;
+            << (named.indexed      ? "indexed+alpha"
+                    : named.opaque ? "opaque"
+                                   : "alpha")
+            << '\t' << named.origin << Qt::endl;
     }
 
     if (parser.isSet(previewOption)) {

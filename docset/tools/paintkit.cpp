@@ -119,9 +119,18 @@ QPainterPath plusSign(const QPointF &centre, qreal size, qreal thickness)
     const qreal t = thickness / 2.0;
     const qreal x = centre.x();
     const qreal y = centre.y();
-    return polygon({{x - t, y - h}, {x + t, y - h}, {x + t, y - t}, {x + h, y - t},
-                    {x + h, y + t}, {x + t, y + t}, {x + t, y + h}, {x - t, y + h},
-                    {x - t, y + t}, {x - h, y + t}, {x - h, y - t}, {x - t, y - t}});
+    return polygon({{x - t, y - h},
+                    {x + t, y - h},
+                    {x + t, y - t},
+                    {x + h, y - t},
+                    {x + h, y + t},
+                    {x + t, y + t},
+                    {x + t, y + h},
+                    {x - t, y + h},
+                    {x - t, y + t},
+                    {x - h, y + t},
+                    {x - h, y - t},
+                    {x - t, y - t}});
 }
 
 QPainterPath minusSign(const QPointF &centre, qreal size, qreal thickness)
@@ -188,8 +197,8 @@ bool fontsAvailable(QString *problem)
         if (info.family() != font.family()) {
             if (problem)
                 *problem = QStringLiteral("font \"") % font.family()
-                           % QStringLiteral("\" resolves to \"") % info.family()
-                           % QStringLiteral("\"; install the core DejaVu fonts");
+                    % QStringLiteral("\" resolves to \"") % info.family()
+                    % QStringLiteral("\"; install the core DejaVu fonts");
             return false;
         }
     }

@@ -26,25 +26,25 @@ struct Ramp
 
 // One palette for every drawn image so that they read as one family.
 namespace ramps {
-extern const Ramp sky;      // blue: variables, info, window title bars
-extern const Ramp slate;    // blue-grey: plain classes
-extern const Ramp leaf;     // green: object classes, "add" badges
-extern const Ramp plum;     // magenta: functions
-extern const Ramp orange;   // slots
-extern const Ramp butter;   // signals, locks
-extern const Ramp scarlet;  // bugs
-extern const Ramp cocoa;    // boxes
-extern const Ramp steel;    // greys: frames, chips
-extern const Ramp brand;    // the Velmora mark
+extern const Ramp sky;     // blue: variables, info, window title bars
+extern const Ramp slate;   // blue-grey: plain classes
+extern const Ramp leaf;    // green: object classes, "add" badges
+extern const Ramp plum;    // magenta: functions
+extern const Ramp orange;  // slots
+extern const Ramp butter;  // signals, locks
+extern const Ramp scarlet; // bugs
+extern const Ramp cocoa;   // boxes
+extern const Ramp steel;   // greys: frames, chips
+extern const Ramp brand;   // the Velmora mark
 } // namespace ramps
 
 // Neutral tones used across the set.
 namespace tones {
-extern const QColor ink;       // near-black for glyphs and outlines
-extern const QColor graphite;  // dark grey
-extern const QColor pencil;    // mid grey for text lines
-extern const QColor paper;     // off-white page
-extern const QColor frost;     // pale blue panel
+extern const QColor ink;      // near-black for glyphs and outlines
+extern const QColor graphite; // dark grey
+extern const QColor pencil;   // mid grey for text lines
+extern const QColor paper;    // off-white page
+extern const QColor frost;    // pale blue panel
 } // namespace tones
 
 // A transparent canvas of the given size.

@@ -28,8 +28,13 @@ QImage drawArrow(bool pointsLeft)
         p.translate(kSide, 0);
         p.scale(-1, 1);
     }
-    const QPainterPath arrow = polygon({{2.0, 11.0}, {10.5, 2.5}, {10.5, 7.0}, {19.5, 7.0},
-                                        {19.5, 15.0}, {10.5, 15.0}, {10.5, 19.5}});
+    const QPainterPath arrow = polygon({{2.0, 11.0},
+                                        {10.5, 2.5},
+                                        {10.5, 7.0},
+                                        {19.5, 7.0},
+                                        {19.5, 15.0},
+                                        {10.5, 15.0},
+                                        {10.5, 19.5}});
     fillShaded(p, arrow, ramps::leaf);
     return image;
 }
@@ -42,9 +47,10 @@ QImage drawHome()
     fillShaded(p, polygon({{4.5, 10.0}, {11.0, 4.5}, {17.5, 10.0}, {17.5, 19.5}, {4.5, 19.5}}),
                ramps::steel);
     fillShaded(p, roundedBox(QRectF(9.5, 13.5, 4.0, 6.0), 0.5), ramps::cocoa, 1.0, 60);
-    fillShaded(p, polygon({{1.5, 11.0}, {11.0, 2.0}, {20.5, 11.0}, {18.8, 12.8}, {11.0, 5.5},
-                           {3.2, 12.8}}),
-               ramps::scarlet);
+    fillShaded(
+        p,
+        polygon({{1.5, 11.0}, {11.0, 2.0}, {20.5, 11.0}, {18.8, 12.8}, {11.0, 5.5}, {3.2, 12.8}}),
+        ramps::scarlet);
     return image;
 }
 
@@ -90,8 +96,9 @@ void paintMagnifier(QPainter &p, const QPointF &lens, qreal radius, qreal handle
 
     QRadialGradient glass(lens - QPointF(radius / 3, radius / 3), radius * 1.4);
     glass.setColorAt(0.0, QColor(255, 255, 255, 235));
-    glass.setColorAt(1.0, QColor(ramps::sky.light.red(), ramps::sky.light.green(),
-                                 ramps::sky.light.blue(), 200));
+    glass.setColorAt(
+        1.0,
+        QColor(ramps::sky.light.red(), ramps::sky.light.green(), ramps::sky.light.blue(), 200));
     p.setBrush(glass);
     p.setPen(QPen(tones::graphite, 2.0));
     p.drawEllipse(lens, radius, radius);
@@ -230,8 +237,7 @@ QImage drawAddBookmark()
     QPainter p(&image);
     prepare(p);
     fillShaded(p, ribbon(QRectF(3.5, 1.5, 10.0, 18.0), 4.5), ramps::scarlet);
-    p.setPen(QPen(QColor(255, 255, 255, 200), 3.0, Qt::SolidLine, Qt::RoundCap,
-                  Qt::RoundJoin));
+    p.setPen(QPen(QColor(255, 255, 255, 200), 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPath(plusSign(QPointF(16.0, 15.5), 9.5, 3.4));
     fillShaded(p, plusSign(QPointF(16.0, 15.5), 9.5, 3.4), ramps::leaf, 1.0, 90);
     return image;
@@ -258,7 +264,7 @@ QList<NamedImage> toolbarImages(const QString &themeDir)
     struct Entry
     {
         QString fileName;
-        QString themePath;  // empty: always drawn
+        QString themePath; // empty: always drawn
         std::function<QImage()> draw;
     };
     const QList<Entry> entries{
