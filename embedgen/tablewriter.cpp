@@ -120,12 +120,7 @@ QByteArray imagesSource(const QList<ImageBlob> &images)
             + (image.alpha ? "true" : "false") + ", " + cString(image.name) + "},\n";
         offset += quint64(image.blob.size());
     }
-    src += "    {0, 0, 0, nullptr, 0ul, 0, nullptr, false, nullptr},\n};\n\n"
-           "// The store's static-library member that chains the image factory in\n"
-           "// before main is otherwise referenced by nobody; this keeps it linked\n"
-           "// into every program that carries this table.\n"
-           "extern void (*const embeddedImagesInstaller)();\n"
-           "void (*const embeddedImagesInstaller)() = installEmbeddedImages;\n";
+    src += "    {0, 0, 0, nullptr, 0ul, 0, nullptr, false, nullptr},\n};\n";
     return src;
 }
 

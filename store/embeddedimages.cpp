@@ -12,18 +12,6 @@ namespace {
 EmbeddedImageFactory *embeddedImageFactory = nullptr;
 quint64 decodeCount = 0;
 
-// Chains the factory in before main and out again at exit. It lives here,
-// beside the factory, and the generated image table refers to this file, so
-// no program that carries the table can lose it to the static-library linker.
-struct EmbeddedImagesInstaller
-{
-    EmbeddedImagesInstaller() { installEmbeddedImages(); }
-    ~EmbeddedImagesInstaller() { removeEmbeddedImages(); }
-    EmbeddedImagesInstaller(const EmbeddedImagesInstaller &) = delete;
-    EmbeddedImagesInstaller &operator=(const EmbeddedImagesInstaller &) = delete;
-};
-const EmbeddedImagesInstaller installer;
-
 QImage decode(const EmbeddedImage &entry)
 {
     QImage::Format format;

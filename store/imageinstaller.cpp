@@ -1,0 +1,19 @@
+// Velmora: chains the embedded images into the default factory before main.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "embeddedimages.h"
+
+// Built into every object library of generated tables (see
+// cmake/VelmoraEmbed.cmake) rather than into the store's static library,
+// where nothing would reference it and the linker would leave it out.
+namespace {
+
+struct EmbeddedImagesInstaller
+{
+    EmbeddedImagesInstaller() { installEmbeddedImages(); }
+    ~EmbeddedImagesInstaller() { removeEmbeddedImages(); }
+    EmbeddedImagesInstaller(const EmbeddedImagesInstaller &) = delete;
+    EmbeddedImagesInstaller &operator=(const EmbeddedImagesInstaller &) = delete;
+};
+const EmbeddedImagesInstaller installer;
+
+} // namespace
