@@ -1,5 +1,6 @@
 // Velmora: start-up and the event loop.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "savedstate.h"
 #include "shell.h"
 #include "terminationwatch.h"
 #include "utils.h"
@@ -17,7 +18,7 @@ int main(int argc, char **argv)
     QApplication::setDesktopFileName(QStringLiteral("velmora"));
 
     Utils::settings();
-    Utils::setKeyPrefix(QStringLiteral("/qz"));
+    Utils::setKeyPrefix(QString::fromLatin1(tarn::settingskeys::startupPrefix));
     // A description that does not parse leaves the default font.
     const QFont font = Utils::storedApplicationFont();
     QApplication::setFont(font);

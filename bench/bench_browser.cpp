@@ -4,7 +4,6 @@
 #include "mainwidget.h"
 #include "pagebrowser.h"
 #include "shell.h"
-#include "shell_p.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -62,7 +61,7 @@ void showPainted(Shell *shell)
 // The page shown laid out in full and its first screen painted.
 void drawPage(Shell *shell)
 {
-    PageBrowser *browser = shell->d_func()->form->browser;
+    PageBrowser *browser = shell->form()->browser;
     browser->document()->size();
     browser->viewport()->grab();
 }
@@ -79,7 +78,7 @@ qint64 inflatedLength(const QString &page)
 // The class page of the contents list with the most text.
 QString largestClassPage(Shell *shell)
 {
-    QTreeWidget *classes = shell->d_func()->form->classesView;
+    QTreeWidget *classes = shell->form()->classesView;
     QString best;
     qint64 bestLength = -1;
     for (int i = 0; i < classes->topLevelItemCount(); ++i) {
@@ -130,7 +129,7 @@ void benchConstruction()
 void benchFilter()
 {
     Shell shell;
-    MainWidget *form = shell.d_func()->form;
+    MainWidget *form = shell.form();
     form->leftTabs->setCurrentIndex(1);
     showPainted(&shell);
     std::printf("index entries: %d\n", form->indexView->topLevelItemCount());
@@ -217,7 +216,7 @@ void benchPages()
     // Where a load of the largest page goes: inflate and decode, parse with
     // the style sheet, layout, first screen painted.
     std::vector<double> inflate, parse, layout, paint;
-    PageBrowser *browser = shell.d_func()->form->browser;
+    PageBrowser *browser = shell.form()->browser;
     for (int run = 0; run < runs; ++run) {
         shell.load(QStringLiteral("index.html"));
         drawPage(&shell);

@@ -3,6 +3,7 @@
 #include "shell.h"
 
 #include "action.h"
+#include "docnames.h"
 #include "mainwidget.h"
 #include "pagebrowser.h"
 #include "shell_p.h"
@@ -10,18 +11,14 @@
 #include "utils.h"
 #include "versions.h"
 
-#include <QFontDatabase>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
-#include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
-#include <QSplitter>
-#include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
@@ -31,8 +28,6 @@
 namespace tarn {
 
 namespace {
-
-Shell *theShell = nullptr;
 
 // Return on an index entry opens it, without the double-click behaviour of
 // itemActivated and without touching the members list.
@@ -75,18 +70,11 @@ void setUpListView(QTreeWidget *view, std::initializer_list<int> hiddenColumns)
         view->setColumnHidden(column, true);
 }
 
-int readInt(QSettings *settings, const QString &key, int def)
-{
-    bool ok = false;
-    const int value = settings->value(key, def).toInt(&ok);
-    return ok ? value : def;
-}
-
 } // namespace
 
 Shell *Shell::instance()
 {
-    return theShell;
+    return qobject_cast<Shell *>(shellInstance());
 }
 
 Shell::Shell(QWidget *parent, const char *name)
@@ -94,16 +82,31 @@ Shell::Shell(QWidget *parent, const char *name)
     , d(new ShellPrivate)
 {
     setObjectName(QString::fromLatin1(name));
-    theShell = this;
+    // The action factory parents every action to this window.
     setShellInstance(this);
-
     d->settings = new QSettings(QStringLiteral("Tessaravox"), QStringLiteral("Velmora"));
-    setWindowIcon(Utils::icon(QStringLiteral("velmora-48")));
+    d->restored = SavedState::read(*d->settings);
 
+    createForm();
+    restoreFonts();
+    restoreGeometry();
+    connectForm();
+    createActions();
+    readIndex();
+    readContents();
+    loadBookmarks();
+    load(QString::fromLatin1(docnames::startPage));
+    startLayoutTimer();
+    setWindowTitle(QLatin1String("Velmora: ") + programVersion()
+                   + QLatin1String(", Documentation: ") + documentationVersion());
+}
+
+void Shell::createForm()
+{
+    setWindowIcon(Utils::icon(QStringLiteral("velmora-48")));
     d->form = new MainWidget(this);
     setCentralWidget(d->form);
     MainWidget *form = d->form;
-
     setUpListView(form->classesView, {1, 2});
     setUpListView(form->membersView, {1});
     setUpListView(form->indexView, {1, 2});
@@ -113,34 +116,11 @@ Shell::Shell(QWidget *parent, const char *name)
     form->aboutView->setSortingEnabled(true);
     form->bookmarksView->sortItems(0, Qt::AscendingOrder);
     form->bookmarksView->setSortingEnabled(true);
+}
 
-    // Text font: an empty stored description leaves the browser's own font,
-    // one point larger.
-    const QString textFont =
-        d->settings->value(QStringLiteral("/velmora/font/f"), defaultTextFont()).toString();
-    if (!textFont.isEmpty()) {
-        QFont font;
-        if (Utils::fontFromDescription(textFont, &font))
-            form->browser->setFont(font);
-        else
-            form->browser->setFont(QFont(QStringLiteral("Gnu Unifont"), 11));
-    } else {
-        zoomIn();
-    }
-    // Only a family name is a choice. Anything else is damage, and goes from
-    // the store too: nothing but the next choice would write over it.
-    const QString fixedKey = QStringLiteral("/velmora/font/fixed");
-    const QVariant fixedValue = d->settings->value(fixedKey);
-    QString fixed;
-    if (fixedValue.typeId() == QMetaType::QString && fixedValue.toString().size() <= 256)
-        fixed = fixedValue.toString();
-    else if (fixedValue.isValid())
-        d->settings->remove(fixedKey);
-    applyFixedFamily(fixed.isEmpty() ? QFontDatabase::systemFont(QFontDatabase::FixedFont).family()
-                                     : fixed);
-
-    restoreGeometryFromSettings();
-
+void Shell::connectForm()
+{
+    MainWidget *form = d->form;
     connect(form->browser, &QTextBrowser::anchorClicked, this,
             [this](const QUrl &url) { linkLoad(url.toString()); });
     connect(form->browser, &QTextBrowser::sourceChanged, this,
@@ -162,20 +142,6 @@ Shell::Shell(QWidget *parent, const char *name)
                     view->setCurrentItem(item);
                 itemRBClicked(item, view->viewport()->mapToGlobal(pos), view->columnAt(pos.x()));
             });
-
-    createActions();
-
-    readIndex();
-    readContents();
-    loadBookmarks();
-    load(QStringLiteral("index.html"));
-
-    d->timer = new QTimer(this);
-    connect(d->timer, &QTimer::timeout, this, &Shell::timeout);
-    d->timer->start(100);
-
-    setWindowTitle(QLatin1String("Velmora: ") + programVersion()
-                   + QLatin1String(", Documentation: ") + documentationVersion());
 }
 
 void Shell::createActions()
@@ -290,73 +256,91 @@ void Shell::createActions()
         Action::create(tr("Delete Bookmark"), "Bookmarks/Delete", 0, this, SLOT(deleteBookmark())));
 }
 
-void Shell::restoreGeometryFromSettings()
+void Shell::startLayoutTimer()
 {
-    QSettings *s = d->settings;
-    int x = readInt(s, QStringLiteral("/velmora/geom/x"), 50);
-    int y = readInt(s, QStringLiteral("/velmora/geom/y"), 50);
-    int w = readInt(s, QStringLiteral("/velmora/geom/w"), 900);
-    int h = readInt(s, QStringLiteral("/velmora/geom/h"), 700);
-    int s1 = readInt(s, QStringLiteral("/velmora/geom/s1"), 280);
-    int s2 = readInt(s, QStringLiteral("/velmora/geom/s2"), 620);
-    const int tab = readInt(s, QStringLiteral("/velmora/geom/t"), 3);
+    d->timer = new QTimer(this);
+    connect(d->timer, &QTimer::timeout, this, &Shell::timeout);
+    d->timer->start(100);
+}
 
-    // A size below the window's minimum, or beyond any sane screen, falls
-    // back to the default; so does a pane the splitter could not show.
-    const QSize minimum = minimumSizeHint().expandedTo(QSize(200, 150));
-    if (w < minimum.width() || w > 16384)
-        w = 900;
-    if (h < minimum.height() || h > 16384)
-        h = 700;
-    if (s1 <= 0 || s1 > 16384)
-        s1 = 280;
-    if (s2 <= 0 || s2 > 16384)
-        s2 = 620;
+// Keeps the toolbar as wide as its frame and every list's one column as wide
+// as its view, as the panes are resized.
+void Shell::timeout()
+{
+    MainWidget *form = d->form;
+    if (form->navToolbar && form->navToolbar->size() != form->toolbarFrame->size())
+        form->navToolbar->setFixedSize(form->toolbarFrame->size());
 
-    // A position that no screen shows moves onto the primary screen. One far
-    // beyond any desktop is off-screen without asking: the rectangle's edges
-    // would not even fit an int.
-    const int farAway = 1 << 20;
-    const QRect wanted =
-        x > -farAway && x < farAway && y > -farAway && y < farAway ? QRect(x, y, w, h) : QRect();
-    bool visible = false;
-    for (const QScreen *screen : QGuiApplication::screens()) {
-        if (wanted.isNull())
-            break;
-        if (screen->availableGeometry().intersected(wanted).width() >= 50
-            && screen->availableGeometry().contains(QPoint(x + 20, y + 10))) {
-            visible = true;
-            break;
-        }
-    }
-    if (!visible) {
-        if (const QScreen *primary = QGuiApplication::primaryScreen()) {
-            const QRect area = primary->availableGeometry();
-            x = area.x() + 50;
-            y = area.y() + 50;
-        } else {
-            x = 50;
-            y = 50;
-        }
-    }
+    const int scrollBar = form->indexView->verticalScrollBar()->sizeHint().width();
+    auto fit = [](QTreeWidget *view, int width) {
+        if (width > 0 && view->columnWidth(0) != width)
+            view->setColumnWidth(0, width);
+    };
+    fit(form->indexView, form->indexView->width() - scrollBar);
+    fit(form->bookmarksView, form->bookmarksView->width() - scrollBar);
+    fit(form->classesView, form->classesView->width() - scrollBar);
+    fit(form->membersView, form->classesView->width() - scrollBar);
+    fit(form->aboutView, form->aboutView->width());
+}
 
-    move(x, y);
-    resize(w, h);
-    // Lay the hidden window out now, so the splitter has its real width when
-    // it takes the stored pane sizes.
-    if (layout())
-        layout()->activate();
-    if (d->form->layout())
-        d->form->layout()->activate();
-    // The left pane keeps its stored width exactly; the browser takes the
-    // rest, which differs from s2 only by the handle and frames.
-    QSplitter *splitter = d->form->splitter;
-    const int room = splitter->width() - splitter->handleWidth();
-    if (room > s1 + 50)
-        s2 = room - s1;
-    splitter->setSizes({s1, s2});
-    if (QWidget *page = d->form->leftTabs->widget(tab))
-        d->form->leftTabs->setCurrentWidget(page);
+MainWidget *Shell::form() const
+{
+    return d->form;
+}
+
+PageBrowser *Shell::pageView() const
+{
+    return d->form->browser;
+}
+
+QString Shell::currentSource() const
+{
+    return d->source;
+}
+
+QString Shell::currentPage() const
+{
+    return d->page;
+}
+
+bool Shell::isAnchorPending() const
+{
+    return d->anchorPending;
+}
+
+int Shell::scrollValue() const
+{
+    return d->form->browser->verticalScrollBar()->value();
+}
+
+int Shell::backCount() const
+{
+    return d->form->browser->backwardHistoryCount();
+}
+
+int Shell::forwardCount() const
+{
+    return d->form->browser->forwardHistoryCount();
+}
+
+QMenu *Shell::bookmarkMenu() const
+{
+    return d->bookmarkMenu;
+}
+
+SearchDialog *Shell::searchDialog() const
+{
+    return d->searchDialog;
+}
+
+QString Shell::fixedFamily() const
+{
+    return d->fixedFamily;
+}
+
+bool Shell::isLeftPanelShown() const
+{
+    return d->leftPanelShown;
 }
 
 } // namespace tarn

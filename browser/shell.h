@@ -4,11 +4,17 @@
 
 #include <QMainWindow>
 
+class MainWidget;
+class PageBrowser;
+class QMenu;
 class QPrinter;
 class QTreeWidgetItem;
+class SearchDialog;
 class ShellPrivate;
 
 namespace tarn {
+
+struct Bookmark;
 
 // The one browser window. Its slots are declared in a fixed order, so that
 // meta-object method offset + i is always the same slot; keep it that way.
@@ -20,11 +26,32 @@ public:
     explicit Shell(QWidget *parent = nullptr, const char *name = nullptr);
     ~Shell() override;
 
-    // The one window, from the start of its constructor on.
+    // The window being built or shown; null before the first constructor
+    // starts and again once that window is destroyed.
     static Shell *instance();
 
-    // Internals, for the parts of the window in other files and for tests.
-    ShellPrivate *d_func() const { return d; }
+    // What the window shows, for the code around it, tests and benchmarks.
+    // These only look: every change goes through the slots below.
+    MainWidget *form() const;
+    PageBrowser *pageView() const;
+    // The page name last loaded or shown, anchor included, and its page part.
+    QString currentSource() const;
+    QString currentPage() const;
+    // Whether the next load of the page shown scrolls to its anchor (a list
+    // entry asked for it).
+    bool isAnchorPending() const;
+    // The page view's vertical scroll position.
+    int scrollValue() const;
+    // How many pages Back and Forward can go.
+    int backCount() const;
+    int forwardCount() const;
+    // The bookmark list's context menu.
+    QMenu *bookmarkMenu() const;
+    // Find in page's dialog; null until the first search.
+    SearchDialog *searchDialog() const;
+    // The family of "pre", "code" and "tt" text.
+    QString fixedFamily() const;
+    bool isLeftPanelShown() const;
 
     // Prints the page shown onto a printer that is ready to paint.
     void printDocument(QPrinter *printer);
@@ -65,17 +92,26 @@ public Q_SLOTS:
     void addBookmark();
     void renameBookmark();
     void deleteBookmark();
-    // shell_pages.cpp
+    // shell.cpp
     void timeout();
 
 private:
+    // shell.cpp
+    void createForm();
+    void connectForm();
     void createActions();
+    void startLayoutTimer();
+    // shell_state.cpp
+    void restoreFonts();
+    void restoreGeometry();
+    void saveState();
+    // shell_lists.cpp
     void readIndex();
     void readContents();
+    // shell_bookmarks.cpp
     void loadBookmarks();
     void saveBookmarks();
-    void restoreGeometryFromSettings();
-    void saveState();
+    QList<Bookmark> shownBookmarks() const;
 
     ShellPrivate *d;
 };

@@ -2,9 +2,10 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "shell.h"
 
-#include "lists.h"
 #include "mainwidget.h"
 #include "pagebrowser.h"
+#include "pagename.h"
+#include "savedstate.h"
 #include "shell_p.h"
 #include "utils.h"
 
@@ -19,9 +20,6 @@
 namespace tarn {
 
 namespace {
-
-const QString namesKey = QStringLiteral("/velmora/bookmarks/names");
-const QString urlsKey = QStringLiteral("/velmora/bookmarks/urls");
 
 // Bookmarks keep the order of their labels as people read them.
 class BookmarkItem : public QTreeWidgetItem
@@ -40,51 +38,27 @@ public:
     }
 };
 
-// A stored list. Anything but strings (a damaged store) reads as an empty
-// list, and so does a single empty string.
-QStringList readList(QSettings *settings, const QString &key)
-{
-    const QVariant value = settings->value(key);
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList();
-    if (value.typeId() == QMetaType::QString) {
-        const QString single = value.toString();
-        return single.isEmpty() ? QStringList() : QStringList{single};
-    }
-    if (value.typeId() == QMetaType::QVariantList) {
-        QStringList result;
-        for (const QVariant &entry : value.toList()) {
-            if (entry.typeId() != QMetaType::QString)
-                return {};
-            result.append(entry.toString());
-        }
-        return result;
-    }
-    return {};
-}
-
 } // namespace
 
 void Shell::loadBookmarks()
 {
-    const QStringList names = readList(d->settings, namesKey);
-    const QStringList urls = readList(d->settings, urlsKey);
     QTreeWidget *view = d->form->bookmarksView;
-    for (qsizetype i = 0; i < names.size(); ++i)
-        view->addTopLevelItem(new BookmarkItem(names.at(i), urls.value(i)));
+    for (const Bookmark &bookmark : std::as_const(d->restored.bookmarks))
+        view->addTopLevelItem(new BookmarkItem(bookmark.label, bookmark.url));
+}
+
+QList<Bookmark> Shell::shownBookmarks() const
+{
+    QList<Bookmark> bookmarks;
+    QTreeWidget *view = d->form->bookmarksView;
+    for (int i = 0; i < view->topLevelItemCount(); ++i)
+        bookmarks.append({view->topLevelItem(i)->text(0), view->topLevelItem(i)->text(1)});
+    return bookmarks;
 }
 
 void Shell::saveBookmarks()
 {
-    QStringList names;
-    QStringList urls;
-    QTreeWidget *view = d->form->bookmarksView;
-    for (int i = 0; i < view->topLevelItemCount(); ++i) {
-        names.append(view->topLevelItem(i)->text(0));
-        urls.append(view->topLevelItem(i)->text(1));
-    }
-    d->settings->setValue(namesKey, names);
-    d->settings->setValue(urlsKey, urls);
+    SavedState::writeBookmarks(*d->settings, shownBookmarks());
 }
 
 void Shell::addBookmark()

@@ -2,8 +2,10 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "shell.h"
 
+#include "docnames.h"
 #include "mainwidget.h"
 #include "pagebrowser.h"
+#include "savedstate.h"
 #include "shell_p.h"
 
 #include <QFontDialog>
@@ -67,7 +69,7 @@ void Shell::fixedFontSelect()
 {
     QFont initial;
     initial.setFamily(
-        d->settings->value(QStringLiteral("/velmora/font/fixed"), QStringLiteral("fixed"))
+        d->settings->value(QString::fromLatin1(settingskeys::fixedFamily), QStringLiteral("fixed"))
             .toString());
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, initial, this);
@@ -75,8 +77,8 @@ void Shell::fixedFontSelect()
         return;
     const QString family = chosen.family();
     applyFixedFamily(family);
-    load(QStringLiteral("index.html"));
-    d->settings->setValue(QStringLiteral("/velmora/font/fixed"), family);
+    load(QString::fromLatin1(docnames::startPage));
+    SavedState::writeFixedFamily(*d->settings, family);
     d->settings->sync();
 }
 

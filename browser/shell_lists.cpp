@@ -2,8 +2,9 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "shell.h"
 
+#include "docnames.h"
 #include "embeddedfiles.h"
-#include "lists.h"
+#include "listformat.h"
 #include "mainwidget.h"
 #include "pagebrowser.h"
 #include "shell_p.h"
@@ -87,7 +88,7 @@ void fillInOrder(QTreeWidget *view, const QList<QTreeWidgetItem *> &items)
 
 void Shell::readIndex()
 {
-    const QString text = listText("index.lst");
+    const QString text = listText(docnames::indexList);
     struct Row
     {
         IndexEntry entry;
@@ -122,7 +123,7 @@ void Shell::readIndex()
 
 void Shell::readContents()
 {
-    const QString text = listText("contents.lst");
+    const QString text = listText(docnames::contentsList);
     QVector<ContentsClass> classes;
     const QList<QStringView> lines = splitListLines(text);
     classes.reserve(lines.size());
@@ -138,7 +139,7 @@ void Shell::readContents()
         auto *item = new QTreeWidgetItem({entry.name, entry.page, entry.members});
         const QIcon icon = kindIcon(entry.kind);
         // Only class kinds give a class an icon.
-        if (!icon.isNull() && (entry.kind == u"C" || entry.kind == u"O" || entry.kind == u"W"))
+        if (!icon.isNull() && isClassKind(entry.kind))
             item->setIcon(0, icon);
         items.append(item);
     }
@@ -162,7 +163,7 @@ void Shell::loadMembers(QTreeWidgetItem *item)
     for (const ContentsMember &member : members) {
         auto *memberItem = new QTreeWidgetItem({member.name, member.target});
         // Class codes are not member kinds.
-        if (member.kind != u"C" && member.kind != u"O" && member.kind != u"W") {
+        if (!isClassKind(member.kind)) {
             const QIcon icon = kindIcon(member.kind);
             if (!icon.isNull())
                 memberItem->setIcon(0, icon);

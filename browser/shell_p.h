@@ -2,6 +2,8 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #pragma once
 
+#include "savedstate.h"
+
 #include <QMap>
 #include <QString>
 #include <QVector>
@@ -24,6 +26,9 @@ public:
     QMenu *bookmarkMenu = nullptr;
     bool anchorPending = false;
     QMap<QString, int> scrollPositions;
+
+    // What the store held at start, read once for every restore.
+    tarn::SavedState restored;
 
     // Find in page: one dialog, reused, and where the next find starts.
     SearchDialog *searchDialog = nullptr;

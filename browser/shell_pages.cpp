@@ -1,12 +1,14 @@
-// Velmora: page loading, history, external links and the layout pass.
+// Velmora: page loading, history and external links.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "shell.h"
 
 #include "embeddedfiles.h"
-#include "lists.h"
+#include "externalbrowser.h"
 #include "mainwidget.h"
 #include "mimesourcefactory.h"
 #include "pagebrowser.h"
+#include "pagename.h"
+#include "pagetext.h"
 #include "shell_p.h"
 
 #include <QLabel>
@@ -14,46 +16,9 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QScrollBar>
-#include <QStringDecoder>
 #include <QTextBrowser>
-#include <QToolBar>
-#include <QTreeWidget>
 
 namespace tarn {
-
-namespace {
-
-bool isWebLink(const QString &name)
-{
-    for (const char *scheme : {"http:", "https:", "ftp:", "mailto:"}) {
-        if (name.startsWith(QLatin1String(scheme), Qt::CaseInsensitive))
-            return true;
-    }
-    return false;
-}
-
-} // namespace
-
-// Page bytes in the character set the page declares, Latin-1 where none is.
-// The toolkit's own guess falls back to UTF-8, which would garble the Latin-1
-// letters of an undeclared page, so look for a byte order mark or a charset
-// in a meta element first.
-QString decodePageText(const QByteArray &bytes)
-{
-    const QByteArray head = bytes.left(1024).toLower();
-    const qsizetype meta = head.indexOf("<meta");
-    const bool declared = QStringConverter::encodingForData(bytes).has_value()
-        || (meta >= 0 && head.indexOf("charset=", meta) >= 0);
-    if (!declared)
-        return QString::fromLatin1(bytes);
-    QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
-    if (!decoder.isValid())
-        return QString::fromLatin1(bytes);
-    return decoder.decode(bytes);
-}
-
-QString browserProgram();
-QStringList browserEnvironment(const QStringList &environment);
 
 void Shell::load(const QString &name)
 {
@@ -138,24 +103,6 @@ void Shell::forward()
     const auto stored = d->scrollPositions.constFind(page);
     if (stored != d->scrollPositions.constEnd())
         browser->verticalScrollBar()->setValue(stored.value());
-}
-
-void Shell::timeout()
-{
-    MainWidget *form = d->form;
-    if (form->navToolbar && form->navToolbar->size() != form->toolbarFrame->size())
-        form->navToolbar->setFixedSize(form->toolbarFrame->size());
-
-    const int scrollBar = form->indexView->verticalScrollBar()->sizeHint().width();
-    auto fit = [](QTreeWidget *view, int width) {
-        if (width > 0 && view->columnWidth(0) != width)
-            view->setColumnWidth(0, width);
-    };
-    fit(form->indexView, form->indexView->width() - scrollBar);
-    fit(form->bookmarksView, form->bookmarksView->width() - scrollBar);
-    fit(form->classesView, form->classesView->width() - scrollBar);
-    fit(form->membersView, form->classesView->width() - scrollBar);
-    fit(form->aboutView, form->aboutView->width());
 }
 
 } // namespace tarn

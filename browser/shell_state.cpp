@@ -1,12 +1,17 @@
-// Velmora: the main window's saved state and its shutdown.
+// Velmora: the main window's saved state: restored at start, saved at shutdown.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "shell.h"
 
 #include "mainwidget.h"
 #include "pagebrowser.h"
 #include "shell_p.h"
+#include "shellinstance.h"
+#include "utils.h"
 
+#include <QFontDatabase>
 #include <QGuiApplication>
+#include <QLayout>
+#include <QScreen>
 #include <QSettings>
 #include <QSplitter>
 #include <QTabWidget>
@@ -17,17 +22,103 @@ namespace tarn {
 
 Shell::~Shell()
 {
+    // Nothing may reach a window that is going away through the instance.
+    if (shellInstance() == this)
+        setShellInstance(nullptr);
     saveState();
     delete d->settings;
     delete d;
     d = nullptr;
 }
 
+void Shell::restoreFonts()
+{
+    const SavedState &state = d->restored;
+    PageBrowser *browser = d->form->browser;
+    // An empty stored description leaves the browser's own font, one point
+    // larger; one that is not a font gives the default family.
+    if (!state.textFont.isEmpty()) {
+        QFont font;
+        if (Utils::fontFromDescription(state.textFont, &font))
+            browser->setFont(font);
+        else
+            browser->setFont(QFont(QStringLiteral("Gnu Unifont"), 11));
+    } else {
+        zoomIn();
+    }
+    applyFixedFamily(state.fixedFamily.isEmpty()
+                         ? QFontDatabase::systemFont(QFontDatabase::FixedFont).family()
+                         : state.fixedFamily);
+}
+
+void Shell::restoreGeometry()
+{
+    const SavedState &state = d->restored;
+    int x = state.x;
+    int y = state.y;
+    int w = state.width;
+    int h = state.height;
+    const int s1 = state.leftPane;
+    int s2 = state.rightPane;
+
+    // A size below the window's minimum falls back to the default.
+    const QSize minimum = minimumSizeHint().expandedTo(QSize(200, 150));
+    if (w < minimum.width())
+        w = SavedState::defaultWidth;
+    if (h < minimum.height())
+        h = SavedState::defaultHeight;
+
+    // A position that no screen shows moves onto the primary screen. One far
+    // beyond any desktop is off-screen without asking: the rectangle's edges
+    // would not even fit an int.
+    const int farAway = 1 << 20;
+    const QRect wanted =
+        x > -farAway && x < farAway && y > -farAway && y < farAway ? QRect(x, y, w, h) : QRect();
+    bool visible = false;
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        if (wanted.isNull())
+            break;
+        if (screen->availableGeometry().intersected(wanted).width() >= 50
+            && screen->availableGeometry().contains(QPoint(x + 20, y + 10))) {
+            visible = true;
+            break;
+        }
+    }
+    if (!visible) {
+        if (const QScreen *primary = QGuiApplication::primaryScreen()) {
+            const QRect area = primary->availableGeometry();
+            x = area.x() + SavedState::defaultX;
+            y = area.y() + SavedState::defaultY;
+        } else {
+            x = SavedState::defaultX;
+            y = SavedState::defaultY;
+        }
+    }
+
+    move(x, y);
+    resize(w, h);
+    // Lay the hidden window out now, so the splitter has its real width when
+    // it takes the stored pane sizes.
+    if (layout())
+        layout()->activate();
+    if (d->form->layout())
+        d->form->layout()->activate();
+    // The left pane keeps its stored width exactly; the browser takes the
+    // rest, which differs from s2 only by the handle and frames.
+    QSplitter *splitter = d->form->splitter;
+    const int room = splitter->width() - splitter->handleWidth();
+    if (room > s1 + 50)
+        s2 = room - s1;
+    splitter->setSizes({s1, s2});
+    if (QWidget *page = d->form->leftTabs->widget(state.tab))
+        d->form->leftTabs->setCurrentWidget(page);
+}
+
 void Shell::saveState()
 {
-    QSettings *s = d->settings;
     MainWidget *form = d->form;
-    s->setValue(QStringLiteral("/velmora/geom/t"), form->leftTabs->currentIndex());
+    SavedState state;
+    state.tab = form->leftTabs->currentIndex();
     // The frame's corner, as move() takes it. On X11 the frame is unknown
     // until the window is mapped, so the constructor's move() places the
     // client there; saving the frame's corner would make the window creep by
@@ -35,10 +126,10 @@ void Shell::saveState()
     // what comes back unchanged.
     const bool movePlacesClient = QGuiApplication::platformName() == QLatin1String("xcb");
     const QPoint corner = movePlacesClient ? geometry().topLeft() : pos();
-    s->setValue(QStringLiteral("/velmora/geom/x"), corner.x());
-    s->setValue(QStringLiteral("/velmora/geom/y"), corner.y());
-    s->setValue(QStringLiteral("/velmora/geom/w"), width());
-    s->setValue(QStringLiteral("/velmora/geom/h"), height());
+    state.x = corner.x();
+    state.y = corner.y();
+    state.width = width();
+    state.height = height();
     const QList<int> sizes = form->splitter->sizes();
     // A hidden left panel reports 0; keep the width it had when it was
     // hidden (the splitter leaves a hidden pane's geometry alone), so the
@@ -48,12 +139,13 @@ void Shell::saveState()
     if (!form->leftTabs->isVisibleTo(form) || s1 <= 0)
         s1 = form->leftTabs->width();
     if (s1 <= 0)
-        s1 = s->value(QStringLiteral("/velmora/geom/s1"), 280).toInt();
-    s->setValue(QStringLiteral("/velmora/geom/s1"), s1 > 0 ? s1 : 280);
-    s->setValue(QStringLiteral("/velmora/geom/s2"), s2 > 0 ? s2 : 620);
-    s->setValue(QStringLiteral("/velmora/font/f"), form->browser->font().toString());
-    saveBookmarks();
-    s->sync();
+        s1 = d->restored.leftPane;
+    state.leftPane = s1 > 0 ? s1 : SavedState::defaultLeftPane;
+    state.rightPane = s2 > 0 ? s2 : SavedState::defaultRightPane;
+    state.textFont = form->browser->font().toString();
+    state.bookmarks = shownBookmarks();
+    state.write(*d->settings);
+    d->settings->sync();
 }
 
 } // namespace tarn

@@ -21,9 +21,4 @@ const QString &documentationVersion()
     return version;
 }
 
-QString defaultTextFont()
-{
-    return QStringLiteral("Gnu Unifont,11,-1,5,50,0,0,0,0,0");
-}
-
 } // namespace tarn

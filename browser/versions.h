@@ -10,7 +10,5 @@ namespace tarn {
 const QString &programVersion();
 // "2.0 Qt " and the version of the embedded toolkit reference.
 const QString &documentationVersion();
-// The page font when none is stored.
-QString defaultTextFont();
 
 } // namespace tarn

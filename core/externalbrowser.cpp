@@ -1,7 +1,6 @@
 // Velmora: the system web browser for links outside the documentation.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
-#include <QString>
-#include <QStringList>
+#include "externalbrowser.h"
 
 namespace tarn {
 

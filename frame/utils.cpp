@@ -2,9 +2,10 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "utils.h"
 
+#include "logging.h"
 #include "mimesourcefactory.h"
+#include "savedstate.h"
 
-#include <QDebug>
 #include <QFont>
 #include <QPixmapCache>
 #include <QSettings>
@@ -29,8 +30,8 @@ QPixmap icon(const QString &name)
     if (source && source->kind() == MimeSource::Image)
         pixmap = QPixmap::fromImage(source->image());
     else
-        qDebug().noquote() << QLatin1String("Utils::icon: ") + fileName
-                + QLatin1String(" not found");
+        qCDebug(lcFrame).noquote()
+            << QLatin1String("Utils::icon: ") + fileName + QLatin1String(" not found");
 
     // Misses are cached too, so each missing name is reported once.
     QPixmapCache::insert(name, pixmap);
@@ -49,7 +50,7 @@ void setKeyPrefix(const QString &prefix)
     settingsPrefix = prefix;
 }
 
-QString &keyPrefix()
+const QString &keyPrefix()
 {
     return settingsPrefix;
 }
@@ -89,7 +90,7 @@ bool fontFromDescription(const QString &description, QFont *font)
 QFont storedApplicationFont()
 {
     QFont font;
-    fontFromDescription(readEntry(QStringLiteral("/fonts/Application")), &font);
+    fontFromDescription(readEntry(QString::fromLatin1(tarn::settingskeys::applicationFont)), &font);
     return font;
 }
 

@@ -18,7 +18,8 @@ QPixmap icon(const QString &name);
 // The shared settings object of start-up, created on the first call.
 QSettings *settings();
 void setKeyPrefix(const QString &prefix);
-QString &keyPrefix();
+// Read-only: setKeyPrefix is the one way to change it.
+const QString &keyPrefix();
 // Reads keyPrefix() + key from settings(); `def` when absent. `ok`, when
 // given, says whether the key was present.
 QString readEntry(const QString &key, const QString &def = QString(), bool *ok = nullptr);

@@ -1,6 +1,6 @@
 // Velmora: fuzz target for the contents list: its lines and their member lists.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
-#include "lists.h"
+#include "listformat.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Velmora: fuzz target for the index list and its display keys.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
-#include "lists.h"
+#include "listformat.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Velmora: fuzz target for the split of a page name at its "#".
 // Copyright the Velmora developers; see vxlicense.html for the terms.
-#include "lists.h"
+#include "pagename.h"
 
 #include <cstdint>
 #include <cstdlib>

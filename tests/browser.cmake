@@ -1,4 +1,3 @@
-velmora_add_test(tst_lists SOURCES tst_lists.cpp LIBS velmora_browser velmora_fixturedata)
 velmora_add_test(tst_shell SOURCES tst_shell.cpp LIBS velmora_browser velmora_docdata)
 velmora_add_test(tst_pages SOURCES tst_pages.cpp LIBS velmora_browser velmora_docdata)
 velmora_add_test(tst_contentsindex SOURCES tst_contentsindex.cpp LIBS velmora_browser velmora_docdata)

@@ -7,7 +7,7 @@ velmora_add_test(tst_damagedsettings
 # A window that adds a bookmark and waits to be killed, and the real program.
 add_executable(tst_lifecycle_helper tst_lifecycle_helper.cpp)
 target_link_libraries(tst_lifecycle_helper PRIVATE velmora_browser velmora_fixturedata velmora_flags)
-velmora_add_test(tst_lifecycle SOURCES tst_lifecycle.cpp LIBS Qt6::Core)
+velmora_add_test(tst_lifecycle SOURCES tst_lifecycle.cpp LIBS velmora_core)
 target_compile_definitions(tst_lifecycle PRIVATE
     VELMORA_EXECUTABLE="$<TARGET_FILE:velmora>"
     VELMORA_LIFECYCLE_HELPER="$<TARGET_FILE:tst_lifecycle_helper>")

@@ -21,7 +21,7 @@ public Q_SLOTS:
     void booleanOperation() { ++plain; }
 };
 
-class TestAction : public QObject
+class tst_Action : public QObject
 {
     Q_OBJECT
 
@@ -131,5 +131,5 @@ private:
     QWidget *window = nullptr;
 };
 
-QTEST_MAIN(TestAction)
+QTEST_MAIN(tst_Action)
 #include "tst_action.moc"

@@ -2,9 +2,10 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "shell.h"
 
+#include "savedstate.h"
+
 #include "mainwidget.h"
 #include "pagebrowser.h"
-#include "shell_p.h"
 
 #include <QApplication>
 #include <QFile>
@@ -35,7 +36,7 @@ QSettings store()
 Rows viewRows(const Shell &shell)
 {
     Rows rows;
-    QTreeWidget *view = shell.d_func()->form->bookmarksView;
+    QTreeWidget *view = shell.form()->bookmarksView;
     for (int i = 0; i < view->topLevelItemCount(); ++i)
         rows.append({view->topLevelItem(i)->text(0), view->topLevelItem(i)->text(1)});
     return rows;
@@ -65,8 +66,10 @@ Rows rowsOnDisk()
     if (!QFile::copy(storeFile(), copy))
         return {{QStringLiteral("<no file>"), QString()}};
     QSettings settings(copy, QSettings::IniFormat);
-    const QStringList names = listValue(settings.value(QStringLiteral("velmora/bookmarks/names")));
-    const QStringList urls = listValue(settings.value(QStringLiteral("velmora/bookmarks/urls")));
+    const QStringList names =
+        listValue(settings.value(QString::fromLatin1(tarn::settingskeys::bookmarkNames)));
+    const QStringList urls =
+        listValue(settings.value(QString::fromLatin1(tarn::settingskeys::bookmarkUrls)));
     if (names.size() != urls.size())
         return {{QStringLiteral("<lists differ in length>"), QString()}};
     Rows rows;
@@ -79,7 +82,7 @@ Rows rowsOnDisk()
 void showPage(Shell &shell, const QString &name, const QString &caption)
 {
     shell.load(name);
-    shell.d_func()->form->captionLabel->setText(caption);
+    shell.form()->captionLabel->setText(caption);
 }
 
 // Answers the next modal dialog from inside its event loop.
@@ -99,7 +102,7 @@ void answerDialog(QObject *context, std::function<void(QWidget *)> answer)
 
 } // namespace
 
-class TestBookmarks : public QObject
+class tst_Bookmarks : public QObject
 {
     Q_OBJECT
 
@@ -124,7 +127,7 @@ private Q_SLOTS:
         const Rows expected{{label, name}};
         {
             Shell shell;
-            MainWidget *form = shell.d_func()->form;
+            MainWidget *form = shell.form();
             form->leftTabs->setCurrentIndex(0);
             showPage(shell, name, QStringLiteral("Title"));
             shell.addBookmark();
@@ -135,7 +138,7 @@ private Q_SLOTS:
         }
         Shell again;
         QCOMPARE(viewRows(again), expected);
-        QVERIFY(!again.d_func()->form->bookmarksView->topLevelItem(0)->icon(0).isNull());
+        QVERIFY(!again.form()->bookmarksView->topLevelItem(0)->icon(0).isNull());
     }
 
     // Rows are kept in label order; the same page twice gives two rows.
@@ -156,8 +159,8 @@ private Q_SLOTS:
         Shell again;
         QCOMPARE(viewRows(again), expected);
         // A click on a row opens its page.
-        again.itemClicked(again.d_func()->form->bookmarksView->topLevelItem(0));
-        QCOMPARE(again.d_func()->source, QStringLiteral("qobject.html"));
+        again.itemClicked(again.form()->bookmarksView->topLevelItem(0));
+        QCOMPARE(again.currentSource(), QStringLiteral("qobject.html"));
     }
 
     // Relabelling through the context menu: an empty label is accepted,
@@ -179,8 +182,7 @@ private Q_SLOTS:
         const Rows expected{{label, "qbitmap.html"}, {"Widget", "qwidget.html"}};
         {
             Shell shell;
-            ShellPrivate *d = shell.d_func();
-            QTreeWidget *view = d->form->bookmarksView;
+            QTreeWidget *view = shell.form()->bookmarksView;
             showPage(shell, QStringLiteral("qwidget.html"), QStringLiteral("Widget"));
             shell.addBookmark();
             showPage(shell, QStringLiteral("qbitmap.html"), QStringLiteral("Bitmap"));
@@ -192,9 +194,9 @@ private Q_SLOTS:
                 view->findItems(QStringLiteral("Bitmap"), Qt::MatchExactly).value(0);
             QVERIFY(row);
             Q_EMIT view->customContextMenuRequested(view->visualItemRect(row).center());
-            QVERIFY(d->bookmarkMenu->isVisible());
+            QVERIFY(shell.bookmarkMenu()->isVisible());
             QCOMPARE(view->currentItem(), row);
-            d->bookmarkMenu->hide();
+            shell.bookmarkMenu()->hide();
 
             QString caption;
             QString prompt;
@@ -211,7 +213,7 @@ private Q_SLOTS:
                 dialog->setTextValue(typed);
                 accept ? dialog->accept() : dialog->reject();
             });
-            d->bookmarkMenu->actions().at(0)->trigger();
+            shell.bookmarkMenu()->actions().at(0)->trigger();
             QCOMPARE(caption, QStringLiteral("Velmora"));
             QCOMPARE(prompt, QStringLiteral("Enter new Label:"));
             QCOMPARE(initial, QStringLiteral("Bitmap"));
@@ -231,8 +233,7 @@ private Q_SLOTS:
     {
         {
             Shell shell;
-            ShellPrivate *d = shell.d_func();
-            QTreeWidget *view = d->form->bookmarksView;
+            QTreeWidget *view = shell.form()->bookmarksView;
             // Without a current row nothing happens.
             shell.deleteBookmark();
             showPage(shell, QStringLiteral("qwidget.html"), QStringLiteral("Widget"));
@@ -240,7 +241,7 @@ private Q_SLOTS:
             showPage(shell, QStringLiteral("qobject.html"), QStringLiteral("Object"));
             shell.addBookmark();
             view->setCurrentItem(view->topLevelItem(1));
-            d->bookmarkMenu->actions().at(1)->trigger();
+            shell.bookmarkMenu()->actions().at(1)->trigger();
             const Rows left{{"Object", "qobject.html"}};
             QCOMPARE(viewRows(shell), left);
             QCOMPARE(rowsOnDisk(), left);
@@ -250,9 +251,12 @@ private Q_SLOTS:
             QVERIFY(rowsOnDisk().isEmpty());
         }
         // Both keys are written as empty lists, and nothing comes back.
-        QVERIFY(store().contains(QStringLiteral("velmora/bookmarks/names")));
-        QVERIFY(store().contains(QStringLiteral("velmora/bookmarks/urls")));
-        QVERIFY(store().value(QStringLiteral("velmora/bookmarks/names")).toStringList().isEmpty());
+        QVERIFY(store().contains(QString::fromLatin1(tarn::settingskeys::bookmarkNames)));
+        QVERIFY(store().contains(QString::fromLatin1(tarn::settingskeys::bookmarkUrls)));
+        QVERIFY(store()
+                    .value(QString::fromLatin1(tarn::settingskeys::bookmarkNames))
+                    .toStringList()
+                    .isEmpty());
         Shell again;
         QVERIFY(viewRows(again).isEmpty());
     }
@@ -260,23 +264,22 @@ private Q_SLOTS:
     void rightClickOutsideRows_showsNoMenu()
     {
         Shell shell;
-        ShellPrivate *d = shell.d_func();
-        QTreeWidget *view = d->form->bookmarksView;
-        d->form->leftTabs->setCurrentIndex(2);
+        QTreeWidget *view = shell.form()->bookmarksView;
+        shell.form()->leftTabs->setCurrentIndex(2);
         showPage(shell, QStringLiteral("qwidget.html"), QStringLiteral("Widget"));
         shell.addBookmark();
         shell.show();
         QVERIFY(QTest::qWaitForWindowExposed(&shell));
 
         shell.itemRBClicked(nullptr, view->mapToGlobal(QPoint(5, 5)), 0);
-        QVERIFY(!d->bookmarkMenu->isVisible());
+        QVERIFY(!shell.bookmarkMenu()->isVisible());
         const QPoint below =
             view->visualItemRect(view->topLevelItem(0)).bottomLeft() + QPoint(5, 40);
         QVERIFY(!view->itemAt(below));
         Q_EMIT view->customContextMenuRequested(below);
-        QVERIFY(!d->bookmarkMenu->isVisible());
+        QVERIFY(!shell.bookmarkMenu()->isVisible());
     }
 };
 
-QTEST_MAIN(TestBookmarks)
+QTEST_MAIN(tst_Bookmarks)
 #include "tst_bookmarks.moc"

@@ -3,11 +3,11 @@
 #include "shell.h"
 
 #include "embeddedfiles.h"
-#include "lists.h"
+#include "listformat.h"
 #include "mainwidget.h"
 #include "mimesourcefactory.h"
 #include "pagebrowser.h"
-#include "shell_p.h"
+#include "pagename.h"
 
 #include <QLineEdit>
 #include <QScrollBar>
@@ -15,6 +15,8 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 using namespace tarn;
 
@@ -48,30 +50,70 @@ QStringList memberNames(QTreeWidget *view)
     return names;
 }
 
-// The filter, recomputed from scratch: which rows a text must leave visible.
-QString filterMismatch(QTreeWidget *view, const QString &text)
+// Every index entry in display order: classes before members, names case
+// folded, exact order breaking ties.
+QList<IndexEntry> indexInDisplayOrder()
 {
-    QTreeWidgetItem *first = nullptr;
+    const QString text = embeddedText("index.lst");
+    QList<IndexEntry> entries;
+    for (const QStringView line : splitListLines(text))
+        entries.append(parseIndexLine(line));
+    std::stable_sort(entries.begin(), entries.end(), [](const IndexEntry &a, const IndexEntry &b) {
+        const QString ka = indexSortKey(a);
+        const QString kb = indexSortKey(b);
+        const int folded = ka.compare(kb, Qt::CaseInsensitive);
+        return folded != 0 ? folded < 0 : ka < kb;
+    });
+    return entries;
+}
+
+// The rows a reader sees, as "name|target".
+QStringList shownRows(QTreeWidget *view)
+{
+    QStringList rows;
     for (int i = 0; i < view->topLevelItemCount(); ++i) {
-        QTreeWidgetItem *item = view->topLevelItem(i);
-        const bool wanted = item->text(0).contains(text, Qt::CaseInsensitive);
-        if (item->isHidden() == wanted)
-            return QStringLiteral("row %1 \"%2\" hidden=%3 for \"%4\"")
-                .arg(i)
-                .arg(item->text(0))
-                .arg(item->isHidden())
-                .arg(text);
-        if (wanted && !first)
-            first = item;
+        const QTreeWidgetItem *item = view->topLevelItem(i);
+        if (!item->isHidden())
+            rows.append(item->text(0) + QLatin1Char('|') + item->text(1));
     }
-    if (first && view->selectedItems() != QList<QTreeWidgetItem *>{first})
+    return rows;
+}
+
+// The filter, recomputed from scratch over the whole list file: the view must
+// show exactly the entries whose name holds the text, in order, with the
+// first one selected.
+QString filterMismatch(QTreeWidget *view, const QList<IndexEntry> &all, const QString &text)
+{
+    QStringList wanted;
+    for (const IndexEntry &entry : all) {
+        if (entry.name.contains(text, Qt::CaseInsensitive))
+            wanted.append(entry.name + QLatin1Char('|') + entry.target);
+    }
+    const QStringList shown = shownRows(view);
+    if (shown != wanted) {
+        qsizetype i = 0;
+        while (i < shown.size() && i < wanted.size() && shown.at(i) == wanted.at(i))
+            ++i;
+        return QStringLiteral("for \"%1\": %2 rows shown, %3 wanted; first difference at %4: "
+                              "\"%5\" shown, \"%6\" wanted")
+            .arg(text)
+            .arg(shown.size())
+            .arg(wanted.size())
+            .arg(i)
+            .arg(shown.value(i), wanted.value(i));
+    }
+    const QList<QTreeWidgetItem *> selected = view->selectedItems();
+    if (!wanted.isEmpty()
+        && (selected.size() != 1
+            || selected.first()->text(0) + QLatin1Char('|') + selected.first()->text(1)
+                != wanted.first()))
         return QStringLiteral("first match of \"%1\" is not the one selected").arg(text);
     return QString();
 }
 
 } // namespace
 
-class TestContentsIndex : public QObject
+class tst_ContentsIndex : public QObject
 {
     Q_OBJECT
 
@@ -132,7 +174,7 @@ private Q_SLOTS:
     void lists_matchTheEmbeddedFiles()
     {
         Shell shell;
-        MainWidget *form = shell.d_func()->form;
+        MainWidget *form = shell.form();
         const QString contents = embeddedText("contents.lst");
         const QString index = embeddedText("index.lst");
         QCOMPARE(form->classesView->topLevelItemCount(), splitListLines(contents).size());
@@ -171,8 +213,7 @@ private Q_SLOTS:
     void classAndMemberClicks()
     {
         Shell shell;
-        ShellPrivate *d = shell.d_func();
-        MainWidget *form = d->form;
+        MainWidget *form = shell.form();
         form->leftTabs->setCurrentIndex(0);
         shell.show();
         QVERIFY(QTest::qWaitForWindowExposed(&shell));
@@ -180,7 +221,7 @@ private Q_SLOTS:
         QTreeWidgetItem *bitmap = findItem(form->classesView, QStringLiteral("QBitmap"));
         QVERIFY(bitmap);
         clickItem(form->classesView, bitmap);
-        QCOMPARE(d->source, QStringLiteral("qbitmap.html"));
+        QCOMPARE(shell.currentSource(), QStringLiteral("qbitmap.html"));
         QCOMPARE(form->browser->source().toString(), QStringLiteral("qbitmap.html"));
         QStringList expected;
         for (const ContentsMember &m : parseMemberList(bitmap->text(2)))
@@ -197,8 +238,8 @@ private Q_SLOTS:
         QVERIFY(member);
         const QStringList members = memberNames(form->membersView);
         clickItem(form->membersView, member);
-        QCOMPARE(d->source, QStringLiteral("qbitmap.html#dtor.QBitmap"));
-        QVERIFY(!d->anchorPending);
+        QCOMPARE(shell.currentSource(), QStringLiteral("qbitmap.html#dtor.QBitmap"));
+        QVERIFY(!shell.isAnchorPending());
         QVERIFY(form->browser->verticalScrollBar()->value() > 0);
         QVERIFY(!MimeSourceFactory::defaultFactory()->data(QStringLiteral("qbitmap.html")));
         QCOMPARE(memberNames(form->membersView), members);
@@ -217,7 +258,7 @@ private Q_SLOTS:
         }
         QVERIFY(bare);
         clickItem(form->classesView, bare);
-        QCOMPARE(d->page, bare->text(1));
+        QCOMPARE(shell.currentPage(), bare->text(1));
         QCOMPARE(form->membersView->topLevelItemCount(), 0);
     }
 
@@ -225,8 +266,7 @@ private Q_SLOTS:
     void membersChangeOnlyFromClassesView()
     {
         Shell shell;
-        ShellPrivate *d = shell.d_func();
-        MainWidget *form = d->form;
+        MainWidget *form = shell.form();
         form->leftTabs->setCurrentIndex(1);
         shell.show();
         QVERIFY(QTest::qWaitForWindowExposed(&shell));
@@ -236,28 +276,28 @@ private Q_SLOTS:
         // Direct calls, also through the meta-object.
         QTreeWidgetItem *bitmap = findItem(form->classesView, QStringLiteral("QBitmap"));
         QVERIFY(QMetaObject::invokeMethod(&shell, "itemClicked", Q_ARG(QTreeWidgetItem *, bitmap)));
-        QCOMPARE(d->source, QStringLiteral("qbitmap.html"));
+        QCOMPARE(shell.currentSource(), QStringLiteral("qbitmap.html"));
         shell.itemClicked(findItem(form->classesView, QStringLiteral("QWidget")));
-        QCOMPARE(d->source, QStringLiteral("qwidget.html"));
+        QCOMPARE(shell.currentSource(), QStringLiteral("qwidget.html"));
         QCOMPARE(memberNames(form->membersView), members);
 
         // A click and Return in the index.
         QTreeWidgetItem *entry = findItem(form->indexView, QStringLiteral("QCheckBox"));
         clickItem(form->indexView, entry);
-        QCOMPARE(d->source, QStringLiteral("qcheckbox.html"));
+        QCOMPARE(shell.currentSource(), QStringLiteral("qcheckbox.html"));
         QTreeWidgetItem *memberEntry =
             findItem(form->indexView, QStringLiteral("qbitmap.html#dtor.QBitmap"), 1);
         form->indexView->setCurrentItem(memberEntry);
         form->indexView->setFocus();
         QTest::keyClick(form->indexView, Qt::Key_Return);
-        QCOMPARE(d->source, QStringLiteral("qbitmap.html#dtor.QBitmap"));
+        QCOMPARE(shell.currentSource(), QStringLiteral("qbitmap.html#dtor.QBitmap"));
         QCOMPARE(memberNames(form->membersView), members);
 
         // Nothing under the mouse, or an entry without target, loads nothing.
         shell.itemClicked(nullptr);
         auto *empty = new QTreeWidgetItem(form->aboutView, {QStringLiteral("blank")});
         shell.itemClicked(empty);
-        QCOMPARE(d->source, QStringLiteral("qbitmap.html#dtor.QBitmap"));
+        QCOMPARE(shell.currentSource(), QStringLiteral("qbitmap.html#dtor.QBitmap"));
     }
 
     // Every keystroke leaves exactly the rows a fresh pass would, whether the
@@ -265,12 +305,13 @@ private Q_SLOTS:
     void filterMatchesFreshPass()
     {
         Shell shell;
-        MainWidget *form = shell.d_func()->form;
+        MainWidget *form = shell.form();
         QLineEdit *edit = form->indexLineEdit;
         const QStringList steps = {
             "q",      "qw",       "qwi",      "qw",       "q",          "",         "set",
             "sett",   "settings", "SETTINGS", "Setting",  "sets",       "e",        "",
             "zzzzqx", "zzzz",     "z",        "checkbox", "CheckBoxes", "checkbox", ""};
+        const QList<IndexEntry> all = indexInDisplayOrder();
         QString current;
         for (const QString &step : steps) {
             if (step.startsWith(current)) {
@@ -283,7 +324,7 @@ private Q_SLOTS:
             }
             current = step;
             QCOMPARE(edit->text(), step);
-            const QString mismatch = filterMismatch(form->indexView, step);
+            const QString mismatch = filterMismatch(form->indexView, all, step);
             QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
         }
         // Cleared: everything shows and the first row is selected.
@@ -294,46 +335,41 @@ private Q_SLOTS:
     void filterResults()
     {
         Shell shell;
-        ShellPrivate *d = shell.d_func();
-        MainWidget *form = d->form;
+        MainWidget *form = shell.form();
         QLineEdit *edit = form->indexLineEdit;
 
         edit->setText(QStringLiteral("checkbox"));
         QStringList visible;
-        for (int i = 0; i < form->indexView->topLevelItemCount(); ++i) {
-            if (!form->indexView->topLevelItem(i)->isHidden())
-                visible.append(form->indexView->topLevelItem(i)->text(0));
-        }
+        for (const QString &row : shownRows(form->indexView))
+            visible.append(row.section(QLatin1Char('|'), 0, 0));
         QCOMPARE(visible.value(0), QStringLiteral("QCheckBox"));
         QVERIFY(visible.contains(QStringLiteral("checkState (QCheckBox)")));
         QVERIFY(visible.contains(QStringLiteral("checkBox (QMessageBox)")));
         // Return opens the first row left: here the class.
         QTest::keyClick(edit, Qt::Key_Return);
-        QCOMPARE(d->source, QStringLiteral("qcheckbox.html"));
-        QVERIFY(!d->anchorPending);
+        QCOMPARE(shell.currentSource(), QStringLiteral("qcheckbox.html"));
+        QVERIFY(!shell.isAnchorPending());
 
         // A member first: the class page is shown, so it only scrolls.
         edit->setText(QStringLiteral("checkStateSet (QCheckBox)"));
         QTest::keyClick(edit, Qt::Key_Return);
-        QCOMPARE(d->source, QStringLiteral("qcheckbox.html#checkStateSet"));
-        QVERIFY(!d->anchorPending);
+        QCOMPARE(shell.currentSource(), QStringLiteral("qcheckbox.html#checkStateSet"));
+        QVERIFY(!shell.isAnchorPending());
 
-        // Nothing matches: all rows hidden, Return loads nothing.
+        // Nothing matches: no row shows, Return loads nothing.
         edit->setText(QStringLiteral("no entry has this name"));
-        for (int i = 0; i < form->indexView->topLevelItemCount(); ++i)
-            QVERIFY(form->indexView->topLevelItem(i)->isHidden());
+        QVERIFY(shownRows(form->indexView).isEmpty());
         QTest::keyClick(edit, Qt::Key_Return);
-        QCOMPARE(d->source, QStringLiteral("qcheckbox.html#checkStateSet"));
+        QCOMPARE(shell.currentSource(), QStringLiteral("qcheckbox.html#checkStateSet"));
         shell.loadFirstInIndex();
-        QCOMPARE(d->source, QStringLiteral("qcheckbox.html#checkStateSet"));
+        QCOMPARE(shell.currentSource(), QStringLiteral("qcheckbox.html#checkStateSet"));
 
         edit->clear();
-        for (int i = 0; i < form->indexView->topLevelItemCount(); ++i)
-            QVERIFY(!form->indexView->topLevelItem(i)->isHidden());
+        QCOMPARE(shownRows(form->indexView).size(), indexInDisplayOrder().size());
         QCOMPARE(form->indexView->selectedItems(),
                  QList<QTreeWidgetItem *>{form->indexView->topLevelItem(0)});
     }
 };
 
-QTEST_MAIN(TestContentsIndex)
+QTEST_MAIN(tst_ContentsIndex)
 #include "tst_contentsindex.moc"

@@ -4,7 +4,7 @@
 
 #include "mainwidget.h"
 #include "pagebrowser.h"
-#include "shell_p.h"
+#include "savedstate.h"
 #include "utils.h"
 
 #include <QDir>
@@ -34,15 +34,18 @@ QSettings store()
 }
 
 const QStringList intKeys = {
-    QStringLiteral("velmora/geom/x"),  QStringLiteral("velmora/geom/y"),
-    QStringLiteral("velmora/geom/w"),  QStringLiteral("velmora/geom/h"),
-    QStringLiteral("velmora/geom/s1"), QStringLiteral("velmora/geom/s2"),
-    QStringLiteral("velmora/geom/t"),
+    QString::fromLatin1(tarn::settingskeys::geomX),
+    QString::fromLatin1(tarn::settingskeys::geomY),
+    QString::fromLatin1(tarn::settingskeys::geomW),
+    QString::fromLatin1(tarn::settingskeys::geomH),
+    QString::fromLatin1(tarn::settingskeys::geomS1),
+    QString::fromLatin1(tarn::settingskeys::geomS2),
+    QString::fromLatin1(tarn::settingskeys::geomTab),
 };
-const QString fontKey = QStringLiteral("velmora/font/f");
-const QString fixedKey = QStringLiteral("velmora/font/fixed");
-const QString namesKey = QStringLiteral("velmora/bookmarks/names");
-const QString urlsKey = QStringLiteral("velmora/bookmarks/urls");
+const QString fontKey = QString::fromLatin1(tarn::settingskeys::textFont);
+const QString fixedKey = QString::fromLatin1(tarn::settingskeys::fixedFamily);
+const QString namesKey = QString::fromLatin1(tarn::settingskeys::bookmarkNames);
+const QString urlsKey = QString::fromLatin1(tarn::settingskeys::bookmarkUrls);
 
 // A stored string list as the store gives it back: one entry comes back as a
 // plain string, none as an invalid value. Anything else is not a list of ours.
@@ -66,7 +69,7 @@ bool asStringList(const QVariant &value, QStringList *out)
 // What is wrong with the window just built; empty when nothing.
 QString insanity(Shell &shell)
 {
-    MainWidget *form = shell.d_func()->form;
+    MainWidget *form = shell.form();
     const QRect frame(shell.pos(), shell.size());
     bool onScreen = false;
     for (const QScreen *screen : QGuiApplication::screens())
@@ -90,12 +93,44 @@ QString insanity(Shell &shell)
     return QString();
 }
 
+// What is wrong with the state read from the store as plain data; empty when
+// nothing. The window adds its own checks (minimum size, screens, fonts).
+QString stateProblem(const tarn::SavedState &state)
+{
+    using tarn::SavedState;
+    const struct
+    {
+        const char *name;
+        int value;
+    } sizes[] = {{"width", state.width},
+                 {"height", state.height},
+                 {"left pane", state.leftPane},
+                 {"right pane", state.rightPane}};
+    for (const auto &size : sizes) {
+        if (size.value <= 0 || size.value > SavedState::largestSize)
+            return QStringLiteral("%1 %2").arg(QLatin1String(size.name)).arg(size.value);
+    }
+    if (state.fixedFamily.size() > 256)
+        return QStringLiteral("a fixed family of %1 characters").arg(state.fixedFamily.size());
+    for (const tarn::Bookmark &bookmark : state.bookmarks) {
+        if (bookmark.label.isEmpty() && bookmark.url.isEmpty())
+            return QStringLiteral("a bookmark without a label and a target");
+    }
+    return QString();
+}
+
+QString readStateProblem()
+{
+    QSettings s = store();
+    return stateProblem(tarn::SavedState::read(s));
+}
+
 // A bookmark needs a label and a target, both from string lists.
 QString bookmarkProblem(Shell &shell)
 {
     // A name without a stored target keeps an empty one; a row with neither
     // can only come from damage read as data.
-    QTreeWidget *view = shell.d_func()->form->bookmarksView;
+    QTreeWidget *view = shell.form()->bookmarksView;
     for (int i = 0; i < view->topLevelItemCount(); ++i) {
         if (view->topLevelItem(i)->text(0).isEmpty() && view->topLevelItem(i)->text(1).isEmpty())
             return QStringLiteral("bookmark %1 without a label and a target").arg(i);
@@ -223,9 +258,9 @@ private Q_SLOTS:
             QTest::addRow("%s: zero", k.constData()) << key << QVariant(0);
         }
         QTest::newRow("geom/t: past the last tab")
-            << QStringLiteral("velmora/geom/t") << QVariant(4);
+            << QString::fromLatin1(tarn::settingskeys::geomTab) << QVariant(4);
         QTest::newRow("geom/s1: wider than the window")
-            << QStringLiteral("velmora/geom/s1") << QVariant(5000);
+            << QString::fromLatin1(tarn::settingskeys::geomS1) << QVariant(5000);
         QTest::newRow("geom/x: a group where the key belongs")
             << QStringLiteral("velmora/geom/x/deeper") << QVariant(3);
 
@@ -261,6 +296,8 @@ private Q_SLOTS:
         QFETCH(QString, key);
         QFETCH(QVariant, value);
         store().setValue(key, value);
+        const QString read = readStateProblem();
+        QVERIFY2(read.isEmpty(), qPrintable(read));
         buildCheckAndClose();
         const QString problem = storeProblem();
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
@@ -304,10 +341,17 @@ private Q_SLOTS:
                 s.setValue(urlsKey, urls);
         }
         {
+            QSettings s = store();
+            QStringList labels;
+            for (const tarn::Bookmark &bookmark : tarn::SavedState::readBookmarks(s))
+                labels.append(bookmark.label);
+            QCOMPARE(labels, shown);
+        }
+        {
             Shell shell;
             const QString problem = insanity(shell);
             QVERIFY2(problem.isEmpty(), qPrintable(problem));
-            QTreeWidget *view = shell.d_func()->form->bookmarksView;
+            QTreeWidget *view = shell.form()->bookmarksView;
             QStringList labels;
             for (int i = 0; i < view->topLevelItemCount(); ++i)
                 labels.append(view->topLevelItem(i)->text(0));
@@ -349,6 +393,8 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, bytes);
         QVERIFY(writeRaw(m_path, bytes));
+        const QString read = readStateProblem();
+        QVERIFY2(read.isEmpty(), qPrintable(read));
         buildCheckAndClose();
         const QString problem = storeProblem();
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
@@ -370,7 +416,7 @@ private Q_SLOTS:
         QFETCH(QString, how);
         {
             QSettings s = store();
-            s.setValue(QStringLiteral("velmora/geom/t"), 1);
+            s.setValue(QString::fromLatin1(tarn::settingskeys::geomTab), 1);
         }
         const QByteArray before = [this] {
             QFile file(m_path);
@@ -405,7 +451,7 @@ private Q_SLOTS:
         {
             Shell shell;
             const QString problem = insanity(shell);
-            shell.d_func()->form->leftTabs->setCurrentIndex(2);
+            shell.form()->leftTabs->setCurrentIndex(2);
             if (how == QLatin1String("fsize"))
                 ::setrlimit(RLIMIT_FSIZE, &savedLimit);
             QVERIFY2(problem.isEmpty(), qPrintable(problem));

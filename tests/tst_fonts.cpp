@@ -2,10 +2,11 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "shell.h"
 
+#include "savedstate.h"
+
 #include "mainwidget.h"
 #include "modaldriver.h"
 #include "pagebrowser.h"
-#include "shell_p.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -23,7 +24,7 @@ using tarn::Shell;
 
 namespace {
 
-const QString fixedKey = QStringLiteral("/velmora/font/fixed");
+const QString fixedKey = QString::fromLatin1(tarn::settingskeys::fixedFamily);
 
 // The first family of the text that holds marker, or an empty string.
 QString familyOf(const QTextDocument *document, const QString &marker)
@@ -50,7 +51,7 @@ QString probePage()
 
 } // namespace
 
-class TestFonts : public QObject
+class tst_Fonts : public QObject
 {
     Q_OBJECT
 
@@ -87,8 +88,8 @@ class TestFonts : public QObject
     // family the window starts with, so a change is visible.
     static QString otherFamily(const Shell &shell)
     {
-        const QStringList avoid = {shell.d_func()->form->browser->font().family(),
-                                   shell.d_func()->fixedFamily, QApplication::font().family()};
+        const QStringList avoid = {shell.form()->browser->font().family(), shell.fixedFamily(),
+                                   QApplication::font().family()};
         // Families with a plain regular style first: the dialog keeps the
         // style it lands on, and a bold italic page would confuse the checks.
         QStringList candidates = {QStringLiteral("DejaVu Serif"), QStringLiteral("Nimbus Sans"),
@@ -124,7 +125,7 @@ private Q_SLOTS:
     {
         QFETCH(int, start);
         Shell shell;
-        PageBrowser *browser = shell.d_func()->form->browser;
+        PageBrowser *browser = shell.form()->browser;
         if (start > 0) {
             QFont font = browser->font();
             font.setPointSize(start);
@@ -144,7 +145,7 @@ private Q_SLOTS:
     void zoomOutStopsAtOnePoint()
     {
         Shell shell;
-        PageBrowser *browser = shell.d_func()->form->browser;
+        PageBrowser *browser = shell.form()->browser;
         QFont font = browser->font();
         font.setPointSize(2);
         browser->setFont(font);
@@ -163,7 +164,7 @@ private Q_SLOTS:
         Shell shell;
         shell.show();
         QVERIFY(QTest::qWaitForWindowExposed(&shell));
-        PageBrowser *browser = shell.d_func()->form->browser;
+        PageBrowser *browser = shell.form()->browser;
         shell.load(QStringLiteral("qobject.html"));
         const qreal before = browser->document()->size().height();
         for (int i = 0; i < 4; ++i)
@@ -179,10 +180,10 @@ private Q_SLOTS:
             Shell shell;
             shell.zoomIn();
             shell.zoomIn();
-            size = shell.d_func()->form->browser->font().pointSize();
+            size = shell.form()->browser->font().pointSize();
         }
         Shell shell;
-        QCOMPARE(shell.d_func()->form->browser->font().pointSize(), size);
+        QCOMPARE(shell.form()->browser->font().pointSize(), size);
     }
 
     void fixedFamilyReachesOnlyFixedPitchText()
@@ -192,7 +193,7 @@ private Q_SLOTS:
             Shell shell;
             family = otherFamily(shell);
             QVERIFY(!family.isEmpty());
-            PageBrowser *browser = shell.d_func()->form->browser;
+            PageBrowser *browser = shell.form()->browser;
             const int pagePointSize = browser->font().pointSize();
             shell.load(QStringLiteral("qobject.html"));
 
@@ -201,7 +202,7 @@ private Q_SLOTS:
             shell.fixedFontSelect();
             QCOMPARE(browser->source().toString(), QStringLiteral("index.html"));
             QCOMPARE(store().value(fixedKey).toString(), family);
-            QCOMPARE(shell.d_func()->fixedFamily, family);
+            QCOMPARE(shell.fixedFamily(), family);
 
             // Code samples of a real class page, under its own style sheet.
             shell.load(QStringLiteral("qobject.html"));
@@ -229,8 +230,8 @@ private Q_SLOTS:
         }
         // The choice survives a restart.
         Shell shell;
-        QCOMPARE(shell.d_func()->fixedFamily, family);
-        PageBrowser *browser = shell.d_func()->form->browser;
+        QCOMPARE(shell.fixedFamily(), family);
+        PageBrowser *browser = shell.form()->browser;
         browser->setHtml(probePage());
         const QTextDocument *document = browser->document();
         QCOMPARE(familyOf(document, QStringLiteral("codemark")), family);
@@ -253,7 +254,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, slot);
         Shell shell;
-        PageBrowser *browser = shell.d_func()->form->browser;
+        PageBrowser *browser = shell.form()->browser;
         shell.load(QStringLiteral("vxabout.html"));
         const QFont pageFont = browser->font();
         const QFont windowFont = shell.font();
@@ -274,13 +275,13 @@ private Q_SLOTS:
         {
             Shell shell;
             family = otherFamily(shell);
-            const QFont pageFont = shell.d_func()->form->browser->font();
+            const QFont pageFont = shell.form()->browser->font();
             answerFontDialog(QFont(family, 15));
             shell.options();
             QCOMPARE(shell.font().family(), family);
             // Children without a font of their own follow; the page keeps its font.
-            QCOMPARE(shell.d_func()->form->leftTabs->font().family(), family);
-            QCOMPARE(shell.d_func()->form->browser->font(), pageFont);
+            QCOMPARE(shell.form()->leftTabs->font().family(), family);
+            QCOMPARE(shell.form()->browser->font(), pageFont);
             QVERIFY(store().allKeys().isEmpty());
         }
         Shell shell;
@@ -293,22 +294,22 @@ private Q_SLOTS:
     {
         {
             Shell shell;
-            QTabWidget *tabs = shell.d_func()->form->leftTabs;
+            QTabWidget *tabs = shell.form()->leftTabs;
             QVERIFY(!tabs->isHidden());
             shell.panel();
             QVERIFY(tabs->isHidden());
-            QVERIFY(!shell.d_func()->leftPanelShown);
+            QVERIFY(!shell.isLeftPanelShown());
             shell.panel();
             QVERIFY(!tabs->isHidden());
-            QVERIFY(shell.d_func()->leftPanelShown);
+            QVERIFY(shell.isLeftPanelShown());
             // Left hidden at shutdown.
             shell.panel();
         }
         Shell shell;
-        QVERIFY(!shell.d_func()->form->leftTabs->isHidden());
-        QVERIFY(shell.d_func()->leftPanelShown);
+        QVERIFY(!shell.form()->leftTabs->isHidden());
+        QVERIFY(shell.isLeftPanelShown());
     }
 };
 
-QTEST_MAIN(TestFonts)
+QTEST_MAIN(tst_Fonts)
 #include "tst_fonts.moc"

@@ -1,5 +1,7 @@
 // Velmora: what reaches the settings store when the program is killed or told to stop.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "savedstate.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -90,8 +92,10 @@ private Q_SLOTS:
         QCOMPARE(helper.exitStatus(), QProcess::CrashExit);
 
         QSettings s(storePath(config.path()), QSettings::IniFormat);
-        const QStringList urls = s.value(QStringLiteral("velmora/bookmarks/urls")).toStringList();
-        const QStringList names = s.value(QStringLiteral("velmora/bookmarks/names")).toStringList();
+        const QStringList urls =
+            s.value(QString::fromLatin1(tarn::settingskeys::bookmarkUrls)).toStringList();
+        const QStringList names =
+            s.value(QString::fromLatin1(tarn::settingskeys::bookmarkNames)).toStringList();
         QCOMPARE(urls, QStringList{QStringLiteral("qt.html#details")});
         QCOMPARE(names.size(), 1);
         QVERIFY2(names.at(0).endsWith(QLatin1String(" #details")), qPrintable(names.at(0)));
@@ -145,20 +149,22 @@ private Q_SLOTS:
                  app.readAllStandardError().constData());
 
         QSettings s(path, QSettings::IniFormat);
+        namespace k = tarn::settingskeys;
         for (const char *key :
-             {"geom/x", "geom/y", "geom/w", "geom/h", "geom/s1", "geom/s2", "geom/t"}) {
+             {k::geomX, k::geomY, k::geomW, k::geomH, k::geomS1, k::geomS2, k::geomTab}) {
             bool ok = false;
-            s.value(QLatin1String("velmora/") + QLatin1String(key)).toInt(&ok);
+            s.value(QLatin1String(key)).toInt(&ok);
             QVERIFY2(ok, key);
         }
-        QVERIFY(!s.value(QStringLiteral("velmora/font/f")).toString().isEmpty());
-        QVERIFY(s.contains(QStringLiteral("velmora/bookmarks/names")));
-        QVERIFY(s.contains(QStringLiteral("velmora/bookmarks/urls")));
-        QCOMPARE(s.value(QStringLiteral("velmora/bookmarks/names")).toStringList().size(),
-                 s.value(QStringLiteral("velmora/bookmarks/urls")).toStringList().size());
-        const int tab = s.value(QStringLiteral("velmora/geom/t")).toInt();
+        QVERIFY(!s.value(QString::fromLatin1(tarn::settingskeys::textFont)).toString().isEmpty());
+        QVERIFY(s.contains(QString::fromLatin1(tarn::settingskeys::bookmarkNames)));
+        QVERIFY(s.contains(QString::fromLatin1(tarn::settingskeys::bookmarkUrls)));
+        QCOMPARE(
+            s.value(QString::fromLatin1(tarn::settingskeys::bookmarkNames)).toStringList().size(),
+            s.value(QString::fromLatin1(tarn::settingskeys::bookmarkUrls)).toStringList().size());
+        const int tab = s.value(QString::fromLatin1(tarn::settingskeys::geomTab)).toInt();
         QVERIFY(tab >= 0 && tab <= 3);
-        QVERIFY(s.value(QStringLiteral("velmora/geom/w")).toInt() > 0);
+        QVERIFY(s.value(QString::fromLatin1(tarn::settingskeys::geomW)).toInt() > 0);
     }
 };
 

@@ -1,12 +1,13 @@
 // Velmora: tests of page-name splitting and the list-file parsers.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
-#include "lists.h"
+#include "listformat.h"
+#include "pagename.h"
 
 #include <QTest>
 
 using namespace tarn;
 
-class TestLists : public QObject
+class tst_ListFormat : public QObject
 {
     Q_OBJECT
 
@@ -153,7 +154,79 @@ private Q_SLOTS:
         QVERIFY(kindIconName(u"+x").isEmpty());
         QVERIFY(kindIconName(u"c").isEmpty());
     }
+
+    // What the import writes, the window reads back field for field.
+    void roundTrip_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain") << "setEnabled(bool)";
+        QTest::newRow("operator") << "operator<<(QDataStream &, const QString &)";
+        QTest::newRow("single =") << "operator=(const QString &)";
+        QTest::newRow("== inside") << "operator==(const QChar &, const QChar &)";
+        QTest::newRow("semicolon") << "a;b";
+        QTest::newRow("beyond Latin-1") << QStringLiteral("für→x");
+        QTest::newRow("empty") << "";
+    }
+    void roundTrip()
+    {
+        QFETCH(QString, name);
+        const QString page = QStringLiteral("qx.html");
+        const QList<ContentsMember> members = {
+            {QStringLiteral("+f"), name, page + QStringLiteral("#a"), false},
+            {QString(), QStringLiteral("plain"), page + QStringLiteral("#b"), true},
+            {QStringLiteral("+s"), name, page + QStringLiteral("#c"), true},
+        };
+        const bool safe = isSafeListField(name);
+        const QString line =
+            formatContentsLine(QStringLiteral("W"), QStringLiteral("QX"), page, members);
+        const QString text = line + QLatin1String(listLineEnd) + line;
+        const QList<QStringView> lines = splitListLines(text);
+        QCOMPARE(lines.size(), 2);
+        const ContentsClass read = parseContentsLine(lines.at(0));
+        QCOMPARE(read.kind, QStringLiteral("W"));
+        QCOMPARE(read.name, QStringLiteral("QX"));
+        QCOMPARE(read.page, page);
+        const QList<ContentsMember> back = parseMemberList(read.members);
+        if (safe) {
+            QCOMPARE(back.size(), members.size());
+            for (qsizetype i = 0; i < members.size(); ++i) {
+                QCOMPARE(back.at(i).kind, members.at(i).kind);
+                QCOMPARE(back.at(i).name, members.at(i).name);
+                QCOMPARE(back.at(i).target, members.at(i).target);
+                QCOMPARE(back.at(i).overload, members.at(i).overload);
+            }
+        }
+
+        const IndexEntry entry = parseIndexLine(formatIndexLine(
+            name + QStringLiteral(" (QX)"), page + QStringLiteral("#a"), QStringLiteral("+f")));
+        if (safe) {
+            QCOMPARE(entry.name, name + QStringLiteral(" (QX)"));
+            QCOMPARE(entry.target, page + QStringLiteral("#a"));
+            QCOMPARE(entry.kind, QStringLiteral("+f"));
+        }
+        QCOMPARE(parseContentsLine(formatContentsLine(QStringLiteral("C"), QStringLiteral("QY"),
+                                                      QStringLiteral("qy.html"), {}))
+                     .members,
+                 QString());
+    }
+
+    // A field the writer would have to refuse is one that does not read back.
+    void unsafeFields_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::newRow("separator") << "a===b";
+        QTest::newRow("member separator") << "a;;b";
+        QTest::newRow("at") << "a@b";
+        QTest::newRow("line end") << "a\r\nb";
+        QTest::newRow("leading =") << "=a";
+        QTest::newRow("trailing =") << "a=";
+    }
+    void unsafeFields()
+    {
+        QFETCH(QString, field);
+        QVERIFY(!isSafeListField(field));
+    }
 };
 
-QTEST_GUILESS_MAIN(TestLists)
-#include "tst_lists.moc"
+QTEST_GUILESS_MAIN(tst_ListFormat)
+#include "tst_listformat.moc"

@@ -34,9 +34,6 @@ private Q_SLOTS:
     void construct_sizeIs685x619UnlessHintIsLarger();
     void layout_keepsFixedHeights_data();
     void layout_keepsFixedHeights();
-    void frames_haveTheirShapes_data();
-    void frames_haveTheirShapes();
-    void headers_resizableOnlyWhereAllowed();
     void logo_isWhiteWithStoreImage_andSurvivesLanguageChange();
     void languageChange_twiceLeaves24HelpRows();
     void languageChangeEvent_rebuildsRows();
@@ -174,54 +171,6 @@ void tst_MainWidget::layout_keepsFixedHeights()
     QVERIFY2(form.statusLabel->height() >= 16 && form.statusLabel->height() <= 20,
              qPrintable(QString::number(form.statusLabel->height())));
     QVERIFY(form.classesLabel->width() >= 150);
-}
-
-void tst_MainWidget::frames_haveTheirShapes_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<int>("shape");
-    QTest::addColumn<int>("shadow");
-
-    QTest::newRow("statusLabel") << "statusLabel" << int(QFrame::Panel) << int(QFrame::Sunken);
-    QTest::newRow("classesFrame") << "classesFrame" << int(QFrame::StyledPanel)
-                                  << int(QFrame::Sunken);
-    QTest::newRow("membersFrame") << "membersFrame" << int(QFrame::Panel) << int(QFrame::Sunken);
-    QTest::newRow("classesLabel") << "classesLabel" << int(QFrame::Panel) << int(QFrame::Raised);
-    QTest::newRow("logoLabel") << "logoLabel" << int(QFrame::Panel) << int(QFrame::Raised);
-    QTest::newRow("toolbarFrame") << "toolbarFrame" << int(QFrame::NoFrame) << int(QFrame::Plain);
-    // A list view keeps its own sunken shadow when only the shape is set.
-    QTest::newRow("membersView") << "membersView" << int(QFrame::NoFrame) << int(QFrame::Sunken);
-    QTest::newRow("browser") << "browser" << int(QFrame::NoFrame) << int(QFrame::Sunken);
-}
-
-void tst_MainWidget::frames_haveTheirShapes()
-{
-    QFETCH(QString, name);
-    QFETCH(int, shape);
-    QFETCH(int, shadow);
-    MainWidget form;
-    const auto *frame = form.findChild<QFrame *>(name);
-    QVERIFY(frame);
-    QCOMPARE(int(frame->frameShape()), shape);
-    QCOMPARE(int(frame->frameShadow()), shadow);
-    QCOMPARE(frame->lineWidth(), 1);
-}
-
-void tst_MainWidget::headers_resizableOnlyWhereAllowed()
-{
-    MainWidget form;
-    const auto modes = [](QTreeWidget *view) {
-        QList<QHeaderView::ResizeMode> result;
-        for (int i = 0; i < view->columnCount(); ++i)
-            result.append(view->header()->sectionResizeMode(i));
-        return result;
-    };
-    const auto F = QHeaderView::Fixed;
-    const auto I = QHeaderView::Interactive;
-    QCOMPARE(modes(form.classesView), (QList<QHeaderView::ResizeMode>{F, F, F}));
-    QCOMPARE(modes(form.membersView), (QList<QHeaderView::ResizeMode>{F, F}));
-    for (QTreeWidget *view : {form.indexView, form.bookmarksView, form.aboutView})
-        QCOMPARE(modes(view), (QList<QHeaderView::ResizeMode>{I, F, F}));
 }
 
 void tst_MainWidget::logo_isWhiteWithStoreImage_andSurvivesLanguageChange()

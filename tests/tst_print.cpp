@@ -6,7 +6,6 @@
 #include "mimesourcefactory.h"
 #include "pagebrowser.h"
 #include "printlayout.h"
-#include "shell_p.h"
 
 #include <QDir>
 #include <QFile>
@@ -84,7 +83,7 @@ int pageObjects(const QString &pdf)
 
 } // namespace
 
-class TestPrint : public QObject
+class tst_Print : public QObject
 {
     Q_OBJECT
 
@@ -112,8 +111,7 @@ class TestPrint : public QObject
     static void showOwnPage(Shell &shell, const QString &name, const QString &html)
     {
         MimeSourceFactory::defaultFactory()->setText(name, html);
-        shell.d_func()->page = name;
-        shell.d_func()->form->browser->setHtml(html);
+        shell.pageView()->setSource(QUrl(name));
     }
 
     static QImage renderSheet(const QString &pdf, int sheet)
@@ -368,5 +366,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestPrint)
+QTEST_MAIN(tst_Print)
 #include "tst_print.moc"

@@ -2,9 +2,10 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "shell.h"
 
+#include "savedstate.h"
+
 #include "mainwidget.h"
 #include "pagebrowser.h"
-#include "shell_p.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,7 +30,7 @@ QSettings store()
 QStringList bookmarkRows(const Shell &shell)
 {
     QStringList rows;
-    QTreeWidget *view = shell.d_func()->form->bookmarksView;
+    QTreeWidget *view = shell.form()->bookmarksView;
     for (int i = 0; i < view->topLevelItemCount(); ++i)
         rows.append(view->topLevelItem(i)->text(0) + QLatin1Char('|')
                     + view->topLevelItem(i)->text(1));
@@ -48,7 +49,7 @@ void writeStoreFile(const QByteArray &text)
 
 } // namespace
 
-class TestSavedState : public QObject
+class tst_SavedState : public QObject
 {
     Q_OBJECT
 
@@ -60,14 +61,15 @@ private Q_SLOTS:
         delete new Shell;
         QSettings s = store();
         for (const char *key :
-             {"velmora/geom/t", "velmora/geom/x", "velmora/geom/y", "velmora/geom/w",
-              "velmora/geom/h", "velmora/geom/s1", "velmora/geom/s2", "velmora/font/f",
-              "velmora/bookmarks/names", "velmora/bookmarks/urls"})
+             {tarn::settingskeys::geomTab, tarn::settingskeys::geomX, tarn::settingskeys::geomY,
+              tarn::settingskeys::geomW, tarn::settingskeys::geomH, tarn::settingskeys::geomS1,
+              tarn::settingskeys::geomS2, tarn::settingskeys::textFont,
+              tarn::settingskeys::bookmarkNames, tarn::settingskeys::bookmarkUrls})
             QVERIFY2(s.contains(QLatin1String(key)), key);
-        QCOMPARE(s.value(QStringLiteral("velmora/geom/t")).toInt(), 3);
-        QCOMPARE(s.value(QStringLiteral("velmora/geom/s1")).toInt(), 280);
+        QCOMPARE(s.value(QString::fromLatin1(tarn::settingskeys::geomTab)).toInt(), 3);
+        QCOMPARE(s.value(QString::fromLatin1(tarn::settingskeys::geomS1)).toInt(), 280);
         // The fixed family is written only when chosen.
-        QVERIFY(!s.contains(QStringLiteral("velmora/font/fixed")));
+        QVERIFY(!s.contains(QString::fromLatin1(tarn::settingskeys::fixedFamily)));
     }
 
     // Everything the window writes comes back in the next window.
@@ -80,7 +82,7 @@ private Q_SLOTS:
         QStringList bookmarks;
         {
             Shell shell;
-            MainWidget *form = shell.d_func()->form;
+            MainWidget *form = shell.form();
             shell.move(130, 80);
             shell.resize(1010, 650);
             shell.show();
@@ -106,10 +108,14 @@ private Q_SLOTS:
         }
         QCOMPARE(pane, 333);
         QCOMPARE(bookmarks.size(), 3);
-        QCOMPARE(store().value(QStringLiteral("velmora/bookmarks/names")).toStringList().size(), 3);
+        QCOMPARE(store()
+                     .value(QString::fromLatin1(tarn::settingskeys::bookmarkNames))
+                     .toStringList()
+                     .size(),
+                 3);
 
         Shell again;
-        MainWidget *form = again.d_func()->form;
+        MainWidget *form = again.form();
         QCOMPARE(again.pos(), pos);
         QCOMPARE(again.size(), size);
         QCOMPARE(form->splitter->sizes().value(0), pane);
@@ -124,7 +130,7 @@ private Q_SLOTS:
         int pane = 0;
         {
             Shell shell;
-            MainWidget *form = shell.d_func()->form;
+            MainWidget *form = shell.form();
             shell.show();
             QVERIFY(QTest::qWaitForWindowExposed(&shell));
             const int room = form->splitter->width() - form->splitter->handleWidth();
@@ -133,9 +139,9 @@ private Q_SLOTS:
             shell.panel();
             QVERIFY(form->leftTabs->isHidden());
         }
-        QCOMPARE(store().value(QStringLiteral("velmora/geom/s1")).toInt(), pane);
+        QCOMPARE(store().value(QString::fromLatin1(tarn::settingskeys::geomS1)).toInt(), pane);
         Shell again;
-        MainWidget *form = again.d_func()->form;
+        MainWidget *form = again.form();
         again.show();
         QVERIFY(QTest::qWaitForWindowExposed(&again));
         QVERIFY(form->leftTabs->isVisible());
@@ -182,10 +188,12 @@ private Q_SLOTS:
         // What the window wrote back is a sound pair of lists.
         QSettings s = store();
         QFETCH(QStringList, rows);
-        QCOMPARE(s.value(QStringLiteral("velmora/bookmarks/names")).toStringList().size(),
-                 rows.size());
-        QCOMPARE(s.value(QStringLiteral("velmora/bookmarks/urls")).toStringList().size(),
-                 rows.size());
+        QCOMPARE(
+            s.value(QString::fromLatin1(tarn::settingskeys::bookmarkNames)).toStringList().size(),
+            rows.size());
+        QCOMPARE(
+            s.value(QString::fromLatin1(tarn::settingskeys::bookmarkUrls)).toStringList().size(),
+            rows.size());
     }
 
     // Values stored by this process in other types than lists.
@@ -198,12 +206,12 @@ private Q_SLOTS:
     void storedListsOfOtherTypes()
     {
         QFETCH(QVariant, value);
-        store().setValue(QStringLiteral("velmora/bookmarks/names"), value);
-        store().setValue(QStringLiteral("velmora/bookmarks/urls"), value);
+        store().setValue(QString::fromLatin1(tarn::settingskeys::bookmarkNames), value);
+        store().setValue(QString::fromLatin1(tarn::settingskeys::bookmarkUrls), value);
         Shell shell;
         QVERIFY(bookmarkRows(shell).isEmpty());
     }
 };
 
-QTEST_MAIN(TestSavedState)
+QTEST_MAIN(tst_SavedState)
 #include "tst_savedstate.moc"

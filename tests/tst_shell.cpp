@@ -2,11 +2,12 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "shell.h"
 
+#include "savedstate.h"
+
 #include "action.h"
 #include "embeddedfiles.h"
 #include "mainwidget.h"
 #include "pagebrowser.h"
-#include "shell_p.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -26,7 +27,7 @@
 using tarn::Action;
 using tarn::Shell;
 
-class TestShell : public QObject
+class tst_Shell : public QObject
 {
     Q_OBJECT
 
@@ -76,24 +77,27 @@ private Q_SLOTS:
         }
     }
 
-    void castsAndInstance()
+    // The instance is the window from its construction to its destruction,
+    // never a window that is gone.
+    void instanceLivesWithTheWindow()
     {
-        Shell shell(nullptr, "doc::Pagewright");
-        QCOMPARE(Shell::instance(), &shell);
-        QCOMPARE(shell.objectName(), QStringLiteral("doc::Pagewright"));
-        QWidget *widget = &shell;
-        QCOMPARE(qobject_cast<Shell *>(widget), &shell);
-        QCOMPARE(qobject_cast<QMainWindow *>(widget), &shell);
-        QVERIFY(shell.inherits("tarn::Shell"));
-        QVERIFY(shell.inherits("QMainWindow"));
-        QVERIFY(!shell.inherits("QDialog"));
-        QVERIFY(shell.isWindow());
+        QCOMPARE(Shell::instance(), nullptr);
+        {
+            Shell shell(nullptr, "doc::Pagewright");
+            QCOMPARE(Shell::instance(), &shell);
+            QCOMPARE(shell.objectName(), QStringLiteral("doc::Pagewright"));
+        }
+        QCOMPARE(Shell::instance(), nullptr);
+        auto *second = new Shell;
+        QCOMPARE(Shell::instance(), second);
+        delete second;
+        QCOMPARE(Shell::instance(), nullptr);
     }
 
     void constructionOnEmptyStore()
     {
         Shell shell;
-        MainWidget *form = shell.d_func()->form;
+        MainWidget *form = shell.form();
         QCOMPARE(shell.pos(), QPoint(50, 50));
         QCOMPARE(shell.size(), QSize(900, 700));
         QCOMPARE(form->leftTabs->currentIndex(), 3);
@@ -124,29 +128,27 @@ private Q_SLOTS:
         // The members of the first class are listed from the start.
         const QString firstMembers = form->classesView->topLevelItem(0)->text(2);
         QCOMPARE(form->membersView->topLevelItemCount() > 0, !firstMembers.isEmpty());
-        QVERIFY(shell.d_func()->timer->isActive());
-        QCOMPARE(shell.d_func()->timer->interval(), 100);
     }
 
     void constructionRestoresStoredState()
     {
         {
             QSettings s = store();
-            s.setValue("velmora/geom/x", 120);
-            s.setValue("velmora/geom/y", 90);
-            s.setValue("velmora/geom/w", 1000);
-            s.setValue("velmora/geom/h", 640);
-            s.setValue("velmora/geom/s1", 300);
-            s.setValue("velmora/geom/s2", 690);
-            s.setValue("velmora/geom/t", 1);
-            s.setValue("velmora/font/f", "DejaVu Sans,14,-1,5,50,0,0,0,0,0");
-            s.setValue("velmora/font/fixed", "DejaVu Sans Mono");
-            s.setValue("velmora/bookmarks/names", QStringList{"Widget", "Object"});
-            s.setValue("velmora/bookmarks/urls",
+            s.setValue(tarn::settingskeys::geomX, 120);
+            s.setValue(tarn::settingskeys::geomY, 90);
+            s.setValue(tarn::settingskeys::geomW, 1000);
+            s.setValue(tarn::settingskeys::geomH, 640);
+            s.setValue(tarn::settingskeys::geomS1, 300);
+            s.setValue(tarn::settingskeys::geomS2, 690);
+            s.setValue(tarn::settingskeys::geomTab, 1);
+            s.setValue(tarn::settingskeys::textFont, "DejaVu Sans,14,-1,5,50,0,0,0,0,0");
+            s.setValue(tarn::settingskeys::fixedFamily, "DejaVu Sans Mono");
+            s.setValue(tarn::settingskeys::bookmarkNames, QStringList{"Widget", "Object"});
+            s.setValue(tarn::settingskeys::bookmarkUrls,
                        QStringList{"qwidget.html", "qobject.html#details"});
         }
         Shell shell;
-        MainWidget *form = shell.d_func()->form;
+        MainWidget *form = shell.form();
         QCOMPARE(shell.pos(), QPoint(120, 90));
         QCOMPARE(shell.size(), QSize(1000, 640));
         QCOMPARE(form->splitter->sizes().value(0), 300);
@@ -170,17 +172,17 @@ private Q_SLOTS:
     {
         {
             QSettings s = store();
-            s.setValue("velmora/geom/x", -30000);
-            s.setValue("velmora/geom/y", 40000);
-            s.setValue("velmora/geom/w", 3);
-            s.setValue("velmora/geom/h", -5);
-            s.setValue("velmora/geom/s1", 0);
-            s.setValue("velmora/geom/s2", -7);
-            s.setValue("velmora/geom/t", 9);
-            s.setValue("velmora/font/f", "");
+            s.setValue(tarn::settingskeys::geomX, -30000);
+            s.setValue(tarn::settingskeys::geomY, 40000);
+            s.setValue(tarn::settingskeys::geomW, 3);
+            s.setValue(tarn::settingskeys::geomH, -5);
+            s.setValue(tarn::settingskeys::geomS1, 0);
+            s.setValue(tarn::settingskeys::geomS2, -7);
+            s.setValue(tarn::settingskeys::geomTab, 9);
+            s.setValue(tarn::settingskeys::textFont, "");
         }
         Shell shell;
-        MainWidget *form = shell.d_func()->form;
+        MainWidget *form = shell.form();
         QCOMPARE(shell.size(), QSize(900, 700));
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(screen.contains(shell.pos()));
@@ -197,10 +199,10 @@ private Q_SLOTS:
     void toolbarAndActions()
     {
         Shell shell;
-        QToolBar *toolBar = shell.d_func()->form->navToolbar;
+        QToolBar *toolBar = shell.form()->navToolbar;
         QVERIFY(toolBar);
         QCOMPARE(toolBar->objectName(), QStringLiteral("navToolbar"));
-        QCOMPARE(toolBar->parentWidget(), shell.d_func()->form->toolbarFrame);
+        QCOMPARE(toolBar->parentWidget(), shell.form()->toolbarFrame);
         QStringList order;
         for (QAction *action : toolBar->actions()) {
             if (action->isSeparator())
@@ -257,7 +259,7 @@ private Q_SLOTS:
         QCOMPARE(font->menu()->actions().at(0)->objectName(), QStringLiteral("Shell/FontText"));
         QCOMPARE(font->menu()->actions().at(1)->objectName(), QStringLiteral("Shell/FontFixed"));
 
-        QMenu *bookmarkMenu = shell.d_func()->bookmarkMenu;
+        QMenu *bookmarkMenu = shell.bookmarkMenu();
         QCOMPARE(bookmarkMenu->actions().size(), 2);
         QCOMPARE(bookmarkMenu->actions().at(0)->text(), QStringLiteral("Rename Label"));
         QCOMPARE(bookmarkMenu->actions().at(1)->text(), QStringLiteral("Delete Bookmark"));
@@ -278,7 +280,7 @@ private Q_SLOTS:
         shell.show();
         QVERIFY(QTest::qWaitForWindowExposed(&shell));
         shell.activateWindow();
-        MainWidget *form = shell.d_func()->form;
+        MainWidget *form = shell.form();
         const int size = form->browser->font().pointSize();
         QTest::keyClick(&shell, Qt::Key_Equal, Qt::AltModifier);
         QCOMPARE(form->browser->font().pointSize(), size + 1);
@@ -303,7 +305,7 @@ private Q_SLOTS:
     void aboutRowsOpenChapters()
     {
         Shell shell;
-        MainWidget *form = shell.d_func()->form;
+        MainWidget *form = shell.form();
         QCOMPARE(form->aboutView->topLevelItemCount(), 24);
         QCOMPARE(form->aboutView->topLevelItem(0)->text(1), QStringLiteral("t1.html"));
         QCOMPARE(form->aboutView->topLevelItem(23)->text(1), QStringLiteral("vxbugs.html"));
@@ -313,5 +315,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestShell)
+QTEST_MAIN(tst_Shell)
 #include "tst_shell.moc"

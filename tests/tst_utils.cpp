@@ -21,7 +21,7 @@ public:
     }
 };
 
-class TestUtils : public QObject
+class tst_Utils : public QObject
 {
     Q_OBJECT
 
@@ -114,5 +114,5 @@ private:
     CountingFactory counter;
 };
 
-QTEST_MAIN(TestUtils)
+QTEST_MAIN(tst_Utils)
 #include "tst_utils.moc"

@@ -1,0 +1,26 @@
+// Velmora: page bytes turned into text.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "pagetext.h"
+
+#include <QStringDecoder>
+
+namespace tarn {
+
+// The toolkit's own guess falls back to UTF-8, which would garble the Latin-1
+// letters of an undeclared page, so look for a byte order mark or a charset
+// in a meta element first.
+QString decodePageText(const QByteArray &bytes)
+{
+    const QByteArray head = bytes.left(1024).toLower();
+    const qsizetype meta = head.indexOf("<meta");
+    const bool declared = QStringConverter::encodingForData(bytes).has_value()
+        || (meta >= 0 && head.indexOf("charset=", meta) >= 0);
+    if (!declared)
+        return QString::fromLatin1(bytes);
+    QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
+    if (!decoder.isValid())
+        return QString::fromLatin1(bytes);
+    return decoder.decode(bytes);
+}
+
+} // namespace tarn

@@ -1,0 +1,91 @@
+// Velmora: what the window keeps between runs, read and written in one place.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class QSettings;
+
+namespace tarn {
+
+// Every key of the window's settings store, spelled once. QSettings takes
+// them with or without the leading "/".
+namespace settingskeys {
+inline constexpr char geomX[] = "/velmora/geom/x";
+inline constexpr char geomY[] = "/velmora/geom/y";
+inline constexpr char geomW[] = "/velmora/geom/w";
+inline constexpr char geomH[] = "/velmora/geom/h";
+inline constexpr char geomS1[] = "/velmora/geom/s1";
+inline constexpr char geomS2[] = "/velmora/geom/s2";
+inline constexpr char geomTab[] = "/velmora/geom/t";
+inline constexpr char textFont[] = "/velmora/font/f";
+inline constexpr char fixedFamily[] = "/velmora/font/fixed";
+inline constexpr char bookmarkNames[] = "/velmora/bookmarks/names";
+inline constexpr char bookmarkUrls[] = "/velmora/bookmarks/urls";
+// Read at start-up, under the start-up prefix ("/qz/fonts/Application").
+inline constexpr char startupPrefix[] = "/qz";
+inline constexpr char applicationFont[] = "/fonts/Application";
+} // namespace settingskeys
+
+struct Bookmark
+{
+    QString label;
+    QString url;
+
+    friend bool operator==(const Bookmark &a, const Bookmark &b)
+    {
+        return a.label == b.label && a.url == b.url;
+    }
+};
+
+// The page font when none is stored.
+QString defaultTextFont();
+
+struct SavedState
+{
+    static constexpr int defaultX = 50;
+    static constexpr int defaultY = 50;
+    static constexpr int defaultWidth = 900;
+    static constexpr int defaultHeight = 700;
+    static constexpr int defaultLeftPane = 280;
+    static constexpr int defaultRightPane = 620;
+    static constexpr int defaultTab = 3; // Help
+    // Beyond any screen: a larger stored size is damage.
+    static constexpr int largestSize = 16384;
+
+    int x = defaultX;
+    int y = defaultY;
+    int width = defaultWidth;
+    int height = defaultHeight;
+    int leftPane = defaultLeftPane;
+    int rightPane = defaultRightPane;
+    // As stored: a number that names no tab leaves the form on its first.
+    int tab = defaultTab;
+    // A font description as QFont::toString writes it. Empty when the store
+    // holds an empty one: the page view then keeps its own font, a point larger.
+    QString textFont = defaultTextFont();
+    // Empty when the reader never chose one.
+    QString fixedFamily;
+    QList<Bookmark> bookmarks;
+
+    // Every key, each missing or damaged value replaced by its default:
+    // numbers that are not numbers, sizes no screen shows, lists that are not
+    // lists of strings. A damaged
+    // fixed family is also removed from the store, since nothing but the
+    // reader's next choice would ever write over it.
+    static SavedState read(QSettings &settings);
+
+    // The keys written at every shutdown: geometry, tab, text font and
+    // bookmarks. The fixed family is written when it is chosen.
+    void write(QSettings &settings) const;
+
+    // The bookmark lists alone. The names decide how many bookmarks there
+    // are; a name without a URL gets an empty one.
+    static QList<Bookmark> readBookmarks(QSettings &settings);
+    static void writeBookmarks(QSettings &settings, const QList<Bookmark> &bookmarks);
+
+    static void writeFixedFamily(QSettings &settings, const QString &family);
+};
+
+} // namespace tarn

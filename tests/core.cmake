@@ -1,0 +1,3 @@
+# Velmora: the core library's contracts, tested without any widget.
+# Copyright the Velmora developers; see vxlicense.html for the terms.
+velmora_add_test(tst_listformat SOURCES tst_listformat.cpp LIBS velmora_core)
