@@ -8,7 +8,10 @@ velmora_add_test(tst_importlists
     LIBS velmora_importlib)
 velmora_add_test(tst_importtool
     SOURCES tst_importtool.cpp
-    LIBS Qt6::Core)
+    LIBS velmora_importlib)
 target_compile_definitions(tst_importtool PRIVATE
     VELMORA_IMPORT_TOOL="$<TARGET_FILE:velmora-import>")
 add_dependencies(tst_importtool velmora-import)
+velmora_add_test(tst_importanchors
+    SOURCES tst_importanchors.cpp
+    LIBS velmora_importlib)
