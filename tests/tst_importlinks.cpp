@@ -6,6 +6,8 @@
 
 using namespace docimport;
 
+Q_DECLARE_METATYPE(docimport::LinkFate)
+
 class tst_ImportLinks : public QObject
 {
     Q_OBJECT
@@ -24,32 +26,58 @@ private Q_SLOTS:
     void rewriteLink_data()
     {
         QTest::addColumn<QByteArray>("link");
+        QTest::addColumn<bool>("online"); // a module named its online address
         QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<LinkFate>("fate");
         QTest::newRow("sibling module page")
-            << QByteArray("../qtcore/qobject.html#details") << QByteArray("qobject.html#details");
+            << QByteArray("../qtcore/qobject.html#details") << true
+            << QByteArray("qobject.html#details") << LinkFate::Local;
         QTest::newRow("same module page")
-            << QByteArray("qcheckbox.html#setChecked") << QByteArray("qcheckbox.html#setChecked");
+            << QByteArray("qcheckbox.html#setChecked") << true
+            << QByteArray("qcheckbox.html#setChecked") << LinkFate::Local;
         QTest::newRow("page of a module not imported")
-            << QByteArray("../qtquick/qml-qtquick-item.html#x-prop")
-            << QByteArray("https://doc.qt.io/qt-5/qml-qtquick-item.html#x-prop");
-        QTest::newRow("image") << QByteArray("images/foo.png") << QByteArray("foo.png");
+            << QByteArray("../qtquick/qml-qtquick-item.html#x-prop") << true
+            << QByteArray("https://doc.qt.io/qt-5/qml-qtquick-item.html#x-prop")
+            << LinkFate::External;
+        QTest::newRow("page outside the set, no online address")
+            << QByteArray("../qtquick/qml-qtquick-item.html#x-prop") << false << QByteArray()
+            << LinkFate::Removed;
+        QTest::newRow("image") << QByteArray("images/foo.png") << true << QByteArray("foo.png")
+                               << LinkFate::Local;
         QTest::newRow("image that gave its name to ours")
-            << QByteArray("images/logo.png") << QByteArray("imported-logo.png");
+            << QByteArray("images/logo.png") << true << QByteArray("imported-logo.png")
+            << LinkFate::Local;
         QTest::newRow("unknown image stays")
-            << QByteArray("images/nothere.png") << QByteArray("images/nothere.png");
-        QTest::newRow("http") << QByteArray("http://www.gnu.org/licenses/fdl.html")
-                              << QByteArray("http://www.gnu.org/licenses/fdl.html");
-        QTest::newRow("mailto") << QByteArray("mailto:a@b.org") << QByteArray("mailto:a@b.org");
-        QTest::newRow("anchor only") << QByteArray("#details") << QByteArray("#details");
-        QTest::newRow("not a page, not known")
-            << QByteArray("Desktop Integration") << QByteArray("Desktop Integration");
+            << QByteArray("images/nothere.png") << true << QByteArray("images/nothere.png")
+            << LinkFate::Unchanged;
+        QTest::newRow("http") << QByteArray("http://www.gnu.org/licenses/fdl.html") << true
+                              << QByteArray("http://www.gnu.org/licenses/fdl.html")
+                              << LinkFate::Unchanged;
+        QTest::newRow("mailto") << QByteArray("mailto:a@b.org") << true
+                                << QByteArray("mailto:a@b.org") << LinkFate::Unchanged;
+        QTest::newRow("anchor only")
+            << QByteArray("#details") << true << QByteArray("#details") << LinkFate::Unchanged;
+        QTest::newRow("page title where a file name belongs")
+            << QByteArray("Desktop Integration") << true << QByteArray() << LinkFate::Removed;
+        QTest::newRow("page name that no online page can have")
+            << QByteArray("../qtdoc/Desktop Integration.html") << true << QByteArray()
+            << LinkFate::Removed;
     }
 
     void rewriteLink()
     {
         QFETCH(QByteArray, link);
+        QFETCH(bool, online);
         QFETCH(QByteArray, expected);
-        QCOMPARE(docimport::rewriteLink(link, targets()), expected);
+        QFETCH(LinkFate, fate);
+        LinkTargets t = targets();
+        if (!online)
+            t.onlineBase.clear();
+        LinkFate found = LinkFate::Local;
+        const QByteArray rewritten = docimport::rewriteLink(link, t, &found);
+        QCOMPARE(rewritten, expected);
+        QCOMPARE(rewritten.isNull(), fate == LinkFate::Removed);
+        QCOMPARE(found, fate);
     }
 
     void rewritePage_data()
@@ -75,6 +103,12 @@ private Q_SLOTS:
         QTest::newRow("unquoted and odd spacing")
             << QByteArray("<a  class=x HREF = ../qtcore/qobject.html>q</a>")
             << QByteArray("<a  class=x HREF = qobject.html>q</a>");
+        QTest::newRow("link to nowhere keeps its text")
+            << QByteArray("<link rel=\"next\" href=\"Desktop Integration\" />"
+                          "<a class=\"nextPage\"  href=\"Desktop Integration\">Desktop "
+                          "Integration</a> <a href='x y' name=z>t</a>")
+            << QByteArray("<link rel=\"next\" /><a class=\"nextPage\">Desktop Integration</a> "
+                          "<a name=z>t</a>");
         QTest::newRow("comments and doctype untouched")
             << QByteArray(
                    "<!DOCTYPE html><!-- <a href=\"../qtcore/qobject.html\"> --><a name=\"x\"></a>")

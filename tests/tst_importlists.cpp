@@ -85,7 +85,9 @@ private Q_SLOTS:
     // The expected files were checked by hand: kinds through bases across
     // modules, every member kind, override dropped, private, internal and
     // obsolete members out, a member on a missing page out, the duplicate
-    // QObject of the GUI index skipped, the nested struct with its own members.
+    // QObject of the GUI index skipped, the nested struct with its own members,
+    // signatures tidied ("setNum(int, int base)"). Targets are as the index
+    // gives them: the import repairs them against the pages afterwards.
     void lists_onFixture_matchExpectedFiles_data()
     {
         QTest::addColumn<QString>("name");
@@ -122,7 +124,7 @@ private Q_SLOTS:
             {"+f", "operator=(const QString &other)", "qstring.html#operator-eq", "0"},
             {"+R", "operator==(const char *s1, const QString &s2)", "qstring.html#operator-eq-eq-1",
              "1"},
-            {"", "QStringLiteral( str)", "qstring.html#QStringLiteral", "0"},
+            {"", "QStringLiteral(str)", "qstring.html#QStringLiteral", "0"},
         };
         QCOMPARE(split, expected);
         QVERIFY(linesOf(indexList(fixtureClasses()))
@@ -168,6 +170,46 @@ private Q_SLOTS:
                  QByteArray("C===QFoo===qfoo.html@+f===ok()===qfoo.html#ok===0;\r\n"));
         QCOMPARE(catalog.unsafeEntries(),
                  QStringList{QStringLiteral("QFoo::at(const char *s = \"@\")")});
+    }
+
+    // Names as the pages show them: no blank inside the parentheses or
+    // before a comma, whatever the index wrote.
+    void memberDisplayName_data()
+    {
+        QTest::addColumn<QString>("signature");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("unnamed parameter") << "void setEnabled(bool )"
+                                           << "void"
+                                           << "setEnabled(bool)";
+        QTest::newRow("postfix operator") << "QBitArray::iterator operator++(int )"
+                                          << "QBitArray::iterator"
+                                          << "operator++(int)";
+        QTest::newRow("macro parameters") << "Q_DECLARE_FLAGS( Flags,  Enum)"
+                                          << ""
+                                          << "Q_DECLARE_FLAGS(Flags, Enum)";
+        QTest::newRow("unnamed before a comma")
+            << "bool operator==(std::nullptr_t , const QSharedPointer<T> &rhs)"
+            << "bool"
+            << "operator==(std::nullptr_t, const QSharedPointer<T> &rhs)";
+        QTest::newRow("variadic") << "int qsnprintf(char *str, size_t n, const char *fmt, ... )"
+                                  << "int"
+                                  << "qsnprintf(char *str, size_t n, const char *fmt, ...)";
+        QTest::newRow("qualifiers kept, override dropped")
+            << "QRect bitmap(Qt::ReturnByValueConstant ) const override"
+            << "QRect"
+            << "bitmap(Qt::ReturnByValueConstant) const";
+        QTest::newRow("conversion operator") << "const char * operator const char *() const"
+                                             << "const char *"
+                                             << "operator const char *() const";
+    }
+
+    void memberDisplayName()
+    {
+        QFETCH(QString, signature);
+        QFETCH(QString, type);
+        QFETCH(QString, expected);
+        QCOMPARE(docimport::memberDisplayName(signature, type), expected);
     }
 
     void isSafeListField_rejectsWhatWouldMoveASplit()

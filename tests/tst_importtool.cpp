@@ -1,5 +1,7 @@
 // Velmora: tests of the velmora-import tool run as a process on the fixture reference.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "linkcheck.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -43,12 +45,15 @@ struct Run
     QByteArray err;
 };
 
-Run runTool(const QString &qtdoc, const QString &own, const QString &out)
+Run runTool(const QString &qtdoc, const QString &own, const QString &out,
+            const QString &report = QString())
 {
     QProcess process;
     QStringList args{QStringLiteral("--qtdoc"), qtdoc, QStringLiteral("--out"), out};
     if (!own.isEmpty())
         args << QStringLiteral("--own") << own;
+    if (!report.isEmpty())
+        args << QStringLiteral("--report") << report;
     process.start(QStringLiteral(VELMORA_IMPORT_TOOL), args);
     if (!process.waitForFinished(60000))
         qFatal("velmora-import did not finish");
@@ -106,7 +111,7 @@ private Q_SLOTS:
         QVERIFY2(run.exitCode == 0, run.err.constData());
         QVERIFY(run.err.contains(
             "checkboxes-exclusive.png, which is kept as imported-checkboxes-exclusive.png"));
-        QVERIFY(run.out.contains("12 pages, 7 images, 11 classes"));
+        QVERIFY(run.out.contains("16 pages, 7 images, 14 classes"));
 
         QStringList names = QDir(m_out).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
         const QStringList expected = {
@@ -123,10 +128,14 @@ private Q_SLOTS:
             "offline.css",
             "qabstractbutton.html",
             "qbasictimer.html",
+            "qbytearray-obsolete.html",
+            "qbytearray.html",
             "qcheckbox.html",
+            "qhash.html",
             "qobject.html",
             "qpaintdevice.html",
             "qpair.html",
+            "qscreen.html",
             "qstring.html",
             "qtest-qtoucheventsequence.html",
             "qtextedit-extraselection.html",
@@ -161,6 +170,70 @@ private Q_SLOTS:
         QVERIFY(readFile(m_out + QStringLiteral("/qstring.html"))
                     .contains("\xe2\x80\x9cGr\xc3\xbc\xc3\x9f"
                               "e\xe2\x80\x9d"));
+    }
+
+    // The fixture has each fault the reference has: overload numbers the page
+    // does not use, one anchor on two headings, an operator on the page of
+    // obsolete members, a notifier without a heading, a page title written
+    // as a link, an anchor no page has. None of them survives the import.
+    void run_onFixture_leavesNoDeadEnds()
+    {
+        const QString report = m_dir.filePath(QStringLiteral("report.txt"));
+        const Run run = runTool(m_qtdoc, m_own, m_out, report);
+        QVERIFY2(run.exitCode == 0, run.err.constData());
+        const QByteArray figures =
+            "member targets: 6 repaired, 2 pointed at their page, 0 left to a missing anchor\n"
+            "velmora-import: page links: 4 repaired, 3 pointed at their page, 0 left to a missing "
+            "anchor, 5 made external, 3 removed\n";
+        QVERIFY2(run.out.contains(figures), run.out.constData());
+
+        const docimport::FolderCheck check = docimport::checkFolder(m_out);
+        QCOMPARE(check.missingPages, QStringList());
+        QCOMPARE(check.missingAnchors, QStringList());
+        QCOMPARE(check.listMissingPages, QStringList());
+        QCOMPARE(check.listMissingAnchors, QStringList());
+        QCOMPARE(check.listSharedAnchors, QStringList());
+        QCOMPARE(check.spacedMemberNames, QStringList());
+        QCOMPARE(check.listTargets, 60 + 14 + 46); // index lines, classes, members
+
+        const QByteArray contents = readFile(m_out + QStringLiteral("/contents.lst"));
+        for (const char *entry : {
+                 "===iterator===qhash.html#iterator-typedefx===",
+                 "===pointer===qhash.html#details===",
+                 "===qHash(const QDate &key, uint seed)===qhash.html#qHash-1x===",
+                 "===qHash(char key, uint seed)===qhash.html#qHash-1x-2===",
+                 "===qHash(ushort key, uint seed)===qhash.html#qHash-5===",
+                 "===operator const char *() "
+                 "const===qbytearray-obsolete.html#operator-const-char--2a===",
+                 "===setNum(int, int base)===qbytearray.html#setNum===",
+                 "===geometryChanged(const QRect &geometry)===qscreen.html#geometry-prop===",
+                 "===interval===qtimer.html#qtdocheader===",
+             })
+            QVERIFY2(contents.contains(entry), entry);
+        QVERIFY(readFile(m_out + QStringLiteral("/index.lst"))
+                    .contains("qHash (QHash)===qhash.html#qHash-1x-2===+R\r\n"));
+
+        const QByteArray hash = readFile(m_out + QStringLiteral("/qhash.html"));
+        QVERIFY(hash.contains("<h3 class=\"fn\" id=\"qHash-1x-2\"><a name=\"qHash-1x-2\"></a>"));
+        QVERIFY(hash.contains("<b><a href=\"qhash.html#qHash-1x-2\">qHash</a></b>(char"));
+        QVERIFY(hash.contains("<a href=\"qobject.html#details\">nothing at all</a>"));
+        QVERIFY(hash.contains("<p><a class=\"nextPage\">Desktop Integration</a></p>"));
+        QVERIFY(hash.contains("<a href=\"https://doc.qt.io/qt-5/qdate.html\">QDate</a>"));
+
+        // The report lists what could not be found under its name, with why.
+        const QByteArray text = readFile(report);
+        QVERIFY(text.startsWith("reference 5.15.8: 16 pages"));
+        QVERIFY(text.contains("\n  QHash: pointer: qhash.html#pointer-typedef pointed at "
+                              "qhash.html#details: no heading for pointer\n"));
+        QVERIFY(text.contains("\n  qhash.html: link to qhash.html#QHashx pointed at "
+                              "qhash.html#details: 2 headings for QHash, and the link does not "
+                              "say which\n"));
+        QCOMPARE(text.count("link to \"Desktop Integration\" removed"), 3);
+
+        // A failed run leaves no report of pages that are gone.
+        QFile::remove(m_qtdoc + QStringLiteral("/qtgui/qtgui.index"));
+        QCOMPARE(runTool(m_qtdoc, m_own, m_out, report).exitCode, 1);
+        QVERIFY(!QFileInfo::exists(report));
     }
 
     void run_again_replacesEarlierOutput()

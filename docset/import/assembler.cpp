@@ -2,6 +2,7 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "assembler.h"
 
+#include "anchors.h"
 #include "classlists.h"
 #include "pagerewrite.h"
 
@@ -119,9 +120,12 @@ private:
     void addFile(const QString &name, const Source &source);
     void checkOwnCollisions(const LinkTargets &targets);
     void prepareOutput();
+    void readAnchors(AnchorRepair *anchors) const;
+    void repairTargets(QVector<ClassEntry> &classes, AnchorRepair *anchors);
     void writeOutput();
 
-    QByteArray importedPage(const Source &source, LinkTargets &targets) const;
+    QByteArray importedPage(const QString &name, const Source &source, LinkTargets &targets,
+                            RewriteLog *log) const;
 
     ImportOptions m_options;
     ImportReport *m_report;
@@ -314,10 +318,12 @@ void Importer::collectOwnFiles(const QDir &own)
     }
 }
 
-QByteArray Importer::importedPage(const Source &source, LinkTargets &targets) const
+QByteArray Importer::importedPage(const QString &name, const Source &source, LinkTargets &targets,
+                                  RewriteLog *log) const
 {
     targets.onlineBase = m_modules.at(source.module).onlineBase;
-    return rewritePage(readFile(source.path), targets);
+    targets.page = name.toUtf8();
+    return rewritePage(readFile(source.path), targets, log);
 }
 
 void Importer::checkOwnCollisions(const LinkTargets &names)
@@ -325,7 +331,7 @@ void Importer::checkOwnCollisions(const LinkTargets &names)
     LinkTargets targets = names;
     for (const auto &[ownPath, name] : std::as_const(m_ownOverImported)) {
         const Source &imported = m_files.value(name);
-        if (readFile(ownPath) != importedPage(imported, targets)) {
+        if (readFile(ownPath) != importedPage(name, imported, targets, nullptr)) {
             throw Failed{ownPath,
                          QStringLiteral("differs from %1 of the same name").arg(imported.path)};
         }
@@ -343,12 +349,68 @@ void Importer::prepareOutput()
         throw Failed{m_staging, QStringLiteral("cannot create folder")};
 }
 
+// Every page's anchors, read before any page is written: links and list
+// targets are checked against the pages they name.
+void Importer::readAnchors(AnchorRepair *anchors) const
+{
+    for (auto it = m_files.cbegin(); it != m_files.cend(); ++it) {
+        const Source &source = it.value();
+        // Our own pages are copied as they are, duplicates and all.
+        const bool imported = source.kind == SourceKind::Page;
+        if (imported
+            || (source.kind == SourceKind::OwnPage && it.key().endsWith(QLatin1String(".html")))) {
+            anchors->addPage(it.key().toUtf8(), scanAnchors(readFile(source.path), imported));
+        }
+    }
+}
+
+void Importer::repairTargets(QVector<ClassEntry> &classes, AnchorRepair *anchors)
+{
+    for (ClassEntry &c : classes) {
+        for (MemberEntry &m : c.members) {
+            TargetRepair repair = anchors->repairMember(m);
+            if (repair.fate == AnchorFate::Present)
+                continue;
+            QString target = QString::fromUtf8(repair.target);
+            if (!isSafeListField(target)) {
+                repair.fate = AnchorFate::Missing;
+                repair.why = QStringLiteral("%1 cannot stand in a list line").arg(target);
+                target = m.target;
+            }
+            const QString note = QStringLiteral("%1: %2: %3 ").arg(c.name, m.name, m.target);
+            m.target = target;
+            switch (repair.fate) {
+            case AnchorFate::Repaired:
+                ++m_report->targetsRepaired;
+                break;
+            case AnchorFate::PointedAtPage:
+                ++m_report->targetsPointedAtPage;
+                m_report->targetNotes.append(note + QStringLiteral("pointed at ") + target
+                                             + QStringLiteral(": ") + repair.why);
+                break;
+            case AnchorFate::Missing:
+            case AnchorFate::Present:
+                ++m_report->targetsMissing;
+                m_report->targetNotes.append(note + QStringLiteral("left to a missing anchor: ")
+                                             + repair.why);
+                break;
+            }
+        }
+    }
+}
+
 void Importer::writeOutput()
 {
     LinkTargets targets;
     for (auto it = m_files.cbegin(); it != m_files.cend(); ++it)
         targets.names.insert(it.key().toUtf8());
     targets.renamed = m_renamed;
+    AnchorRepair anchors;
+    readAnchors(&anchors);
+    targets.anchors = &anchors;
+    QVector<ClassEntry> classes =
+        m_catalog.classes([this](const QString &page) { return m_files.contains(page); });
+    repairTargets(classes, &anchors);
     checkOwnCollisions(targets);
 
     const QDir staging(m_staging);
@@ -358,12 +420,14 @@ void Importer::writeOutput()
         QByteArray data;
         switch (source.kind) {
         case SourceKind::Page:
-            data = importedPage(source, targets);
+            data = importedPage(it.key(), source, targets, &m_report->links);
             ++m_report->pages;
             break;
         case SourceKind::OwnPage:
             data = readFile(source.path);
-            ++m_report->pages;
+            // Our style sheet travels among the pages but is none.
+            if (it.key().endsWith(QLatin1String(".html")))
+                ++m_report->pages;
             break;
         case SourceKind::StyleSheet:
             data = rewriteStyleSheet(readFile(source.path));
@@ -378,8 +442,6 @@ void Importer::writeOutput()
         m_report->bytes += data.size();
     }
 
-    const QVector<ClassEntry> classes =
-        m_catalog.classes([this](const QString &page) { return m_files.contains(page); });
     const QByteArray contents = contentsList(classes);
     const QByteArray index = indexList(classes);
     writeFile(staging.filePath(contentsName), contents);

@@ -2,6 +2,8 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #pragma once
 
+#include "pagerewrite.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -26,6 +28,14 @@ struct ImportReport
     qint64 bytes = 0;
     QString version;
     QStringList warnings;
+
+    // List members whose anchor was missing: found under the real anchor,
+    // pointed at the page's landing anchor, or left (the page has none).
+    int targetsRepaired = 0;
+    int targetsPointedAtPage = 0;
+    int targetsMissing = 0;
+    QStringList targetNotes; // a line for each target not repaired
+    RewriteLog links;        // what the pages' links became
 };
 
 struct ImportFailure

@@ -62,8 +62,27 @@ struct Scope
 {
     QString className; // qualified name for class/struct/namespace scopes
     int listed = -1;   // index into the classes read so far, or -1
+    int member = -1;   // in a listed member: its index among the class's members
     bool isClass = false;
 };
+
+// The blanks the index leaves around parameters ("setEnabled(bool )",
+// "Q_DECLARE_FLAGS( Flags,  Enum)") go, as on the pages.
+QString tidySignature(const QString &signature)
+{
+    const QString s = signature.simplified();
+    QString out;
+    out.reserve(s.size());
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s.at(i);
+        if (c == u' ' && i + 1 < s.size()
+            && (s.at(i + 1) == u')' || s.at(i + 1) == u',' || (i > 0 && s.at(i - 1) == u'('))) {
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
 
 } // namespace
 
@@ -84,7 +103,7 @@ QString memberDisplayName(const QString &signature, const QString &type)
             }
         }
     }
-    return name.trimmed();
+    return tidySignature(name);
 }
 
 bool isSafeListField(const QString &field)
@@ -153,6 +172,9 @@ bool ClassCatalog::addIndex(QIODevice *device, IndexInfo *info, QString *error)
                     }
                 }
             }
+        } else if (tag == u"parameter" && parent.listed >= 0 && parent.member >= 0) {
+            classes[parent.listed].members[parent.member].parameterTypes.append(
+                a.value(QLatin1String("type")).toString());
         } else if (isMemberElement(tag) && parent.listed >= 0) {
             const QStringView href = a.value(QLatin1String("href"));
             if (a.value(QLatin1String("status")) == u"active"
@@ -168,6 +190,9 @@ bool ClassCatalog::addIndex(QIODevice *device, IndexInfo *info, QString *error)
                     m.name = m.bareName;
                 m.target = bareTarget(href);
                 m.overload = a.value(QLatin1String("overload")) == u"true";
+                m.properties = a.value(QLatin1String("associated-property"))
+                                   .toString()
+                                   .split(QLatin1Char(','), Qt::SkipEmptyParts);
                 ClassEntry &owner = classes[parent.listed];
                 const QString indexName =
                     m.bareName + QLatin1String(" (") + owner.name + QLatin1Char(')');
@@ -179,8 +204,11 @@ bool ClassCatalog::addIndex(QIODevice *device, IndexInfo *info, QString *error)
                         owner.members.cbegin(), owner.members.cend(), [&m](const MemberEntry &e) {
                             return e.kind == m.kind && e.name == m.name && e.target == m.target;
                         });
-                    if (!duplicate)
+                    if (!duplicate) {
+                        scope.listed = parent.listed;
+                        scope.member = int(owner.members.size());
                         owner.members.append(m);
+                    }
                 }
             }
         }

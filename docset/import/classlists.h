@@ -20,6 +20,8 @@ struct MemberEntry
     QString bareName; // as shown in the index, before " (Class)"
     QString target;   // page#anchor
     bool overload = false;
+    QStringList parameterTypes; // of a function, as the index writes them
+    QStringList properties;     // the properties a function reads, writes or notifies
 };
 
 struct ClassEntry
@@ -91,7 +93,7 @@ private:
 };
 
 // The member name shown: the signature without its return type and without
-// trailing override/final.
+// trailing override/final, spaced as the pages write it ("setEnabled(bool)").
 QString memberDisplayName(const QString &signature, const QString &type);
 
 // True when `field` can sit between "===" separators of a list line and still

@@ -2,9 +2,10 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "pagerewrite.h"
 
-#include <QRegularExpression>
+#include "anchors.h"
+#include "htmltags.h"
 
-#include <QVarLengthArray>
+#include <QRegularExpression>
 
 namespace docimport {
 
@@ -27,32 +28,6 @@ bool isSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
-char toLower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-
-bool equalsIgnoreCase(QByteArrayView a, QByteArrayView b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (toLower(a[i]) != toLower(b[i]))
-            return false;
-    }
-    return true;
-}
-
-qsizetype indexOfIgnoreCase(const QByteArray &hay, QByteArrayView needle, qsizetype from)
-{
-    const qsizetype last = hay.size() - needle.size();
-    for (qsizetype i = from; i <= last; ++i) {
-        if (equalsIgnoreCase(QByteArrayView(hay.constData() + i, needle.size()), needle))
-            return i;
-    }
-    return -1;
-}
-
 // "scheme:" before any "/", "?" or "#": an absolute address we leave alone.
 bool hasScheme(QByteArrayView link)
 {
@@ -68,105 +43,155 @@ bool hasScheme(QByteArrayView link)
     return false;
 }
 
-// End of a tag: the ">" that is not inside a quoted attribute value.
-qsizetype tagEnd(const QByteArray &html, qsizetype from)
+// A name the online reference can have: what our pages are named like.
+bool isOnlinePageName(QByteArrayView name)
 {
-    char quote = 0;
-    for (qsizetype i = from; i < html.size(); ++i) {
-        const char c = html[i];
-        if (quote) {
-            if (c == quote)
-                quote = 0;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '>') {
-            return i;
-        }
+    if (!name.endsWith(".html"))
+        return false;
+    for (const char c : name) {
+        if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-'))
+            return false;
     }
-    return -1;
+    return true;
 }
 
-struct Attribute
+// A link to a file that is no page (an image, a download) keeps its address
+// even when the set lacks it; a page link that leads nowhere goes. Names
+// without an extension are page titles written where a file name belongs.
+bool namesPage(QByteArrayView bare)
 {
-    QByteArrayView name;
-    qsizetype valueBegin = -1; // -1: attribute without a value
-    qsizetype valueEnd = -1;
+    if (bare.endsWith(".html") || bare.endsWith(".htm"))
+        return true;
+    const qsizetype dot = bare.lastIndexOf('.');
+    return dot < 0 || bare.sliced(dot).contains(' ');
+}
+
+void count(RewriteLog *log, int RewriteLog::*field)
+{
+    if (log)
+        ++(log->*field);
+}
+
+// Anchors that several elements of the page carry get names of their own,
+// as scanAnchors() gave them, so that each can be linked.
+class AnchorRenamer
+{
+public:
+    explicit AnchorRenamer(const PageAnchors *page)
+        : m_page(page)
+    {
+    }
+
+    QByteArray name(QByteArrayView value, bool isId)
+    {
+        if (!m_page || m_page->duplicates.isEmpty())
+            return value.toByteArray();
+        const QByteArray v = value.toByteArray();
+        const auto names = m_page->duplicates.constFind(v);
+        if (names == m_page->duplicates.cend())
+            return v;
+        const int occurrence = (isId ? m_ids : m_names)[v]++;
+        return occurrence == 0 || occurrence > names->size() ? v : names->at(occurrence - 1);
+    }
+
+private:
+    const PageAnchors *m_page;
+    QHash<QByteArray, int> m_ids;
+    QHash<QByteArray, int> m_names;
 };
 
-// Attributes of the tag whose name ends at `from` and which closes at `end`.
-QVarLengthArray<Attribute, 8> parseAttributes(const QByteArray &html, qsizetype from, qsizetype end)
+// The new value of an href or src, or a null array when the attribute goes.
+QByteArray rewrittenValue(const QByteArray &html, const HtmlTag &tag, QByteArrayView value,
+                          const LinkTargets &targets, RewriteLog *log)
 {
-    QVarLengthArray<Attribute, 8> attributes;
-    qsizetype i = from;
-    while (i < end) {
-        while (i < end && (isSpace(html[i]) || html[i] == '/'))
-            ++i;
-        const qsizetype nameBegin = i;
-        while (i < end && !isSpace(html[i]) && html[i] != '=' && html[i] != '/')
-            ++i;
-        if (i == nameBegin) {
-            ++i;
-            continue;
-        }
-        Attribute attribute;
-        attribute.name = QByteArrayView(html.constData() + nameBegin, i - nameBegin);
-        qsizetype j = i;
-        while (j < end && isSpace(html[j]))
-            ++j;
-        if (j < end && html[j] == '=') {
-            ++j;
-            while (j < end && isSpace(html[j]))
-                ++j;
-            if (j < end && (html[j] == '"' || html[j] == '\'')) {
-                const char quote = html[j];
-                attribute.valueBegin = j + 1;
-                qsizetype k = attribute.valueBegin;
-                while (k < end && html[k] != quote)
-                    ++k;
-                attribute.valueEnd = k;
-                i = k + 1;
-            } else {
-                attribute.valueBegin = j;
-                qsizetype k = j;
-                while (k < end && !isSpace(html[k]))
-                    ++k;
-                attribute.valueEnd = k;
-                i = k;
-            }
-        }
-        attributes.append(attribute);
+    LinkFate fate = LinkFate::Unchanged;
+    const QByteArray link = rewriteLink(value, targets, &fate);
+    if (fate == LinkFate::External)
+        count(log, &RewriteLog::external);
+    if (fate == LinkFate::Removed) {
+        count(log, &RewriteLog::removed);
+        if (log)
+            log->notes.append(QStringLiteral("%1: link to \"%2\" removed, no such page")
+                                  .arg(QString::fromUtf8(targets.page), QString::fromUtf8(value)));
+        return QByteArray();
     }
-    return attributes;
+    if (!targets.anchors || !tag.is("a"))
+        return link;
+    // A local page link with an anchor: check the anchor against the page.
+    const qsizetype hash = link.indexOf('#');
+    if (hash < 0 || hasScheme(link) || link.startsWith("//"))
+        return link;
+    const QByteArray page = hash == 0 ? targets.page : link.left(hash);
+    if (!targets.names.contains(page) && page != targets.page)
+        return link;
+    const QByteArray anchor = link.mid(hash + 1);
+    if (targets.anchors->isSound(page, anchor))
+        return link;
+    const TargetRepair repair =
+        targets.anchors->repairLink(page, anchor, linkContextAt(html, tag.end + 1));
+    if (repair.fate == AnchorFate::Present)
+        return link;
+    if (repair.fate == AnchorFate::Repaired)
+        count(log, &RewriteLog::repaired);
+    else if (repair.fate == AnchorFate::PointedAtPage)
+        count(log, &RewriteLog::pointedAtPage);
+    else
+        count(log, &RewriteLog::missing);
+    if (log && repair.fate != AnchorFate::Repaired) {
+        log->notes.append(
+            QStringLiteral("%1: link to %2 %3: %4")
+                .arg(QString::fromUtf8(targets.page), QString::fromUtf8(link),
+                     repair.fate == AnchorFate::Missing
+                         ? QStringLiteral("left to a missing anchor")
+                         : QStringLiteral("pointed at ") + QString::fromUtf8(repair.target),
+                     repair.why));
+    }
+    if (repair.fate == AnchorFate::Missing)
+        return link;
+    // A link within the page stays one.
+    if (hash == 0 && repair.target.startsWith(QByteArray(page + '#')))
+        return repair.target.mid(page.size());
+    return repair.target;
 }
 
-void rewriteTag(const QByteArray &html, qsizetype begin, qsizetype nameEnd, qsizetype end,
-                QByteArrayView tagName, const LinkTargets &targets, QByteArray &out)
+void rewriteTag(const QByteArray &html, const HtmlTag &tag, const LinkTargets &targets,
+                AnchorRenamer &renamer, RewriteLog *log, QByteArray &out, qsizetype &copied)
 {
-    const auto attributes = parseAttributes(html, nameEnd, end);
     bool styleSheetLink = false;
-    if (equalsIgnoreCase(tagName, "link")) {
-        for (const Attribute &a : attributes) {
-            if (a.valueBegin >= 0 && equalsIgnoreCase(a.name, "rel")) {
-                const QByteArray rel = html.mid(a.valueBegin, a.valueEnd - a.valueBegin).toLower();
-                styleSheetLink = rel.contains("stylesheet");
-            }
-        }
+    if (tag.is("link")) {
+        const QByteArrayView rel = tag.value(html, "rel");
+        styleSheetLink = rel.toByteArray().toLower().contains("stylesheet");
     }
-    qsizetype copied = begin;
-    for (const Attribute &a : attributes) {
+    for (const HtmlAttribute &a : tag.attributes) {
         if (a.valueBegin < 0)
             continue;
-        if (!equalsIgnoreCase(a.name, "href") && !equalsIgnoreCase(a.name, "src"))
-            continue;
         const QByteArrayView value(html.constData() + a.valueBegin, a.valueEnd - a.valueBegin);
-        const QByteArray replaced = styleSheetLink ? styleSheetName : rewriteLink(value, targets);
+        QByteArray replaced;
+        if (equalsIgnoreCase(a.name, "href") || equalsIgnoreCase(a.name, "src")) {
+            replaced =
+                styleSheetLink ? styleSheetName : rewrittenValue(html, tag, value, targets, log);
+            if (replaced.isNull()) {
+                // The link goes, its text stays: drop the attribute and the blank before it.
+                qsizetype from = a.begin;
+                while (from > copied && isSpace(html[from - 1]))
+                    --from;
+                out.append(html.constData() + copied, from - copied);
+                copied = a.end;
+                continue;
+            }
+        } else if (equalsIgnoreCase(a.name, "id")) {
+            replaced = renamer.name(value, true);
+        } else if (equalsIgnoreCase(a.name, "name") && tag.is("a")) {
+            replaced = renamer.name(value, false);
+        } else {
+            continue;
+        }
         if (replaced == value)
             continue;
         out.append(html.constData() + copied, a.valueBegin - copied);
         out.append(replaced);
         copied = a.valueEnd;
     }
-    out.append(html.constData() + copied, end + 1 - copied);
 }
 
 } // namespace
@@ -196,8 +221,11 @@ QByteArray bareName(QByteArrayView link)
     return link.sliced(begin, end - begin).toByteArray();
 }
 
-QByteArray rewriteLink(QByteArrayView link, const LinkTargets &targets)
+QByteArray rewriteLink(QByteArrayView link, const LinkTargets &targets, LinkFate *fate)
 {
+    LinkFate scratch;
+    LinkFate &result = fate ? *fate : scratch;
+    result = LinkFate::Unchanged;
     if (link.isEmpty() || link[0] == '#' || link.startsWith("//") || hasScheme(link))
         return link.toByteArray();
     const QByteArray bare = bareName(link);
@@ -211,75 +239,44 @@ QByteArray rewriteLink(QByteArrayView link, const LinkTargets &targets)
         }
     }
     const QByteArrayView rest = link.sliced(restBegin);
+    result = LinkFate::Local;
     const auto renamed = targets.renamed.constFind(bare);
     if (renamed != targets.renamed.cend())
         return renamed.value() + rest;
     if (targets.names.contains(bare))
         return bare + rest;
     // A page outside the set still exists online, under the same flat name.
-    if (bare.endsWith(".html") && !targets.onlineBase.isEmpty())
+    if (isOnlinePageName(bare) && !targets.onlineBase.isEmpty()) {
+        result = LinkFate::External;
         return targets.onlineBase + '/' + bare + rest;
+    }
+    if (namesPage(bare)) {
+        result = LinkFate::Removed;
+        return QByteArray();
+    }
+    result = LinkFate::Unchanged;
     return link.toByteArray();
 }
 
-QByteArray rewritePage(const QByteArray &html, const LinkTargets &targets)
+QByteArray rewritePage(const QByteArray &html, const LinkTargets &targets, RewriteLog *log)
 {
     QByteArray out;
     out.reserve(html.size() + html.size() / 16);
-    const qsizetype n = html.size();
-    qsizetype i = 0;
-    while (i < n) {
-        const qsizetype lt = html.indexOf('<', i);
-        if (lt < 0) {
-            out.append(html.constData() + i, n - i);
-            break;
-        }
-        out.append(html.constData() + i, lt - i);
-        if (html.mid(lt, 4) == "<!--") {
-            const qsizetype close = html.indexOf("-->", lt + 4);
-            const qsizetype end = close < 0 ? n : close + 3;
-            out.append(html.constData() + lt, end - lt);
-            i = end;
-            continue;
-        }
-        qsizetype nameBegin = lt + 1;
-        const bool closing = nameBegin < n && html[nameBegin] == '/';
-        if (closing)
-            ++nameBegin;
-        qsizetype nameEnd = nameBegin;
-        while (nameEnd < n && isAsciiAlnum(html[nameEnd]))
-            ++nameEnd;
-        if (nameEnd == nameBegin) {
-            // "<!DOCTYPE", a stray "<": not a tag we touch.
-            out.append('<');
-            i = lt + 1;
-            continue;
-        }
-        const qsizetype end = tagEnd(html, nameEnd);
-        if (end < 0) {
-            out.append(html.constData() + lt, n - lt);
-            break;
-        }
-        const QByteArrayView tagName(html.constData() + nameBegin, nameEnd - nameBegin);
-        if (equalsIgnoreCase(tagName, "script")) {
+    AnchorRenamer renamer(targets.anchors ? targets.anchors->page(targets.page) : nullptr);
+    qsizetype copied = 0;
+    HtmlTagReader reader(html);
+    HtmlTag tag;
+    while (reader.next(&tag)) {
+        if (tag.script) {
             // The scripts only swap style sheets in a web browser; ours has no use for them.
-            qsizetype next = end + 1;
-            if (!closing && html[end - 1] != '/') {
-                const qsizetype close = indexOfIgnoreCase(html, "</script", end + 1);
-                if (close >= 0) {
-                    const qsizetype closeEnd = html.indexOf('>', close);
-                    next = closeEnd < 0 ? n : closeEnd + 1;
-                }
-            }
-            i = next;
+            out.append(html.constData() + copied, tag.begin - copied);
+            copied = tag.skipTo;
             continue;
         }
-        if (closing)
-            out.append(html.constData() + lt, end + 1 - lt);
-        else
-            rewriteTag(html, lt, nameEnd, end, tagName, targets, out);
-        i = end + 1;
+        if (!tag.closing)
+            rewriteTag(html, tag, targets, renamer, log, out, copied);
     }
+    out.append(html.constData() + copied, html.size() - copied);
     return out;
 }
 

@@ -7,8 +7,11 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 namespace docimport {
+
+class AnchorRepair;
 
 // What a page's links may point at once everything lives in one flat folder.
 struct LinkTargets
@@ -16,18 +19,43 @@ struct LinkTargets
     QSet<QByteArray> names;                // every bare file name of the output folder
     QByteArray onlineBase;                 // where pages outside the set live, no trailing "/"
     QHash<QByteArray, QByteArray> renamed; // imported files that gave their name to ours
+    // With the anchors of every page, anchors that links name are checked
+    // and repaired, and anchors a page carries twice are told apart.
+    const AnchorRepair *anchors = nullptr;
+    QByteArray page; // the page being rewritten
+};
+
+enum class LinkFate {
+    Unchanged, // an anchor, an absolute address, a file the set lacks that is no page
+    Local,     // a file of the set, by its bare name
+    External,  // a page outside the set, by its online address
+    Removed,   // a page that is nowhere: the link goes, its text stays
+};
+
+// What rewriting the pages did to their links, beyond bare names.
+struct RewriteLog
+{
+    int external = 0;
+    int removed = 0;
+    int repaired = 0;      // anchors found under their real name
+    int pointedAtPage = 0; // anchors replaced by the page's landing anchor
+    int missing = 0;       // anchors left missing: the page has none to point at
+    QStringList notes;     // a line for each link removed, pointed at its page or left
 };
 
 // "http://doc.qt.io/qt-5" -> "https://doc.qt.io/qt-5".
 QByteArray onlineBaseFromIndexUrl(const QString &url);
 
 // One href/src value: bare name when the file is in the set, the online
-// address for a missing page, anything else unchanged.
-QByteArray rewriteLink(QByteArrayView link, const LinkTargets &targets);
+// address for a missing page where the module names one, a null array for
+// a page that is nowhere, anything else unchanged.
+QByteArray rewriteLink(QByteArrayView link, const LinkTargets &targets, LinkFate *fate = nullptr);
 
-// A whole page: links rewritten, <script> elements dropped, the style sheet
-// link pointed at offline.css. Every other byte stays as it was.
-QByteArray rewritePage(const QByteArray &html, const LinkTargets &targets);
+// A whole page: links rewritten, links to nowhere dropped with their text
+// kept, anchors checked (with targets.anchors), <script> elements dropped,
+// the style sheet link pointed at offline.css. Every other byte stays.
+QByteArray rewritePage(const QByteArray &html, const LinkTargets &targets,
+                       RewriteLog *log = nullptr);
 
 // The style sheet's url(...) references reduced to bare names.
 QByteArray rewriteStyleSheet(const QByteArray &css);
