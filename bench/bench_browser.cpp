@@ -1,5 +1,6 @@
 // Velmora: timings and peak memory of the browser window over the real set.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "benchkit.h"
 #include "embeddedfiles.h"
 #include "mainwidget.h"
 #include "pagebrowser.h"
@@ -22,41 +23,11 @@
 #include <vector>
 
 using tarn::Shell;
+using namespace benchkit;
 
 namespace {
 
 constexpr int runs = 15;
-
-double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
-
-double msSince(const QElapsedTimer &timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
-
-void settle()
-{
-    for (int i = 0; i < 3; ++i)
-        QCoreApplication::processEvents();
-}
-
-// Shows the window and waits until it is exposed and painted once.
-void showPainted(Shell *shell)
-{
-    shell->show();
-    QElapsedTimer wait;
-    wait.start();
-    while (!(shell->windowHandle() && shell->windowHandle()->isExposed()) && wait.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    shell->grab();
-}
 
 // The page shown laid out in full and its first screen painted.
 void drawPage(Shell *shell)
@@ -91,18 +62,6 @@ QString largestClassPage(Shell *shell)
     }
     std::printf("largest class page: %s, %lld bytes\n", qPrintable(best), bestLength);
     return best;
-}
-
-long peakKilobytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
 }
 
 void report(const char *what, double ms, double budget)
@@ -269,16 +228,16 @@ void benchPages()
 int memoryMode(const QString &page)
 {
     // Stages go to stderr, the figure the parent reads to stdout.
-    std::fprintf(stderr, "peak after start-up: %ld kB\n", peakKilobytes());
+    std::fprintf(stderr, "peak after start-up: %ld kB\n", statusKilobytes("VmHWM"));
     auto shell = std::make_unique<Shell>();
-    std::fprintf(stderr, "peak after construction: %ld kB\n", peakKilobytes());
+    std::fprintf(stderr, "peak after construction: %ld kB\n", statusKilobytes("VmHWM"));
     showPainted(shell.get());
-    std::fprintf(stderr, "peak after the start page is drawn: %ld kB\n", peakKilobytes());
+    std::fprintf(stderr, "peak after the start page is drawn: %ld kB\n", statusKilobytes("VmHWM"));
     shell->load(page);
     drawPage(shell.get());
     settle();
     shell->grab();
-    std::printf("%ld\n", peakKilobytes());
+    std::printf("%ld\n", statusKilobytes("VmHWM"));
     return 0;
 }
 

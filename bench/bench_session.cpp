@@ -1,0 +1,224 @@
+// Velmora: a whole reading session in one process: every page, Back and Forward, the index.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "benchkit.h"
+#include "embeddedfiles.h"
+#include "mainwidget.h"
+#include "pagebrowser.h"
+#include "shell.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QTreeWidget>
+#include <QWindow>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using tarn::Shell;
+using namespace benchkit;
+
+namespace {
+
+// Resident set size now, in MB.
+double residentMegabytes()
+{
+    return double(statusKilobytes("VmRSS")) / 1024.0;
+}
+
+// The first screen of the page shown, painted.
+void paintFirstScreen(Shell *shell)
+{
+    shell->pageView()->viewport()->grab();
+}
+
+// The rest of the page laid out.
+void layOutFully(Shell *shell)
+{
+    shell->pageView()->document()->size();
+}
+
+QStringList embeddedPages()
+{
+    QStringList pages;
+    for (const EmbeddedFile *file = embeddedFiles; file->data; ++file) {
+        const QString name = QString::fromLatin1(file->name);
+        if (name.endsWith(QLatin1String(".html")))
+            pages.append(name);
+    }
+    return pages;
+}
+
+struct Timed
+{
+    QString page;
+    double firstScreen;
+    double full;
+};
+
+void longSession(Shell *shell)
+{
+    const QStringList pages = embeddedPages();
+    const double fresh = residentMegabytes();
+    std::printf("long session: %lld pages; RSS of the fresh window %.1f MB\n",
+                static_cast<long long>(pages.size()), fresh);
+    std::vector<Timed> timed;
+    timed.reserve(pages.size());
+    QElapsedTimer timer;
+    for (qsizetype i = 0; i < pages.size(); ++i) {
+        timer.start();
+        shell->load(pages.at(i));
+        paintFirstScreen(shell);
+        const double first = msSince(timer);
+        layOutFully(shell);
+        timed.push_back({pages.at(i), first, msSince(timer)});
+        settle();
+        if ((i + 1) % 500 == 0)
+            std::printf("  after %5lld pages: RSS %.1f MB\n", static_cast<long long>(i + 1),
+                        residentMegabytes());
+    }
+    const double afterAll = residentMegabytes();
+    shell->load(QStringLiteral("index.html"));
+    paintFirstScreen(shell);
+    settle();
+    const double home = residentMegabytes();
+
+    std::vector<double> first;
+    std::vector<double> full;
+    for (const Timed &t : timed) {
+        first.push_back(t.firstScreen);
+        full.push_back(t.full);
+    }
+    std::printf("  first screen: median %.1f ms, 90%% %.1f, 99%% %.1f, worst %.1f ms\n",
+                median(first), percentile(first, 90), percentile(first, 99),
+                percentile(first, 100));
+    std::printf("  full layout:  median %.1f ms, 90%% %.1f, 99%% %.1f, worst %.1f ms\n",
+                median(full), percentile(full, 90), percentile(full, 99), percentile(full, 100));
+    std::sort(timed.begin(), timed.end(),
+              [](const Timed &a, const Timed &b) { return a.full > b.full; });
+    std::printf("  slowest pages (first screen / full layout):");
+    for (size_t i = 0; i < std::min<size_t>(8, timed.size()); ++i)
+        std::printf(" %s %.0f/%.0f", qPrintable(timed[i].page), timed[i].firstScreen,
+                    timed[i].full);
+    const auto over =
+        std::count_if(timed.begin(), timed.end(), [](const Timed &t) { return t.full > 150; });
+    std::printf("\n  pages over 150 ms to full layout: %lld (goal 0)\n",
+                static_cast<long long>(over));
+    std::printf("  RSS after every page %.1f MB (goal <= 120), after Home %.1f MB, "
+                "%.1f MB above the fresh window (goal <= 50)\n",
+                afterAll, home, home - fresh);
+}
+
+// Back and Forward between two pages, each laid out and painted.
+void backForward(Shell *shell, const QString &big, const QString &other)
+{
+    std::vector<double> back;
+    std::vector<double> forward;
+    shell->load(big);
+    paintFirstScreen(shell);
+    for (int run = 0; run < 21; ++run) {
+        shell->linkLoad(other);
+        paintFirstScreen(shell);
+        settle();
+        QElapsedTimer timer;
+        timer.start();
+        shell->backward();
+        paintFirstScreen(shell);
+        back.push_back(msSince(timer));
+        settle();
+        timer.start();
+        shell->forward();
+        paintFirstScreen(shell);
+        forward.push_back(msSince(timer));
+        settle();
+        shell->backward();
+        paintFirstScreen(shell);
+        settle();
+    }
+    std::printf("Back to %s from %s: median %.1f ms, worst %.1f ms (goal <= 30); "
+                "Forward to %s: median %.1f ms\n",
+                qPrintable(big), qPrintable(other), median(back), percentile(back, 100),
+                qPrintable(other), median(forward));
+}
+
+void firstScreen(Shell *shell, const QString &page, const char *when)
+{
+    std::vector<double> first;
+    for (int run = 0; run < 11; ++run) {
+        shell->load(QStringLiteral("index.html"));
+        paintFirstScreen(shell);
+        settle();
+        QElapsedTimer timer;
+        timer.start();
+        shell->load(page);
+        paintFirstScreen(shell);
+        first.push_back(msSince(timer));
+        layOutFully(shell);
+        settle();
+    }
+    std::printf("%s: first screen of %s median %.1f ms, worst %.1f ms (goal <= 100)\n", when,
+                qPrintable(page), median(first), percentile(first, 100));
+}
+
+void indexFilter(Shell *shell)
+{
+    MainWidget *form = shell->form();
+    form->leftTabs->setCurrentIndex(1);
+    settle();
+    const QString word = QStringLiteral("setwid");
+    QStringList steps;
+    for (int i = 1; i <= word.size(); ++i)
+        steps.append(word.left(i));
+    for (int i = word.size() - 1; i >= 0; --i)
+        steps.append(word.left(i));
+    std::vector<std::vector<double>> times(steps.size());
+    for (int run = 0; run < 11; ++run) {
+        for (qsizetype i = 0; i < steps.size(); ++i) {
+            QElapsedTimer timer;
+            timer.start();
+            form->indexLineEdit->setText(steps.at(i));
+            settle();
+            form->indexView->viewport()->grab();
+            times[i].push_back(msSince(timer));
+        }
+    }
+    double worst = 0;
+    std::printf("index filter, repaint included (median of 11):");
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        const double m = median(times[i]);
+        worst = std::max(worst, m);
+        std::printf(" [%s] %.1f", qPrintable(steps.at(i)), m);
+    }
+    std::printf("\n  worst keystroke %.1f ms (goal <= 16)\n", worst);
+    form->indexLineEdit->clear();
+    form->leftTabs->setCurrentIndex(3);
+    settle();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    QApplication app(argc, argv);
+
+    Shell shell;
+    showPainted(&shell);
+    settle();
+    firstScreen(&shell, QStringLiteral("qstring.html"), "fresh window");
+    backForward(&shell, QStringLiteral("qstring.html"), QStringLiteral("qbitmap.html"));
+    backForward(&shell, QStringLiteral("qwidget.html"), QStringLiteral("qobject.html"));
+    indexFilter(&shell);
+    longSession(&shell);
+    firstScreen(&shell, QStringLiteral("qstring.html"), "after the long session");
+    backForward(&shell, QStringLiteral("qstring.html"), QStringLiteral("qbitmap.html"));
+    return 0;
+}
