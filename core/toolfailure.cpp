@@ -9,4 +9,9 @@ QString ToolFailure::message(const QString &tool) const
     return tool + QLatin1String(": ") + file + QLatin1String(": ") + problem;
 }
 
+void fail(const QString &file, const QString &problem)
+{
+    throw ToolFailure{file, problem};
+}
+
 } // namespace tarn

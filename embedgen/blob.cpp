@@ -6,6 +6,8 @@
 
 #include <zlib.h>
 
+namespace tarn::embed {
+
 QByteArray compressBlob(const QByteArray &bytes)
 {
     // Same bytes as qCompress(bytes, 6), which returns only the four zero
@@ -23,3 +25,5 @@ QByteArray compressBlob(const QByteArray &bytes)
     blob.truncate(qsizetype(4 + streamLength));
     return blob;
 }
+
+} // namespace tarn::embed

@@ -9,15 +9,9 @@
 
 #include <functional>
 
-// A problem with one input (or output) path; the tool prints
-// "velmora-embedgen: <path>: <problem>" and stops.
-struct EmbedError
-{
-    QString path;
-    QString problem;
-
-    bool isSet() const { return !problem.isEmpty(); }
-};
+// Every function below that can fail throws tarn::ToolFailure naming the
+// file; velmora-embedgen prints it and stops with no output left behind.
+namespace tarn::embed {
 
 // What the folder holds, classified and ordered as the tables want it.
 struct DocFolder
@@ -54,7 +48,7 @@ struct ImageBlob
 QByteArray compressBlob(const QByteArray &bytes);
 
 // folderscan.cpp
-bool scanFolder(const QString &root, DocFolder *folder, EmbedError *error);
+void scanFolder(const QString &root, DocFolder *folder);
 // Program images in the fixed order they take at the end of the image table.
 const QStringList &programImageOrder();
 
@@ -62,7 +56,7 @@ const QStringList &programImageOrder();
 // Decodes one image file into the table's pixel layout and compresses it.
 // A decoder warning (a truncated or damaged file that still gave some
 // pixels) fails the image too, with the warning in the problem.
-bool encodeImage(const QString &path, ImageBlob *out, EmbedError *error);
+void encodeImage(const QString &path, ImageBlob *out);
 // Routes the image decoders' warnings to the image being encoded on the same
 // thread, so they end up in its one-line error instead of loose on stderr.
 void installDecoderMessageCapture();
@@ -70,12 +64,17 @@ void installDecoderMessageCapture();
 // tablewriter.cpp
 // Writes every output under a temporary name and renames them all only when
 // all were written; on failure nothing (not even an earlier run's table) stays.
-bool writeTables(const QString &outDir, const QList<FileBlob> &files,
-                 const QList<ImageBlob> &images, const QByteArray &version, EmbedError *error);
+void writeTables(const QString &outDir, const QList<FileBlob> &files,
+                 const QList<ImageBlob> &images, const QByteArray &version);
 // Deletes the outputs and any temporaries of an interrupted run.
 void removeTables(const QString &outDir);
 
-// main.cpp
-// Runs job(i) for i in [0, count) on a few threads; returns the first failing
-// index's error in index order, so the message does not depend on scheduling.
-bool runParallel(int count, const std::function<bool(int, EmbedError *)> &job, EmbedError *error);
+// parallel.cpp
+// Runs job(i) for i in [0, count) on a few threads; rethrows the failure of
+// the first failing index in index order, so the message does not depend on
+// scheduling.
+void runParallel(int count, const std::function<void(int)> &job);
+// Reads one page file into its table entry.
+void readPage(const QString &path, FileBlob *out);
+
+} // namespace tarn::embed

@@ -2,6 +2,9 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "embedgen.h"
 
+#include "docnames.h"
+#include "toolfailure.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -10,53 +13,9 @@
 
 #include <algorithm>
 
+namespace tarn::embed {
+
 namespace {
-
-const QString indexList = QStringLiteral("index.lst");
-const QString contentsList = QStringLiteral("contents.lst");
-const QString versionFile = QStringLiteral("version.txt");
-
-bool isPageName(const QString &name)
-{
-    if (!name.endsWith(QLatin1String(".html")) && !name.endsWith(QLatin1String(".css")))
-        return false;
-    return std::all_of(name.begin(), name.end(), [](QChar c) {
-        const char16_t u = c.unicode();
-        return (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9') || u == u'.' || u == u'_'
-            || u == u'-';
-    });
-}
-
-bool isImageName(const QString &name)
-{
-    return std::all_of(name.begin(), name.end(), [](QChar c) {
-        const char16_t u = c.unicode();
-        return (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') || (u >= u'0' && u <= u'9')
-            || u == u'.' || u == u'_' || u == u'-';
-    });
-}
-
-enum class Kind { Page, Image, Special, Unknown };
-
-Kind kindOf(const QString &name)
-{
-    if (name == indexList || name == contentsList || name == versionFile)
-        return Kind::Special;
-    const QString suffix = QFileInfo(name).suffix().toLower();
-    if (suffix == QLatin1String("html") || suffix == QLatin1String("css"))
-        return Kind::Page;
-    if (suffix == QLatin1String("png") || suffix == QLatin1String("gif")
-        || suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg"))
-        return Kind::Image;
-    return Kind::Unknown;
-}
-
-bool fail(EmbedError *error, const QString &path, const QString &problem)
-{
-    error->path = path;
-    error->problem = problem;
-    return false;
-}
 
 // Byte order of the names, which for these ASCII names is their UTF-16 order too.
 bool byNameBytes(const QString &a, const QString &b)
@@ -109,20 +68,22 @@ const QStringList &programImageOrder()
     return order;
 }
 
-bool scanFolder(const QString &root, DocFolder *folder, EmbedError *error)
+void scanFolder(const QString &root, DocFolder *folder)
 {
+    const QString indexList = QLatin1String(docnames::indexList);
+    const QString contentsList = QLatin1String(docnames::contentsList);
     const QFileInfo rootInfo(root);
     if (!rootInfo.exists())
-        return fail(error, root, QStringLiteral("no such folder"));
+        fail(root, QStringLiteral("no such folder"));
     if (!rootInfo.isDir())
-        return fail(error, root, QStringLiteral("not a folder"));
+        fail(root, QStringLiteral("not a folder"));
     const QDir dir(root);
     folder->root = rootInfo.absoluteFilePath();
 
     const QFileInfoList entries = dir.entryInfoList(
         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
     if (entries.isEmpty() && !dir.isReadable())
-        return fail(error, root, QStringLiteral("cannot read the folder"));
+        fail(root, QStringLiteral("cannot read the folder"));
 
     QStringList pages;
     QStringList images;
@@ -136,48 +97,45 @@ bool scanFolder(const QString &root, DocFolder *folder, EmbedError *error)
             QDirIterator it(path, QDir::Files | QDir::Hidden | QDir::System,
                             QDirIterator::Subdirectories);
             if (it.hasNext())
-                return fail(error, it.next(),
-                            QStringLiteral("file in a sub-folder; the folder must be flat"));
-            return fail(error, path, QStringLiteral("sub-folder; the folder must be flat"));
+                fail(it.next(), QStringLiteral("file in a sub-folder; the folder must be flat"));
+            fail(path, QStringLiteral("sub-folder; the folder must be flat"));
         }
         if (!info.isFile())
-            return fail(error, path, QStringLiteral("not a regular file"));
-        switch (kindOf(name)) {
-        case Kind::Special:
+            fail(path, QStringLiteral("not a regular file"));
+        switch (docnames::fileKind(name)) {
+        case docnames::FileKind::Reserved:
             if (name == indexList)
                 haveIndex = true;
             else if (name == contentsList)
                 haveContents = true;
-            else if (name == versionFile) {
+            else {
                 QFile file(path);
                 if (!file.open(QIODevice::ReadOnly))
-                    return fail(error, path, file.errorString());
+                    fail(path, file.errorString());
                 folder->version = file.readLine().trimmed();
             }
             break;
-        case Kind::Page:
-            if (!isPageName(name))
-                return fail(error, path,
-                            QStringLiteral("page name must use only a-z 0-9 . _ - and end in "
-                                           ".html or .css"));
+        case docnames::FileKind::Page:
+            if (!docnames::isValidPageName(name))
+                fail(path, docnames::pageNameRule());
             pages.append(name);
             break;
-        case Kind::Image:
-            if (!isImageName(name))
-                return fail(error, path,
-                            QStringLiteral("image name must use only A-Z a-z 0-9 . _ -"));
+        case docnames::FileKind::Image:
+            if (!docnames::isValidImageName(name))
+                fail(path, docnames::imageNameRule());
             images.append(name);
             break;
-        case Kind::Unknown:
-            return fail(error, path,
-                        QStringLiteral("unknown kind of file (expected .html, .css, .png, .gif, "
-                                       ".jpg, .jpeg, index.lst, contents.lst or version.txt)"));
+        case docnames::FileKind::Unknown:
+            fail(path,
+                 QStringLiteral("unknown kind of file (expected .html, .css, .png, .gif, "
+                                ".jpg, .jpeg, %1, %2 or %3)")
+                     .arg(indexList, contentsList, QLatin1String(docnames::versionFile)));
         }
     }
     if (!haveIndex)
-        return fail(error, dir.filePath(indexList), QStringLiteral("missing"));
+        fail(dir.filePath(indexList), QStringLiteral("missing"));
     if (!haveContents)
-        return fail(error, dir.filePath(contentsList), QStringLiteral("missing"));
+        fail(dir.filePath(contentsList), QStringLiteral("missing"));
 
     std::sort(pages.begin(), pages.end(), byNameBytes);
     pages << indexList << contentsList;
@@ -198,5 +156,6 @@ bool scanFolder(const QString &root, DocFolder *folder, EmbedError *error)
 
     folder->pages = pages;
     folder->images = documentation + program;
-    return true;
 }
+
+} // namespace tarn::embed

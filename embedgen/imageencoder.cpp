@@ -2,6 +2,8 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "embedgen.h"
 
+#include "toolfailure.h"
+
 #include <QFileInfo>
 #include <QHash>
 #include <QImage>
@@ -11,6 +13,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+
+namespace tarn::embed {
 
 namespace {
 
@@ -28,13 +32,6 @@ void captureDecoderMessage(QtMsgType type, const QMessageLogContext &context, co
         previousHandler(type, context, text);
     else
         std::fprintf(stderr, "%s\n", qUtf8Printable(qFormatLogMessage(type, context, text)));
-}
-
-bool fail(EmbedError *error, const QString &path, const QString &problem)
-{
-    error->path = path;
-    error->problem = problem;
-    return false;
 }
 
 bool tableUsesAlpha(const QList<QRgb> &table)
@@ -97,11 +94,11 @@ QImage paletteFromGif(const QImage &expanded)
 
 } // namespace
 
-bool encodeImage(const QString &path, ImageBlob *out, EmbedError *error)
+void encodeImage(const QString &path, ImageBlob *out)
 {
     const QFileInfo info(path);
     if (info.size() == 0)
-        return fail(error, path, QStringLiteral("empty image file"));
+        fail(path, QStringLiteral("empty image file"));
 
     QStringList messages;
     decoderMessages = &messages;
@@ -114,12 +111,11 @@ bool encodeImage(const QString &path, ImageBlob *out, EmbedError *error)
                                             : QStringLiteral(" (")
             + messages.join(QStringLiteral("; ")).simplified() + QLatin1Char(')');
     if (image.isNull())
-        return fail(error, path,
-                    QStringLiteral("cannot decode the image: ") + reader.errorString() + said);
+        fail(path, QStringLiteral("cannot decode the image: ") + reader.errorString() + said);
     // A decoder that warned filled in what it could not read: that table
     // entry would be wrong without anyone noticing.
     if (!messages.isEmpty())
-        return fail(error, path, QStringLiteral("damaged image") + said);
+        fail(path, QStringLiteral("damaged image") + said);
     if (format == "gif" && image.depth() == 32) {
         const QImage indexed = paletteFromGif(image);
         if (!indexed.isNull())
@@ -142,7 +138,7 @@ bool encodeImage(const QString &path, ImageBlob *out, EmbedError *error)
         depth = 8;
         table = image.colorTable();
         if (table.isEmpty() || table.size() > 256)
-            return fail(error, path, QStringLiteral("8-bit image without a usable colour table"));
+            fail(path, QStringLiteral("8-bit image without a usable colour table"));
         alpha = tableUsesAlpha(table);
         break;
     case QImage::Format_Grayscale8:
@@ -191,11 +187,12 @@ bool encodeImage(const QString &path, ImageBlob *out, EmbedError *error)
     out->inflated = quint64(pixels.size());
     out->blob = compressBlob(pixels);
     if (out->blob.isEmpty())
-        return fail(error, path, QStringLiteral("cannot compress the pixels"));
-    return true;
+        fail(path, QStringLiteral("cannot compress the pixels"));
 }
 
 void installDecoderMessageCapture()
 {
     previousHandler = qInstallMessageHandler(captureDecoderMessage);
 }
+
+} // namespace tarn::embed

@@ -2,12 +2,16 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "embedgen.h"
 
+#include "toolfailure.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 
 #include <cstdio>
+
+namespace tarn::embed {
 
 namespace {
 
@@ -153,33 +157,20 @@ QByteArray blobsAssembly(const QString &outDir)
     return src;
 }
 
-bool writeFile(const QString &path, const QList<const QByteArray *> &parts, EmbedError *error)
+void writeFile(const QString &path, const QList<const QByteArray *> &parts)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        error->path = path;
-        error->problem = file.errorString();
-        return false;
-    }
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        fail(path, file.errorString());
     for (const QByteArray *part : parts) {
-        if (file.write(*part) != part->size()) {
-            error->path = path;
-            error->problem = file.errorString();
-            return false;
-        }
+        if (file.write(*part) != part->size())
+            fail(path, file.errorString());
     }
-    if (!file.flush()) {
-        error->path = path;
-        error->problem = file.errorString();
-        return false;
-    }
+    if (!file.flush())
+        fail(path, file.errorString());
     file.close();
-    if (file.error() != QFileDevice::NoError) {
-        error->path = path;
-        error->problem = file.errorString();
-        return false;
-    }
-    return true;
+    if (file.error() != QFileDevice::NoError)
+        fail(path, file.errorString());
 }
 
 } // namespace
@@ -193,8 +184,8 @@ void removeTables(const QString &outDir)
     }
 }
 
-bool writeTables(const QString &outDir, const QList<FileBlob> &files,
-                 const QList<ImageBlob> &images, const QByteArray &version, EmbedError *error)
+void writeTables(const QString &outDir, const QList<FileBlob> &files,
+                 const QList<ImageBlob> &images, const QByteArray &version)
 {
     const QDir dir(outDir);
     const auto part = [&dir](const char *name) {
@@ -211,23 +202,23 @@ bool writeTables(const QString &outDir, const QList<FileBlob> &files,
     const QByteArray filesCpp = filesSource(files, version);
     const QByteArray imagesCpp = imagesSource(images);
 
-    if (!writeFile(part("files.bin"), fileBlobs, error)
-        || !writeFile(part("images.bin"), imageBlobs, error)
-        || !writeFile(part("embedded_blobs.S"), {&assembly}, error)
-        || !writeFile(part("embedded_files.cpp"), {&filesCpp}, error)
-        || !writeFile(part("embedded_images.cpp"), {&imagesCpp}, error)) {
-        removeTables(outDir);
-        return false;
-    }
-    for (const char *name : outputNames) {
-        const QByteArray from = QFile::encodeName(part(name));
-        const QByteArray to = QFile::encodeName(dir.filePath(QLatin1String(name)));
-        if (std::rename(from.constData(), to.constData()) != 0) {
-            error->path = dir.filePath(QLatin1String(name));
-            error->problem = QStringLiteral("cannot rename the finished output into place");
-            removeTables(outDir);
-            return false;
+    try {
+        writeFile(part("files.bin"), fileBlobs);
+        writeFile(part("images.bin"), imageBlobs);
+        writeFile(part("embedded_blobs.S"), {&assembly});
+        writeFile(part("embedded_files.cpp"), {&filesCpp});
+        writeFile(part("embedded_images.cpp"), {&imagesCpp});
+        for (const char *name : outputNames) {
+            const QByteArray from = QFile::encodeName(part(name));
+            const QByteArray to = QFile::encodeName(dir.filePath(QLatin1String(name)));
+            if (std::rename(from.constData(), to.constData()) != 0)
+                fail(dir.filePath(QLatin1String(name)),
+                     QStringLiteral("cannot rename the finished output into place"));
         }
+    } catch (const ToolFailure &) {
+        removeTables(outDir);
+        throw;
     }
-    return true;
 }
+
+} // namespace tarn::embed

@@ -15,7 +15,7 @@ add_dependencies(tst_lifecycle velmora tst_lifecycle_helper)
 
 velmora_add_test(tst_generatorrobustness
     SOURCES tst_generatorrobustness.cpp
-    LIBS Qt6::Gui)
+    LIBS Qt6::Gui velmora_core)
 target_compile_definitions(tst_generatorrobustness PRIVATE
     VELMORA_EMBEDGEN="$<TARGET_FILE:velmora-embedgen>"
     VELMORA_IMPORT_TOOL="$<TARGET_FILE:velmora-import>")

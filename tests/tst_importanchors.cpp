@@ -6,10 +6,10 @@
 
 #include <QTest>
 
-using namespace docimport;
+using namespace tarn::import;
 
-Q_DECLARE_METATYPE(docimport::AnchorFate)
-Q_DECLARE_METATYPE(docimport::MemberEntry)
+Q_DECLARE_METATYPE(tarn::import::AnchorFate)
+Q_DECLARE_METATYPE(tarn::import::MemberEntry)
 
 namespace {
 
@@ -108,7 +108,7 @@ private Q_SLOTS:
         QFETCH(QString, tail);
         QStringList parsed{QStringLiteral("left over")};
         QString parsedTail;
-        QCOMPARE(docimport::parseParameterList(text, &parsed, &parsedTail), closed);
+        QCOMPARE(tarn::import::parseParameterList(text, &parsed, &parsedTail), closed);
         QCOMPARE(parsed, types);
         if (closed)
             QCOMPARE(parsedTail, tail);

@@ -4,7 +4,7 @@
 
 #include <QTest>
 
-using namespace docimport;
+using namespace tarn::import;
 
 namespace {
 

@@ -4,9 +4,9 @@
 
 #include <QTest>
 
-using namespace docimport;
+using namespace tarn::import;
 
-Q_DECLARE_METATYPE(docimport::LinkFate)
+Q_DECLARE_METATYPE(tarn::import::LinkFate)
 
 class tst_ImportLinks : public QObject
 {
@@ -74,7 +74,7 @@ private Q_SLOTS:
         if (!online)
             t.onlineBase.clear();
         LinkFate found = LinkFate::Local;
-        const QByteArray rewritten = docimport::rewriteLink(link, t, &found);
+        const QByteArray rewritten = tarn::import::rewriteLink(link, t, &found);
         QCOMPARE(rewritten, expected);
         QCOMPARE(rewritten.isNull(), fate == LinkFate::Removed);
         QCOMPARE(found, fate);
@@ -125,50 +125,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, html);
         QFETCH(QByteArray, expected);
-        QCOMPARE(docimport::rewritePage(html, targets()), expected);
-    }
-
-    void rewriteStyleSheet()
-    {
-        const QByteArray css = "h2 { background: url(../images/bgrContent.png) repeat-x; }\n"
-                               ".n { background: url('../images/ico_note.png'); }\n"
-                               ".o { background: url( \"../images/ico_out.png\" ); }\n"
-                               ".w { background: url(https://example.org/x.png); }\n";
-        const QByteArray expected = "h2 { background: url(bgrContent.png) repeat-x; }\n"
-                                    ".n { background: url('ico_note.png'); }\n"
-                                    ".o { background: url( \"ico_out.png\" ); }\n"
-                                    ".w { background: url(https://example.org/x.png); }\n";
-        QCOMPARE(docimport::rewriteStyleSheet(css), expected);
-    }
-
-    void scalableFonts_data()
-    {
-        QTest::addColumn<QByteArray>("css");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("body text follows the page font")
-            << QByteArray("body { font: normal 400 14px/1.2 Arial; margin: 0; }")
-            << QByteArray("body { font-weight: 400; margin: 0; }");
-        QTest::newRow("heading shorthand")
-            << QByteArray("h1 { font: 500 16px/1.2 Arial; }")
-            << QByteArray("h1 { font-weight: 500; font-size: large; }");
-        QTest::newRow("bold small") << QByteArray("p { font: normal bold 13px/1 Verdana }")
-                                    << QByteArray("p { font-weight: bold }");
-        QTest::newRow("sizes") << QByteArray("a { font-size: 11px; } b { font-size: 20px; } "
-                                             "c { font-size: 32px; } d { font-size: 2em; }")
-                               << QByteArray("a { font-size: small; } b { font-size: x-large; } "
-                                             "c { font-size: xx-large; } d { font-size: 2em; }");
-        QTest::newRow("families") << QByteArray("x { font-family: Arial, Helvetica; color: red; } "
-                                                "y { font-family: monospace; }")
-                                  << QByteArray("x { color: red; } y { font-family: monospace; }");
-        QTest::newRow("other properties stay")
-            << QByteArray(".f { font-weight: bold; font-style: italic; }")
-            << QByteArray(".f { font-weight: bold; font-style: italic; }");
-    }
-    void scalableFonts()
-    {
-        QFETCH(QByteArray, css);
-        QFETCH(QByteArray, expected);
-        QCOMPARE(docimport::scalableFonts(css), expected);
+        QCOMPARE(tarn::import::rewritePage(html, targets()), expected);
     }
 };
 

@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-namespace docimport {
+namespace tarn::import {
 
 namespace {
 
@@ -552,4 +552,4 @@ TargetRepair AnchorRepair::repairLink(const QByteArray &pageName, const QByteArr
     return TargetRepair{joinTarget(pageName, page->landing), AnchorFate::PointedAtPage, why};
 }
 
-} // namespace docimport
+} // namespace tarn::import

@@ -9,7 +9,7 @@
 #include <QStringList>
 #include <QVector>
 
-namespace docimport {
+namespace tarn::import {
 
 struct MemberEntry;
 
@@ -118,4 +118,4 @@ private:
     QSet<QByteArray> m_ambiguousTargets;             // one target, members repaired apart
 };
 
-} // namespace docimport
+} // namespace tarn::import

@@ -4,7 +4,10 @@
 
 #include "anchors.h"
 #include "classlists.h"
+#include "docnames.h"
+#include "listformat.h"
 #include "pagerewrite.h"
+#include "toolfailure.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -13,20 +16,14 @@
 #include <QHash>
 #include <QMap>
 
-namespace docimport {
+namespace tarn::import {
 
 namespace {
 
-const QString styleSheetName = QStringLiteral("offline.css");
-const QString contentsName = QStringLiteral("contents.lst");
-const QString indexName = QStringLiteral("index.lst");
-const QString versionName = QStringLiteral("version.txt");
-
-struct Failed
-{
-    QString file;
-    QString problem;
-};
+const QString styleSheetName = QLatin1String(docnames::styleSheet);
+const QString contentsName = QLatin1String(docnames::contentsList);
+const QString indexName = QLatin1String(docnames::indexList);
+const QString versionName = QLatin1String(docnames::versionFile);
 
 enum class SourceKind { Page, Image, StyleSheet, OwnPage, OwnImage };
 
@@ -45,36 +42,11 @@ struct Module
     QByteArray onlineBase;
 };
 
-bool isPageName(const QString &name)
-{
-    if (name.isEmpty())
-        return false;
-    for (const QChar c : name) {
-        const char16_t u = c.unicode();
-        if (!((u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '.' || u == '_' || u == '-'))
-            return false;
-    }
-    return true;
-}
-
-bool isImageName(const QString &name)
-{
-    if (name.isEmpty())
-        return false;
-    for (const QChar c : name) {
-        const char16_t u = c.unicode();
-        if (!((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') || u == '.'
-              || u == '_' || u == '-'))
-            return false;
-    }
-    return true;
-}
-
 QByteArray readFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw Failed{path, QStringLiteral("cannot read: ") + file.errorString()};
+        fail(path, QStringLiteral("cannot read: ") + file.errorString());
     return file.readAll();
 }
 
@@ -82,7 +54,7 @@ void writeFile(const QString &path, const QByteArray &data)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.flush())
-        throw Failed{path, QStringLiteral("cannot write: ") + file.errorString()};
+        fail(path, QStringLiteral("cannot write: ") + file.errorString());
 }
 
 bool isFolder(const QString &path)
@@ -142,22 +114,22 @@ private:
 void Importer::run()
 {
     if (m_options.out.isEmpty())
-        throw Failed{QStringLiteral("--out"), QStringLiteral("no output folder given")};
+        fail(QStringLiteral("--out"), QStringLiteral("no output folder given"));
     m_options.out = QFileInfo(m_options.out).absoluteFilePath();
     if (QFileInfo::exists(m_options.out) && !isFolder(m_options.out))
-        throw Failed{m_options.out, QStringLiteral("exists and is not a folder")};
+        fail(m_options.out, QStringLiteral("exists and is not a folder"));
     if (isFolder(m_options.out) && !isEarlierImport(m_options.out))
-        throw Failed{m_options.out,
-                     QStringLiteral("holds files this program did not write; not replacing it")};
+        fail(m_options.out,
+             QStringLiteral("holds files this program did not write; not replacing it"));
     m_staging = m_options.out + QStringLiteral(".importing");
     m_retired = m_options.out + QStringLiteral(".replaced");
     m_mayClean = true;
 
     if (!isFolder(m_options.qtdoc))
-        throw Failed{m_options.qtdoc, QStringLiteral("no such folder")};
+        fail(m_options.qtdoc, QStringLiteral("no such folder"));
     for (const QString &own : std::as_const(m_options.own)) {
         if (!isFolder(own))
-            throw Failed{own, QStringLiteral("no such folder")};
+            fail(own, QStringLiteral("no such folder"));
     }
 
     findModules();
@@ -181,12 +153,11 @@ void Importer::findModules()
         module.dir = dir.path();
         module.indexPath = dir.filePath(folder + QStringLiteral(".index"));
         if (!QFileInfo(module.indexPath).isFile())
-            throw Failed{module.indexPath,
-                         QStringLiteral("missing; every module folder needs its index")};
+            fail(module.indexPath, QStringLiteral("missing; every module folder needs its index"));
         m_modules.append(module);
     }
     if (m_modules.isEmpty())
-        throw Failed{m_options.qtdoc, QStringLiteral("no module folder with pages")};
+        fail(m_options.qtdoc, QStringLiteral("no module folder with pages"));
 }
 
 void Importer::readIndexes()
@@ -197,19 +168,19 @@ void Importer::readIndexes()
     for (Module &module : m_modules) {
         QFile file(module.indexPath);
         if (!file.open(QIODevice::ReadOnly))
-            throw Failed{module.indexPath, QStringLiteral("cannot read: ") + file.errorString()};
+            fail(module.indexPath, QStringLiteral("cannot read: ") + file.errorString());
         IndexInfo info;
         QString error;
         if (!m_catalog.addIndex(&file, &info, &error))
-            throw Failed{module.indexPath, error};
+            fail(module.indexPath, error);
         if (!info.version.isEmpty()) {
             if (version.isEmpty()) {
                 version = info.version;
                 versionFrom = module.indexPath;
             } else if (info.version != version) {
-                throw Failed{module.indexPath,
-                             QStringLiteral("version %1 disagrees with %2 of %3")
-                                 .arg(info.version, version, versionFrom)};
+                fail(module.indexPath,
+                     QStringLiteral("version %1 disagrees with %2 of %3")
+                         .arg(info.version, version, versionFrom));
             }
         }
         module.onlineBase = onlineBaseFromIndexUrl(info.url);
@@ -217,7 +188,7 @@ void Importer::readIndexes()
             firstBase = module.onlineBase;
     }
     if (version.isEmpty())
-        throw Failed{m_options.qtdoc, QStringLiteral("no .index file names a version")};
+        fail(m_options.qtdoc, QStringLiteral("no .index file names a version"));
     m_report->version = version;
     for (Module &module : m_modules) {
         if (module.onlineBase.isEmpty())
@@ -245,9 +216,9 @@ void Importer::addFile(const QString &name, const Source &source)
         // keep the name and the imported image moves aside for its pages.
         const QString aside = QStringLiteral("imported-") + name;
         if (m_files.contains(aside))
-            throw Failed{source.path,
-                         QStringLiteral("differs from %1 of the same name, and %2 is taken")
-                             .arg(earlier.path, aside)};
+            fail(source.path,
+                 QStringLiteral("differs from %1 of the same name, and %2 is taken")
+                     .arg(earlier.path, aside));
         m_files.insert(aside, earlier);
         m_files.insert(name, source);
         m_renamed.insert(name.toUtf8(), aside.toUtf8());
@@ -255,7 +226,7 @@ void Importer::addFile(const QString &name, const Source &source)
                                       .arg(source.path, earlier.path, aside));
         return;
     }
-    throw Failed{source.path, QStringLiteral("differs from %1 of the same name").arg(earlier.path)};
+    fail(source.path, QStringLiteral("differs from %1 of the same name").arg(earlier.path));
 }
 
 void Importer::collectFiles()
@@ -265,8 +236,8 @@ void Importer::collectFiles()
         const QStringList pages =
             dir.entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
         for (const QString &page : pages) {
-            if (!isPageName(page))
-                throw Failed{dir.filePath(page), QStringLiteral("page name outside [a-z0-9._-]")};
+            if (!docnames::isValidPageName(page))
+                fail(dir.filePath(page), docnames::pageNameRule());
             addFile(page, Source{dir.filePath(page), SourceKind::Page, i});
         }
         QDirIterator images(dir.filePath(QStringLiteral("images")), QDir::Files,
@@ -277,8 +248,8 @@ void Importer::collectFiles()
         imagePaths.sort();
         for (const QString &path : std::as_const(imagePaths)) {
             const QString name = QFileInfo(path).fileName();
-            if (!isImageName(name))
-                throw Failed{path, QStringLiteral("image name outside [A-Za-z0-9._-]")};
+            if (!docnames::isValidImageName(name))
+                fail(path, docnames::imageNameRule());
             addFile(name, Source{path, SourceKind::Image, i});
         }
         const QString css = dir.filePath(QStringLiteral("style/") + styleSheetName);
@@ -286,7 +257,7 @@ void Importer::collectFiles()
             addFile(styleSheetName, Source{css, SourceKind::StyleSheet, i});
     }
     if (!m_files.contains(styleSheetName))
-        throw Failed{m_options.qtdoc, QStringLiteral("no module has style/offline.css")};
+        fail(m_options.qtdoc, QStringLiteral("no module has style/offline.css"));
 
     for (const QString &folder : std::as_const(m_options.own))
         collectOwnFiles(QDir(folder));
@@ -303,17 +274,17 @@ void Importer::collectOwnFiles(const QDir &own)
     const QDir ownPages(own.filePath(QStringLiteral("pages")));
     for (const QString &page :
          ownPages.entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name)) {
-        if (!isPageName(page))
-            throw Failed{ownPages.filePath(page), QStringLiteral("page name outside [a-z0-9._-]")};
+        if (!docnames::isValidPageName(page))
+            fail(ownPages.filePath(page), docnames::pageNameRule());
         addFile(page, Source{ownPages.filePath(page), SourceKind::OwnPage, -1});
     }
     const QDir ownImages(own.filePath(QStringLiteral("images")));
     for (const QString &image : ownImages.entryList(QDir::Files, QDir::Name)) {
         const QString path = ownImages.filePath(image);
-        if (!isImageName(image))
-            throw Failed{path, QStringLiteral("image name outside [A-Za-z0-9._-]")};
+        if (!docnames::isValidImageName(image))
+            fail(path, docnames::imageNameRule());
         if (image == contentsName || image == indexName || image == versionName)
-            throw Failed{path, QStringLiteral("name is reserved for a generated list")};
+            fail(path, QStringLiteral("name is reserved for a generated list"));
         addFile(image, Source{path, SourceKind::OwnImage, -1});
     }
 }
@@ -332,8 +303,7 @@ void Importer::checkOwnCollisions(const LinkTargets &names)
     for (const auto &[ownPath, name] : std::as_const(m_ownOverImported)) {
         const Source &imported = m_files.value(name);
         if (readFile(ownPath) != importedPage(name, imported, targets, nullptr)) {
-            throw Failed{ownPath,
-                         QStringLiteral("differs from %1 of the same name").arg(imported.path)};
+            fail(ownPath, QStringLiteral("differs from %1 of the same name").arg(imported.path));
         }
     }
 }
@@ -343,10 +313,10 @@ void Importer::prepareOutput()
     // Leftovers of an interrupted run carry our suffixes and nothing else.
     for (const QString &leftover : {m_staging, m_retired}) {
         if (QFileInfo::exists(leftover) && !QDir(leftover).removeRecursively())
-            throw Failed{leftover, QStringLiteral("cannot remove an interrupted run's folder")};
+            fail(leftover, QStringLiteral("cannot remove an interrupted run's folder"));
     }
     if (!QDir().mkpath(m_staging))
-        throw Failed{m_staging, QStringLiteral("cannot create folder")};
+        fail(m_staging, QStringLiteral("cannot create folder"));
 }
 
 // Every page's anchors, read before any page is written: links and list
@@ -430,7 +400,8 @@ void Importer::writeOutput()
                 ++m_report->pages;
             break;
         case SourceKind::StyleSheet:
-            data = rewriteStyleSheet(readFile(source.path));
+            // Only where no sheet of our own was given; the pages link it.
+            data = readFile(source.path);
             break;
         case SourceKind::Image:
         case SourceKind::OwnImage:
@@ -464,9 +435,9 @@ void Importer::writeOutput()
     // Swap the finished folder in; the earlier one goes only after that worked.
     const bool hadOutput = QFileInfo::exists(m_options.out);
     if (hadOutput && !QDir().rename(m_options.out, m_retired))
-        throw Failed{m_options.out, QStringLiteral("cannot move the earlier import aside")};
+        fail(m_options.out, QStringLiteral("cannot move the earlier import aside"));
     if (!QDir().rename(m_staging, m_options.out))
-        throw Failed{m_options.out, QStringLiteral("cannot move the new import into place")};
+        fail(m_options.out, QStringLiteral("cannot move the new import into place"));
     if (hadOutput)
         QDir(m_retired).removeRecursively();
 }
@@ -483,19 +454,16 @@ void Importer::removeStaleOutput()
 
 } // namespace
 
-bool runImport(const ImportOptions &options, ImportReport *report, ImportFailure *failure)
+void runImport(const ImportOptions &options, ImportReport *report)
 {
     ImportReport scratch;
     Importer importer(options, report ? report : &scratch);
     try {
         importer.run();
-    } catch (const Failed &failed) {
+    } catch (const ToolFailure &) {
         importer.removeStaleOutput();
-        if (failure)
-            *failure = ImportFailure{failed.file, failed.problem};
-        return false;
+        throw;
     }
-    return true;
 }
 
-} // namespace docimport
+} // namespace tarn::import

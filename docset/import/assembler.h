@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace docimport {
+namespace tarn::import {
 
 struct ImportOptions
 {
@@ -38,15 +38,10 @@ struct ImportReport
     RewriteLog links;        // what the pages' links became
 };
 
-struct ImportFailure
-{
-    QString file;
-    QString problem;
-};
-
 // Writes the folder next to `out` and moves it into place only when every
 // step succeeded; a failure leaves neither a half-written folder nor an
 // earlier import behind, so a build never goes on with stale pages.
-bool runImport(const ImportOptions &options, ImportReport *report, ImportFailure *failure);
+// Throws tarn::ToolFailure naming the file that stopped it.
+void runImport(const ImportOptions &options, ImportReport *report);
 
-} // namespace docimport
+} // namespace tarn::import

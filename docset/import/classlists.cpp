@@ -2,17 +2,16 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "classlists.h"
 
+#include "listformat.h"
+
 #include <QIODevice>
 #include <QXmlStreamReader>
 
 #include <algorithm>
 
-namespace docimport {
+namespace tarn::import {
 
 namespace {
-
-const QString separator = QStringLiteral("===");
-const QByteArray lineEnd = QByteArrayLiteral("\r\n");
 
 QString bareTarget(QStringView href)
 {
@@ -104,16 +103,6 @@ QString memberDisplayName(const QString &signature, const QString &type)
         }
     }
     return tidySignature(name);
-}
-
-bool isSafeListField(const QString &field)
-{
-    // A field that begins or ends with "=" would run into a neighbouring
-    // "===" and move the split point.
-    return !field.contains(separator) && !field.contains(QLatin1String(";;"))
-        && !field.contains(QLatin1Char('@')) && !field.contains(QLatin1Char('\r'))
-        && !field.contains(QLatin1Char('\n')) && !field.startsWith(QLatin1Char('='))
-        && !field.endsWith(QLatin1Char('='));
 }
 
 bool ClassCatalog::addIndex(QIODevice *device, IndexInfo *info, QString *error)
@@ -262,17 +251,11 @@ QByteArray contentsList(QVector<ClassEntry> classes)
                      });
     QByteArray out;
     for (const ClassEntry &c : std::as_const(classes)) {
-        QString line = c.kind + separator + c.name + separator + c.page + QLatin1Char('@');
-        for (qsizetype i = 0; i < c.members.size(); ++i) {
-            const MemberEntry &m = c.members.at(i);
-            if (i > 0)
-                line += QLatin1String(";;");
-            line += m.kind + separator + m.name + separator + m.target + separator
-                + (m.overload ? QLatin1Char('1') : QLatin1Char('0'));
-        }
-        if (!c.members.isEmpty())
-            line += QLatin1Char(';');
-        out += line.toUtf8() + lineEnd;
+        QList<ContentsMember> members;
+        members.reserve(c.members.size());
+        for (const MemberEntry &m : c.members)
+            members.append({m.kind, m.name, m.target, m.overload});
+        out += formatContentsLine(c.kind, c.name, c.page, members).toUtf8() + listLineEnd;
     }
     return out;
 }
@@ -282,25 +265,27 @@ QByteArray indexList(const QVector<ClassEntry> &classes)
     struct Line
     {
         QByteArray name;
-        QByteArray rest; // "===target===kind"
+        QByteArray line;
     };
     QVector<Line> lines;
+    const auto add = [&lines](const QString &name, const QString &target, const QString &kind) {
+        lines.append({name.toUtf8(), formatIndexLine(name, target, kind).toUtf8()});
+    };
     for (const ClassEntry &c : classes) {
-        lines.append({c.name.toUtf8(), (separator + c.page + separator + c.kind).toUtf8()});
-        for (const MemberEntry &m : c.members) {
-            const QString name = m.bareName + QLatin1String(" (") + c.name + QLatin1Char(')');
-            lines.append({name.toUtf8(), (separator + m.target + separator + m.kind).toUtf8()});
-        }
+        add(c.name, c.page, c.kind);
+        for (const MemberEntry &m : c.members)
+            add(m.bareName + QLatin1String(" (") + c.name + QLatin1Char(')'), m.target, m.kind);
     }
+    // By name, then by the rest of the line, as bytes.
     std::stable_sort(lines.begin(), lines.end(), [](const Line &a, const Line &b) {
         if (a.name != b.name)
             return a.name < b.name;
-        return a.rest < b.rest;
+        return a.line < b.line;
     });
     QByteArray out;
     for (const Line &l : std::as_const(lines))
-        out += l.name + l.rest + lineEnd;
+        out += l.line + listLineEnd;
     return out;
 }
 
-} // namespace docimport
+} // namespace tarn::import

@@ -11,7 +11,7 @@
 
 class QIODevice;
 
-namespace docimport {
+namespace tarn::import {
 
 struct MemberEntry
 {
@@ -96,14 +96,10 @@ private:
 // trailing override/final, spaced as the pages write it ("setEnabled(bool)").
 QString memberDisplayName(const QString &signature, const QString &type);
 
-// True when `field` can sit between "===" separators of a list line and still
-// split back unchanged.
-bool isSafeListField(const QString &field);
-
 // contents.lst: grouped C, O, W, by class name within a group; CR LF endings.
 QByteArray contentsList(QVector<ClassEntry> classes);
 
 // index.lst: a line per class and per member, ascending by name; CR LF endings.
 QByteArray indexList(const QVector<ClassEntry> &classes);
 
-} // namespace docimport
+} // namespace tarn::import

@@ -2,24 +2,9 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "htmltags.h"
 
-namespace docimport {
+namespace tarn::import {
 
 namespace {
-
-bool isAsciiAlpha(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool isAsciiAlnum(char c)
-{
-    return isAsciiAlpha(c) || (c >= '0' && c <= '9');
-}
-
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
 
 char toLower(char c)
 {
@@ -266,4 +251,4 @@ QString htmlText(QByteArrayView html, bool dropItalic)
     return out;
 }
 
-} // namespace docimport
+} // namespace tarn::import

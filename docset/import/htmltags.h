@@ -7,7 +7,23 @@
 #include <QString>
 #include <QVarLengthArray>
 
-namespace docimport {
+namespace tarn::import {
+
+// The character classes of HTML markup, in ASCII only as markup is.
+inline bool isAsciiAlpha(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+inline bool isAsciiAlnum(char c)
+{
+    return isAsciiAlpha(c) || (c >= '0' && c <= '9');
+}
+
+inline bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
 
 struct HtmlAttribute
 {
@@ -58,4 +74,4 @@ qsizetype indexOfIgnoreCase(const QByteArray &hay, QByteArrayView needle, qsizet
 // `dropItalic` the content of <i> elements goes too (parameter names).
 QString htmlText(QByteArrayView html, bool dropItalic = false);
 
-} // namespace docimport
+} // namespace tarn::import

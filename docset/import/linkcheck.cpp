@@ -2,7 +2,9 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "linkcheck.h"
 
+#include "docnames.h"
 #include "htmltags.h"
+#include "listformat.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,7 +12,7 @@
 #include <QRegularExpression>
 #include <QSet>
 
-namespace docimport {
+namespace tarn::import {
 
 namespace {
 
@@ -139,38 +141,31 @@ private:
     void checkContents()
     {
         static const QRegularExpression spaced(QStringLiteral("\\(\\s|\\s\\)"));
-        const QString text =
-            QString::fromUtf8(readFile(m_dir.filePath(QStringLiteral("contents.lst"))));
-        for (const QString &line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-            const QString trimmed = line.endsWith(QLatin1Char('\r')) ? line.chopped(1) : line;
-            const qsizetype at = trimmed.indexOf(QLatin1Char('@'));
-            const QStringList head = trimmed.left(at).split(QLatin1String("==="));
-            if (head.size() >= 3)
-                checkTarget(QStringLiteral("contents.lst"), head.at(1), head.at(2));
-            if (at < 0)
+        const QString list = QLatin1String(docnames::contentsList);
+        const QString text = QString::fromUtf8(readFile(m_dir.filePath(list)));
+        for (const QStringView line : splitListLines(text)) {
+            if (line.isEmpty())
                 continue;
-            const QString members = trimmed.mid(at + 1).section(QLatin1Char('@'), 0, 0);
-            for (const QString &entry : members.split(QLatin1String(";;"), Qt::SkipEmptyParts)) {
-                const QStringList fields = entry.split(QLatin1String("==="));
-                if (fields.size() < 3)
-                    continue;
-                checkTarget(QStringLiteral("contents.lst"), fields.at(1), fields.at(2));
-                if (fields.at(1).contains(spaced))
-                    m_check.spacedMemberNames.append(head.value(1) + QLatin1String(": ")
-                                                     + fields.at(1));
+            const ContentsClass entry = parseContentsLine(line);
+            checkTarget(list, entry.name, entry.page);
+            for (const ContentsMember &member : parseMemberList(entry.members)) {
+                checkTarget(list, member.name, member.target);
+                if (member.name.contains(spaced))
+                    m_check.spacedMemberNames.append(entry.name + QLatin1String(": ")
+                                                     + member.name);
             }
         }
     }
 
     void checkIndex()
     {
-        const QString text =
-            QString::fromUtf8(readFile(m_dir.filePath(QStringLiteral("index.lst"))));
-        for (const QString &line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-            const QString trimmed = line.endsWith(QLatin1Char('\r')) ? line.chopped(1) : line;
-            const QStringList fields = trimmed.split(QLatin1String("==="));
-            if (fields.size() >= 2)
-                checkTarget(QStringLiteral("index.lst"), fields.at(0), fields.at(1));
+        const QString list = QLatin1String(docnames::indexList);
+        const QString text = QString::fromUtf8(readFile(m_dir.filePath(list)));
+        for (const QStringView line : splitListLines(text)) {
+            if (line.isEmpty())
+                continue;
+            const IndexEntry entry = parseIndexLine(line);
+            checkTarget(list, entry.name, entry.target);
         }
     }
 
@@ -187,4 +182,4 @@ FolderCheck checkFolder(const QString &folder)
     return Checker(folder).run();
 }
 
-} // namespace docimport
+} // namespace tarn::import

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace docimport {
+namespace tarn::import {
 
 // Each problem is one line naming where it is and what it names.
 struct FolderCheck
@@ -25,4 +25,4 @@ struct FolderCheck
 // ("https:", "mailto:") are not followed.
 FolderCheck checkFolder(const QString &folder);
 
-} // namespace docimport
+} // namespace tarn::import

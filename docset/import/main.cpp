@@ -1,6 +1,7 @@
 // Velmora: velmora-import, the build step that assembles the documentation folder.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "assembler.h"
+#include "toolfailure.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -29,9 +30,9 @@ int usage(const QString &problem)
 }
 
 // The figures, a line each: what the tool prints and the report begins with.
-QStringList summary(const docimport::ImportReport &report, qint64 milliseconds)
+QStringList summary(const tarn::import::ImportReport &report, qint64 milliseconds)
 {
-    const docimport::RewriteLog &links = report.links;
+    const tarn::import::RewriteLog &links = report.links;
     return {
         QStringLiteral("reference %1: %2 pages, %3 images, %4 classes (%5 C, %6 O, %7 W), "
                        "%8 members (%9 left out without a page), %10 index lines, %11 MB in %12 s")
@@ -62,7 +63,7 @@ QStringList summary(const docimport::ImportReport &report, qint64 milliseconds)
     };
 }
 
-QByteArray reportText(const docimport::ImportReport &report, const QStringList &figures)
+QByteArray reportText(const tarn::import::ImportReport &report, const QStringList &figures)
 {
     QStringList lines = figures;
     auto section = [&lines](const QString &title, const QStringList &notes) {
@@ -85,7 +86,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    docimport::ImportOptions options;
+    tarn::import::ImportOptions options;
     QString reportPath;
     for (int i = 1; i < args.size(); ++i) {
         const QString &arg = args.at(i);
@@ -108,14 +109,14 @@ int main(int argc, char *argv[])
 
     QElapsedTimer timer;
     timer.start();
-    docimport::ImportReport report;
-    docimport::ImportFailure failure;
-    if (!docimport::runImport(options, &report, &failure)) {
+    tarn::import::ImportReport report;
+    try {
+        tarn::import::runImport(options, &report);
+    } catch (const tarn::ToolFailure &failure) {
         // A report left from an earlier run would describe pages that are gone.
         if (!reportPath.isEmpty())
             QFile::remove(reportPath);
-        printLine(stderr,
-                  QStringLiteral("velmora-import: %1: %2").arg(failure.file, failure.problem));
+        printLine(stderr, failure.message(QStringLiteral("velmora-import")));
         return 1;
     }
     for (const QString &warning : std::as_const(report.warnings))

@@ -7,26 +7,11 @@
 
 #include <QRegularExpression>
 
-namespace docimport {
+namespace tarn::import {
 
 namespace {
 
 const QByteArray styleSheetName = QByteArrayLiteral("offline.css");
-
-bool isAsciiAlpha(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool isAsciiAlnum(char c)
-{
-    return isAsciiAlpha(c) || (c >= '0' && c <= '9');
-}
-
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
 
 // "scheme:" before any "/", "?" or "#": an absolute address we leave alone.
 bool hasScheme(QByteArrayView link)
@@ -280,130 +265,4 @@ QByteArray rewritePage(const QByteArray &html, const LinkTargets &targets, Rewri
     return out;
 }
 
-namespace {
-
-// A pixel size as a size relative to the page font. The style sheet's body
-// text is 14px; relative keywords follow the reader's font and zoom instead.
-QString relativeFontSize(int pixels)
-{
-    if (pixels <= 12)
-        return QStringLiteral("small");
-    if (pixels <= 15)
-        return QStringLiteral("medium");
-    if (pixels <= 18)
-        return QStringLiteral("large");
-    if (pixels <= 24)
-        return QStringLiteral("x-large");
-    return QStringLiteral("xx-large");
-}
-
-} // namespace
-
-QByteArray scalableFonts(const QByteArray &css)
-{
-    QString text = QString::fromUtf8(css);
-
-    // "font: normal 500 16px/1.2 Arial" becomes a weight and a relative size;
-    // the family is dropped so the reader's page font applies.
-    static const QRegularExpression shorthand(QStringLiteral("(?<![-\\w])font\\s*:\\s*([^;}]*)"));
-    static const QRegularExpression pixelSize(QStringLiteral("^(\\d+)px(/\\S+)?$"));
-    QString out;
-    qsizetype last = 0;
-    for (auto it = shorthand.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch match = it.next();
-        QString weight;
-        QString size;
-        const QStringList tokens =
-            match.captured(1).split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
-        for (const QString &token : tokens) {
-            const QRegularExpressionMatch px = pixelSize.match(token);
-            if (px.hasMatch())
-                size = relativeFontSize(px.captured(1).toInt());
-            else if (token == u"bold" || (token.size() == 3 && token.at(0).isDigit()))
-                weight = token;
-        }
-        QStringList declarations;
-        if (!weight.isEmpty())
-            declarations.append(QLatin1String("font-weight: ") + weight);
-        if (!size.isEmpty() && size != u"medium")
-            declarations.append(QLatin1String("font-size: ") + size);
-        out += QStringView(text).mid(last, match.capturedStart() - last);
-        out += declarations.isEmpty() ? QStringLiteral("font-weight: normal")
-                                      : declarations.join(QLatin1String("; "));
-        // Keep the blank that stood before the declaration's end.
-        const QString value = match.captured(1);
-        qsizetype trailing = value.size();
-        while (trailing > 0 && value.at(trailing - 1).isSpace())
-            --trailing;
-        out += QStringView(value).mid(trailing);
-        last = match.capturedEnd();
-    }
-    out += QStringView(text).mid(last);
-
-    static const QRegularExpression sizeInPixels(QStringLiteral("font-size\\s*:\\s*(\\d+)px"));
-    QString sized;
-    last = 0;
-    for (auto it = sizeInPixels.globalMatch(out); it.hasNext();) {
-        const QRegularExpressionMatch match = it.next();
-        sized += QStringView(out).mid(last, match.capturedStart() - last);
-        sized += QLatin1String("font-size: ") + relativeFontSize(match.captured(1).toInt());
-        last = match.capturedEnd();
-    }
-    sized += QStringView(out).mid(last);
-
-    // Proportional families give way to the page font; monospaced ones stay.
-    static const QRegularExpression family(QStringLiteral("font-family\\s*:\\s*([^;}]*);?\\s*"));
-    QString result;
-    last = 0;
-    for (auto it = family.globalMatch(sized); it.hasNext();) {
-        const QRegularExpressionMatch match = it.next();
-        const QString families = match.captured(1);
-        const bool fixedPitch = families.contains(QLatin1String("mono"), Qt::CaseInsensitive)
-            || families.contains(QLatin1String("courier"), Qt::CaseInsensitive);
-        result += QStringView(sized).mid(last, match.capturedStart() - last);
-        if (fixedPitch)
-            result += match.captured(0);
-        last = match.capturedEnd();
-    }
-    result += QStringView(sized).mid(last);
-    return result.toUtf8();
-}
-
-QByteArray rewriteStyleSheet(const QByteArray &css)
-{
-    QByteArray out;
-    out.reserve(css.size());
-    qsizetype i = 0;
-    while (true) {
-        const qsizetype open = css.indexOf("url(", i);
-        const qsizetype close = open < 0 ? -1 : css.indexOf(')', open);
-        if (close < 0) {
-            out.append(css.constData() + i, css.size() - i);
-            break;
-        }
-        qsizetype begin = open + 4;
-        qsizetype end = close;
-        while (begin < end && isSpace(css[begin]))
-            ++begin;
-        while (end > begin && isSpace(css[end - 1]))
-            --end;
-        if (end - begin >= 2 && (css[begin] == '"' || css[begin] == '\'')
-            && css[end - 1] == css[begin]) {
-            ++begin;
-            --end;
-        }
-        const QByteArrayView link(css.constData() + begin, end - begin);
-        out.append(css.constData() + i, begin - i);
-        if (link.isEmpty() || link[0] == '#' || hasScheme(link))
-            out.append(link);
-        else
-            out.append(bareName(link));
-        i = end;
-    }
-    // The breadcrumb's arrow is placed beside floated items in a web
-    // browser; the page view cannot float them and would draw it over the text.
-    out.replace("background: url(arrow_bc.png);", "");
-    return scalableFonts(out);
-}
-
-} // namespace docimport
+} // namespace tarn::import

@@ -9,7 +9,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace docimport {
+namespace tarn::import {
 
 class AnchorRepair;
 
@@ -57,14 +57,7 @@ QByteArray rewriteLink(QByteArrayView link, const LinkTargets &targets, LinkFate
 QByteArray rewritePage(const QByteArray &html, const LinkTargets &targets,
                        RewriteLog *log = nullptr);
 
-// The style sheet's url(...) references reduced to bare names.
-QByteArray rewriteStyleSheet(const QByteArray &css);
-
-// Pixel font sizes become sizes relative to the page font, and proportional
-// font families are dropped, so the reader's font and zoom govern the page.
-QByteArray scalableFonts(const QByteArray &css);
-
 // The last path segment, without fragment or query.
 QByteArray bareName(QByteArrayView link);
 
-} // namespace docimport
+} // namespace tarn::import

@@ -11,7 +11,7 @@
 
 #include <utility>
 
-namespace drawicons {
+namespace tarn::icons {
 
 namespace {
 
@@ -185,4 +185,4 @@ QList<NamedImage> brandImages()
     return images;
 }
 
-} // namespace drawicons
+} // namespace tarn::icons

@@ -30,7 +30,7 @@ int main(int argc, char **argv)
     for (int side : {64, 128, 256}) {
         const QString path = folder.filePath(QStringLiteral("velmora-%1.png").arg(side));
         QImageWriter writer(path, "png");
-        if (!writer.write(drawicons::drawMark(side).convertToFormat(QImage::Format_ARGB32))) {
+        if (!writer.write(tarn::icons::drawMark(side).convertToFormat(QImage::Format_ARGB32))) {
             err << path << ": " << writer.errorString() << Qt::endl;
             ok = false;
         }

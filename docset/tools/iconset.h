@@ -6,7 +6,7 @@
 #include <QList>
 #include <QString>
 
-namespace drawicons {
+namespace tarn::icons {
 
 struct NamedImage
 {
@@ -31,4 +31,4 @@ QList<NamedImage> brandImages();
 // The Velmora mark on a transparent square of the given side.
 QImage drawMark(int size);
 
-} // namespace drawicons
+} // namespace tarn::icons

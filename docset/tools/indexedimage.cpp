@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-namespace drawicons {
+namespace tarn::icons {
 
 namespace {
 
@@ -86,4 +86,4 @@ QImage toIndexedWithAlpha(const QImage &source)
     return indexed;
 }
 
-} // namespace drawicons
+} // namespace tarn::icons

@@ -4,7 +4,7 @@
 
 #include <QImage>
 
-namespace drawicons {
+namespace tarn::icons {
 
 // Returns `source` as QImage::Format_Indexed8. Entry 0 of the palette is fully
 // transparent and takes every fully transparent pixel; the other entries keep
@@ -13,4 +13,4 @@ namespace drawicons {
 // the colours it stands for). Returns a null image for a null source.
 QImage toIndexedWithAlpha(const QImage &source);
 
-} // namespace drawicons
+} // namespace tarn::icons

@@ -9,7 +9,7 @@
 
 #include <functional>
 
-namespace drawicons {
+namespace tarn::icons {
 
 namespace {
 
@@ -305,4 +305,4 @@ QList<NamedImage> listImages()
     return images;
 }
 
-} // namespace drawicons
+} // namespace tarn::icons

@@ -15,7 +15,7 @@
 
 #include <cstdio>
 
-using namespace drawicons;
+using namespace tarn::icons;
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <QPainter>
 #include <QPen>
 
-namespace drawicons {
+namespace tarn::icons {
 
 namespace ramps {
 const Ramp sky{QColor(0x9d, 0xc3, 0xec), QColor(0x34, 0x65, 0xa4), QColor(0x20, 0x4a, 0x87)};
@@ -218,4 +218,4 @@ void drawCentredText(QPainter &painter, const QPointF &centre, const QString &te
     painter.restore();
 }
 
-} // namespace drawicons
+} // namespace tarn::icons

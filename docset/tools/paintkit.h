@@ -14,7 +14,7 @@
 
 class QPainter;
 
-namespace drawicons {
+namespace tarn::icons {
 
 // A colour in three tones: the lit top of a shape, its body and its outline.
 struct Ramp
@@ -85,4 +85,4 @@ bool fontsAvailable(QString *problem);
 void drawCentredText(QPainter &painter, const QPointF &centre, const QString &text,
                      const QFont &font, const QColor &colour);
 
-} // namespace drawicons
+} // namespace tarn::icons

@@ -13,7 +13,7 @@
 
 #include <functional>
 
-namespace drawicons {
+namespace tarn::icons {
 
 namespace {
 
@@ -304,4 +304,4 @@ QList<NamedImage> toolbarImages(const QString &themeDir)
     return images;
 }
 
-} // namespace drawicons
+} // namespace tarn::icons
