@@ -121,12 +121,16 @@ void Shell::createForm()
 void Shell::connectForm()
 {
     MainWidget *form = d->form;
+    // The view hands over links as written; an in-page "#x" is made whole
+    // first, so the window always sees which page a link names.
     connect(form->browser, &QTextBrowser::anchorClicked, this,
-            [this](const QUrl &url) { linkLoad(url.toString()); });
+            [this, form](const QUrl &url) { linkLoad(form->browser->resolved(url).toString()); });
     connect(form->browser, &QTextBrowser::sourceChanged, this,
             [this](const QUrl &url) { sourceChanged(url.toString()); });
     connect(form->browser, qOverload<const QUrl &>(&QTextBrowser::highlighted), form->statusLabel,
-            [form](const QUrl &url) { form->statusLabel->setText(url.toString()); });
+            [form](const QUrl &url) {
+                form->statusLabel->setText(form->browser->resolved(url).toString());
+            });
     connect(form->indexLineEdit, &QLineEdit::textChanged, this, &Shell::jumpInIndex);
     connect(form->indexLineEdit, &QLineEdit::returnPressed, this, &Shell::loadFirstInIndex);
     for (QTreeWidget *view : {form->classesView, form->membersView, form->indexView,

@@ -105,6 +105,8 @@ private:
     void restoreFonts();
     void restoreGeometry();
     void saveState();
+    // shell_pages.cpp
+    void restoreScrollPosition(const QString &page);
     // shell_lists.cpp
     void readIndex();
     void readContents();

@@ -36,9 +36,7 @@ QString pageStyleSheet(const QString &fixedFamily)
 void Shell::applyFixedFamily(const QString &family)
 {
     d->fixedFamily = family;
-    // The default style sheet is read when a page's text is parsed; pages
-    // shown from now on use the new family.
-    d->form->browser->document()->setDefaultStyleSheet(pageStyleSheet(family));
+    d->form->browser->setPageStyleSheet(pageStyleSheet(family));
 }
 
 void Shell::zoomIn()

@@ -8,7 +8,6 @@
 #include "mimesourcefactory.h"
 #include "pagebrowser.h"
 #include "pagename.h"
-#include "pagetext.h"
 #include "shell_p.h"
 
 #include <QLabel>
@@ -23,11 +22,7 @@ namespace tarn {
 void Shell::load(const QString &name)
 {
     const PageName parts = splitPageName(name);
-    int storedLength = 0;
-    const unsigned char *stored = parts.page.isEmpty()
-        ? nullptr
-        : findEmbeddedFile(parts.page.toLatin1().constData(), &storedLength);
-    QTextBrowser *browser = d->form->browser;
+    PageBrowser *browser = d->form->browser;
 
     if (!parts.anchor.isEmpty() && parts.page == d->page) {
         d->source = name;
@@ -38,10 +33,12 @@ void Shell::load(const QString &name)
         return;
     }
 
+    int storedLength = 0;
+    const bool stored =
+        !parts.page.isEmpty() && findEmbeddedFile(parts.page.toLatin1().constData(), &storedLength);
     if (!stored && isWebLink(name)) {
-        // Keep the browser on the page shown: it must not follow the link.
-        if (!d->page.isEmpty())
-            browser->setSource(QUrl(d->page));
+        // The view never follows a web link itself, so the reader stays
+        // where they were on the page.
         auto *process = new QProcess(this);
         process->setProgram(browserProgram());
         process->setArguments({name});
@@ -56,15 +53,9 @@ void Shell::load(const QString &name)
         return;
     }
 
-    QString text;
-    if (stored)
-        text = decodePageText(qUncompress(stored, storedLength));
-    const bool samePage = parts.page == splitPageName(browser->source().toString()).page;
-    MimeSourceFactory::defaultFactory()->setText(parts.page, text);
+    // The view takes the page from the store itself; a page it does not
+    // have shows empty.
     browser->setSource(QUrl(name));
-    // Showing the page shown again must still read the text registered now.
-    if (samePage)
-        browser->reload();
     if (!parts.anchor.isEmpty())
         browser->scrollToAnchor(parts.anchor);
     d->source = name;
@@ -87,22 +78,24 @@ void Shell::sourceChanged(const QString &name)
 
 void Shell::backward()
 {
-    QTextBrowser *browser = d->form->browser;
+    PageBrowser *browser = d->form->browser;
     browser->backward();
-    const QString page = splitPageName(browser->source().toString()).page;
-    const auto stored = d->scrollPositions.constFind(page);
-    if (stored != d->scrollPositions.constEnd())
-        browser->verticalScrollBar()->setValue(stored.value());
+    restoreScrollPosition(browser->page());
 }
 
 void Shell::forward()
 {
-    QTextBrowser *browser = d->form->browser;
+    PageBrowser *browser = d->form->browser;
     browser->forward();
-    const QString page = splitPageName(browser->source().toString()).page;
+    restoreScrollPosition(browser->page());
+}
+
+// Where the reader was when they last left the page by a link, if they did.
+void Shell::restoreScrollPosition(const QString &page)
+{
     const auto stored = d->scrollPositions.constFind(page);
     if (stored != d->scrollPositions.constEnd())
-        browser->verticalScrollBar()->setValue(stored.value());
+        d->form->browser->verticalScrollBar()->setValue(stored.value());
 }
 
 } // namespace tarn

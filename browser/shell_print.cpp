@@ -3,7 +3,6 @@
 #include "shell.h"
 
 #include "mainwidget.h"
-#include "mimesourcefactory.h"
 #include "pagebrowser.h"
 #include "printlayout.h"
 #include "shell_p.h"
@@ -92,18 +91,15 @@ void Shell::printDocument(QPrinter *printer)
     const PrintGeometry geometry = printGeometry(printer->width(), printer->height(),
                                                  printer->logicalDpiX(), printer->logicalDpiY());
 
-    auto *browser = static_cast<PageBrowser *>(d->form->browser);
+    PageBrowser *browser = d->form->browser;
     PrintDocument document(browser);
     document.setDefaultStyleSheet(browser->document()->defaultStyleSheet());
     // The application font, not the zoomed page font.
     document.setDefaultFont(QApplication::font());
-    // The page's own text, as registered when it was loaded; what the view
-    // shows otherwise.
-    const MimeSource *source = MimeSourceFactory::defaultFactory()->data(d->page);
-    if (source && source->kind() == MimeSource::Text)
-        document.setHtml(source->text());
-    else
-        document.setHtml(browser->toHtml());
+    // The page's own text from the view's source; what the view shows when
+    // the source has no such page.
+    const QString text = browser->pageText();
+    document.setHtml(text.isNull() ? browser->toHtml() : text);
     markLinks(&document);
     document.documentLayout()->setPaintDevice(printer);
     document.setPageSize(QSizeF(geometry.area.width(), geometry.bandHeight));

@@ -26,7 +26,7 @@ function(velmora_add_docdata target)
     # The installer that chains the image factory in before main goes into
     # the same object library: a program that carries the tables always
     # carries it too, and the generated code names nothing of the store.
-    add_library(${target} OBJECT ${outputs} "${PROJECT_SOURCE_DIR}/store/imageinstaller.cpp")
+    add_library(${target} OBJECT ${outputs} "${PROJECT_SOURCE_DIR}/store/tableinstaller.cpp")
     set_source_files_properties(${outputs} PROPERTIES SKIP_AUTOMOC ON SKIP_AUTOUIC ON)
     target_link_libraries(${target} PRIVATE velmora_store)
 endfunction()

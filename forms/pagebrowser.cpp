@@ -1,13 +1,17 @@
-// Velmora: the page view, which takes pages and images from the mime-source store.
+// Velmora: the page view, with its own history of laid-out pages.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "pagebrowser.h"
 
-#include "embeddedfiles.h"
+#include "logging.h"
 #include "mimesourcefactory.h"
+#include "pagename.h"
 
-#include <QImage>
+#include <QAbstractTextDocumentLayout>
+#include <QEvent>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
-#include <QUrl>
 
 namespace {
 
@@ -45,13 +49,112 @@ QImage emptyImage()
 
 } // namespace
 
+PageSource::~PageSource() = default;
+
+QString PageSource::text(const QString &name) const
+{
+    const MimeSource *source = MimeSourceFactory::defaultFactory()->data(name);
+    if (!source)
+        return QString();
+    switch (source->kind()) {
+    case MimeSource::Text:
+        return source->text();
+    case MimeSource::Bytes:
+        return QString::fromUtf8(source->bytes());
+    case MimeSource::Image:
+        break;
+    }
+    return QString();
+}
+
+QImage PageSource::image(const QString &name) const
+{
+    const MimeSource *source = MimeSourceFactory::defaultFactory()->data(name);
+    if (!source)
+        return QImage();
+    switch (source->kind()) {
+    case MimeSource::Image:
+        return source->image();
+    case MimeSource::Bytes:
+        // Decoded here: bytes the document cannot decode would also send it
+        // to the file system.
+        return QImage::fromData(source->bytes());
+    case MimeSource::Text:
+        break;
+    }
+    return QImage();
+}
+
+// One page's document. It asks the view for its style sheets and images, and
+// counts the image bytes it holds on to, for the kept documents' budget.
+class PageBrowser::PageDocument : public QTextDocument
+{
+public:
+    PageDocument(PageBrowser *view, const QString &page)
+        : m_view(view)
+        , m_page(page)
+    {
+    }
+
+    const QString &page() const { return m_page; }
+
+    qint64 cost() const
+    {
+        return qint64(characterCount()) * PageBrowser::bytesPerCharacter + m_imageBytes;
+    }
+
+    // Whether someone changed the text since it was parsed (setHtml on the
+    // view, say): then it no longer shows its page and must not be kept.
+    bool isPristine() const { return revision() == m_parsedRevision; }
+    void markParsed() { m_parsedRevision = revision(); }
+
+protected:
+    QVariant loadResource(int type, const QUrl &name) override
+    {
+        const QVariant value = m_view->loadResource(type, name);
+        if (type == QTextDocument::ImageResource)
+            m_imageBytes += qint64(value.value<QImage>().sizeInBytes());
+        return value;
+    }
+
+private:
+    PageBrowser *m_view;
+    QString m_page;
+    qint64 m_imageBytes = 0;
+    int m_parsedRevision = -1;
+};
+
+struct PageBrowser::Kept
+{
+    std::unique_ptr<PageDocument> document;
+    qint64 cost = 0;
+};
+
 PageBrowser::PageBrowser(QWidget *parent)
     : QTextBrowser(parent)
+    , m_source(std::make_unique<PageSource>())
 {
     // A scroll bar that comes and goes changes the text width, and every
     // change lays a long page out again; keeping it in place saves a quarter
     // of the time a large class page takes to show.
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+}
+
+PageBrowser::~PageBrowser()
+{
+    // The view must not be left pointing at a document that goes first.
+    setDocument(new QTextDocument(this));
+}
+
+PageSource *PageBrowser::pageSource() const
+{
+    return m_source.get();
+}
+
+void PageBrowser::setPageSource(std::unique_ptr<PageSource> source)
+{
+    m_source = source ? std::move(source) : std::make_unique<PageSource>();
+    m_kept.clear();
 }
 
 QVariant PageBrowser::loadResource(int type, const QUrl &name)
@@ -64,46 +167,251 @@ QVariant PageBrowser::loadResource(int type, const QUrl &name)
         return QVariant();
 
     const QString key = storeName(name);
-    MimeSourceFactory *factory = MimeSourceFactory::defaultFactory();
-    const MimeSource *source = key.isEmpty() ? nullptr : factory->data(key);
-
-    // Style sheets live in the file table beside the pages; register one the
-    // first time a page links it, so later pages share the text.
-    if (!source && type == QTextDocument::StyleSheetResource && !key.isEmpty()) {
-        int storedLength = 0;
-        const QByteArray latin = key.toLatin1();
-        if (const unsigned char *stored = findEmbeddedFile(latin.constData(), &storedLength)) {
-            factory->setText(key, QString::fromUtf8(qUncompress(stored, storedLength)));
-            source = factory->data(key);
-        }
-    }
-
-    if (source) {
-        switch (source->kind()) {
-        case MimeSource::Text:
-            if (isTextResource(type))
-                return source->text();
-            break;
-        case MimeSource::Image:
-            if (type == QTextDocument::ImageResource && !source->image().isNull())
-                return source->image();
-            break;
-        case MimeSource::Bytes:
-            if (type != QTextDocument::ImageResource)
-                return source->bytes();
-            // Decode here: bytes the document cannot decode would also send
-            // it to the file system.
-            if (const QImage image = QImage::fromData(source->bytes()); !image.isNull())
-                return image;
-            break;
-        }
-    }
-
     // Answer misses with an empty value of the right type rather than a null
     // variant, which would send the document to the file system.
-    if (isTextResource(type))
-        return QString();
-    if (type == QTextDocument::ImageResource)
-        return emptyImage();
+    if (isTextResource(type)) {
+        const QString text = key.isEmpty() ? QString() : m_source->text(key);
+        return text.isNull() ? QString(QLatin1String("")) : text;
+    }
+    if (type == QTextDocument::ImageResource) {
+        const QImage image = key.isEmpty() ? QImage() : m_source->image(key);
+        return image.isNull() ? emptyImage() : image;
+    }
     return QVariant();
+}
+
+QUrl PageBrowser::source() const
+{
+    return m_current;
+}
+
+QString PageBrowser::page() const
+{
+    return m_page;
+}
+
+QString PageBrowser::pageText() const
+{
+    return m_page.isEmpty() ? QString() : m_source->text(m_page);
+}
+
+bool PageBrowser::isBackwardAvailable() const
+{
+    return m_back.size() > 1;
+}
+
+bool PageBrowser::isForwardAvailable() const
+{
+    return !m_forward.isEmpty();
+}
+
+int PageBrowser::backwardHistoryCount() const
+{
+    return int(qMax<qsizetype>(0, m_back.size() - 1));
+}
+
+int PageBrowser::forwardHistoryCount() const
+{
+    return int(m_forward.size());
+}
+
+void PageBrowser::clearHistory()
+{
+    m_forward.clear();
+    if (!m_back.isEmpty())
+        m_back = {m_back.last()};
+    emitHistorySignals();
+}
+
+QUrl PageBrowser::resolved(const QUrl &link) const
+{
+    if (link.isRelative() && link.path().isEmpty() && link.hasFragment() && !m_page.isEmpty()) {
+        QUrl whole(m_page);
+        whole.setFragment(link.fragment());
+        return whole;
+    }
+    return link;
+}
+
+void PageBrowser::setPageStyleSheet(const QString &css)
+{
+    if (css == m_styleSheet && document()->defaultStyleSheet() == css)
+        return;
+    m_styleSheet = css;
+    m_kept.clear();
+    document()->setDefaultStyleSheet(css);
+    if (!m_shown)
+        return;
+    // Parse the page shown again and bring back the text that was at the top.
+    const int topPosition = cursorForPosition(QPoint(0, 0)).position();
+    show(m_current, Rebuild);
+    QTextCursor cursor(document());
+    cursor.setPosition(qBound(0, topPosition, document()->characterCount() - 1));
+    const QRectF block = document()->documentLayout()->blockBoundingRect(cursor.block());
+    verticalScrollBar()->setValue(int(block.top()));
+}
+
+QString PageBrowser::pageStyleSheet() const
+{
+    return m_styleSheet;
+}
+
+int PageBrowser::keptDocumentCount() const
+{
+    return int(m_kept.size());
+}
+
+qint64 PageBrowser::keptDocumentBytes() const
+{
+    qint64 bytes = 0;
+    for (const Kept &kept : m_kept)
+        bytes += kept.cost;
+    return bytes;
+}
+
+qint64 PageBrowser::keptDocumentBudget() const
+{
+    return m_keptBudget;
+}
+
+void PageBrowser::setKeptDocumentBudget(qint64 bytes)
+{
+    m_keptBudget = bytes;
+    trimKept();
+}
+
+void PageBrowser::doSetSource(const QUrl &name, QTextDocument::ResourceType)
+{
+    const QUrl url = resolved(name);
+    // A web link is the window's to hand to the system browser; the view
+    // stays on the page and where it was on it.
+    if (url.isEmpty() || tarn::isWebLink(url.toString()))
+        return;
+    rememberPosition();
+    show(url);
+    if (!m_home.isValid())
+        m_home = url;
+    // The same name again adds nothing to the history.
+    if (!m_back.isEmpty() && m_back.last().url == url)
+        return;
+    m_back.append({url, 0, 0});
+    if (!m_forward.isEmpty() && m_forward.last().url == url)
+        m_forward.removeLast();
+    else
+        m_forward.clear();
+    emitHistorySignals();
+}
+
+void PageBrowser::backward()
+{
+    if (m_back.size() <= 1)
+        return;
+    rememberPosition();
+    m_forward.append(m_back.takeLast());
+    restore(m_back.last());
+    emitHistorySignals();
+}
+
+void PageBrowser::forward()
+{
+    if (m_forward.isEmpty())
+        return;
+    rememberPosition();
+    m_back.append(m_forward.takeLast());
+    restore(m_back.last());
+    emitHistorySignals();
+}
+
+void PageBrowser::home()
+{
+    if (m_home.isValid())
+        setSource(m_home);
+}
+
+void PageBrowser::show(const QUrl &url, Showing how)
+{
+    const QString page = storeName(url);
+    const bool samePage = how == Reuse && m_shown && page == m_page && m_shown->isPristine();
+    if (!samePage) {
+        std::unique_ptr<PageDocument> next = takeOrBuild(page);
+        if (next->defaultFont() != font())
+            next->setDefaultFont(font());
+        // The view lets go of the old document before it is kept or dropped.
+        setDocument(next.get());
+        if (how == Reuse)
+            keep(std::move(m_shown));
+        m_shown = std::move(next);
+        m_page = page;
+    }
+    m_current = url;
+    if (!url.fragment().isEmpty()) {
+        scrollToAnchor(url.fragment());
+    } else {
+        horizontalScrollBar()->setValue(0);
+        verticalScrollBar()->setValue(0);
+    }
+    Q_EMIT sourceChanged(url);
+}
+
+std::unique_ptr<PageBrowser::PageDocument> PageBrowser::takeOrBuild(const QString &page)
+{
+    for (auto it = m_kept.begin(); it != m_kept.end(); ++it) {
+        if (it->document->page() == page) {
+            std::unique_ptr<PageDocument> found = std::move(it->document);
+            m_kept.erase(it);
+            return found;
+        }
+    }
+    auto document = std::make_unique<PageDocument>(this, page);
+    document->setUndoRedoEnabled(false);
+    document->setDefaultFont(font());
+    document->setDefaultStyleSheet(m_styleSheet);
+    const QString text = page.isEmpty() ? QString() : m_source->text(page);
+    if (text.isNull())
+        qCDebug(lcBrowser) << "no page" << page;
+    document->setHtml(text);
+    document->markParsed();
+    return document;
+}
+
+void PageBrowser::keep(std::unique_ptr<PageDocument> document)
+{
+    if (!document || !document->isPristine())
+        return;
+    const qint64 cost = document->cost();
+    m_kept.insert(m_kept.begin(), Kept{std::move(document), cost});
+    trimKept();
+}
+
+void PageBrowser::trimKept()
+{
+    // The page just left stays whatever its size: Back to it is the step
+    // most often taken.
+    qint64 bytes = keptDocumentBytes();
+    while (m_kept.size() > 1 && bytes > m_keptBudget) {
+        bytes -= m_kept.back().cost;
+        m_kept.pop_back();
+    }
+}
+
+void PageBrowser::rememberPosition()
+{
+    if (m_back.isEmpty())
+        return;
+    m_back.last().hpos = horizontalScrollBar()->value();
+    m_back.last().vpos = verticalScrollBar()->value();
+}
+
+void PageBrowser::restore(const HistoryEntry &entry)
+{
+    show(entry.url);
+    horizontalScrollBar()->setValue(entry.hpos);
+    verticalScrollBar()->setValue(entry.vpos);
+}
+
+void PageBrowser::emitHistorySignals()
+{
+    Q_EMIT backwardAvailable(isBackwardAvailable());
+    Q_EMIT forwardAvailable(isForwardAvailable());
+    Q_EMIT historyChanged();
 }

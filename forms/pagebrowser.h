@@ -1,19 +1,126 @@
-// Velmora: the page view, which takes pages and images from the mime-source store.
+// Velmora: the page view, with its own history of laid-out pages.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #pragma once
 
+#include <QImage>
+#include <QString>
 #include <QTextBrowser>
+#include <QUrl>
+#include <QVector>
 
-// A text browser whose pages, style sheets and images all come from the
-// default mime-source factory. Every page and image of the set is compiled
-// into the program, so the view never reads the file system: a name the
-// store lacks shows as an empty page or an invisible image.
+#include <memory>
+
+class QTextDocument;
+
+// Where the page view takes everything it shows, by bare name: page texts,
+// style sheets and images. The default source asks the default mime-source
+// factory, which serves the embedded tables.
+class PageSource
+{
+public:
+    virtual ~PageSource();
+    // The text of a page or a style sheet; null when there is none.
+    virtual QString text(const QString &name) const;
+    // An image; null when there is none.
+    virtual QImage image(const QString &name) const;
+};
+
+// A text browser whose pages, style sheets and images all come from its page
+// source: every page and image of the set is compiled into the program, so
+// the view never reads the file system, and a name the source lacks shows as
+// an empty page or an invisible image.
+//
+// It keeps the history itself. Each page it shows gets a document of its
+// own, and the documents of recently shown pages are kept, laid out, up to a
+// budget of bytes: Back and Forward to them swap the document in instead of
+// parsing the page again. Callers that hold a PageBrowser get the history
+// from it; QTextBrowser's own history stays empty.
 class PageBrowser : public QTextBrowser
 {
     Q_OBJECT
 
 public:
+    // What the kept documents may hold together, by estimate.
+    static constexpr qint64 defaultKeptBudget = 24 * 1024 * 1024;
+
     explicit PageBrowser(QWidget *parent = nullptr);
+    ~PageBrowser() override;
 
     QVariant loadResource(int type, const QUrl &name) override;
+
+    PageSource *pageSource() const;
+    void setPageSource(std::unique_ptr<PageSource> source);
+
+    // The name shown, anchor included; its page alone; the page's text as
+    // the source gives it (null for a page the source does not have).
+    QUrl source() const;
+    QString page() const;
+    QString pageText() const;
+
+    bool isBackwardAvailable() const;
+    bool isForwardAvailable() const;
+    int backwardHistoryCount() const;
+    int forwardHistoryCount() const;
+    void clearHistory();
+
+    // A link as clicked, made whole: "#x" names the page shown.
+    QUrl resolved(const QUrl &link) const;
+
+    // The default style sheet every page is parsed with. The page shown is
+    // parsed again at once, keeping the text at the top of the view where it
+    // is; kept pages are dropped.
+    void setPageStyleSheet(const QString &css);
+    QString pageStyleSheet() const;
+
+    // The documents kept for Back and Forward, the page shown not counted.
+    int keptDocumentCount() const;
+    qint64 keptDocumentBytes() const;
+    qint64 keptDocumentBudget() const;
+    void setKeptDocumentBudget(qint64 bytes);
+    // The estimate a document is counted at: its characters times this, plus
+    // the bytes of the images it loaded. Measured on the class pages (see
+    // velmora-bench-session): a laid-out document holds about this much per
+    // character of text.
+    static constexpr qint64 bytesPerCharacter = 24;
+
+public Q_SLOTS:
+    void backward() override;
+    void forward() override;
+    void home() override;
+
+protected:
+    void doSetSource(const QUrl &name, QTextDocument::ResourceType type) override;
+
+private:
+    struct HistoryEntry
+    {
+        QUrl url;
+        int hpos = 0;
+        int vpos = 0;
+    };
+    class PageDocument;
+    struct Kept;
+
+    enum Showing { Reuse, Rebuild };
+    // Shows the page of `url` (a kept document or a new one) and its anchor,
+    // or the top; says so with sourceChanged. Rebuild parses the page shown
+    // again and drops its old document.
+    void show(const QUrl &url, Showing how = Reuse);
+    std::unique_ptr<PageDocument> takeOrBuild(const QString &page);
+    void keep(std::unique_ptr<PageDocument> document);
+    void trimKept();
+    void rememberPosition();
+    void restore(const HistoryEntry &entry);
+    void emitHistorySignals();
+
+    std::unique_ptr<PageSource> m_source;
+    QString m_styleSheet;
+    QUrl m_current;
+    QString m_page;
+    QUrl m_home;
+    QVector<HistoryEntry> m_back; // the page shown last
+    QVector<HistoryEntry> m_forward;
+    std::unique_ptr<PageDocument> m_shown;
+    std::vector<Kept> m_kept; // most recently shown first
+    qint64 m_keptBudget = defaultKeptBudget;
 };

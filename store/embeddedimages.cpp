@@ -77,18 +77,32 @@ QImage findEmbeddedImage(const QString &name)
     return QImage();
 }
 
+EmbeddedImageFactory::EmbeddedImageFactory()
+    : m_cache(std::make_unique<SourceCache>(defaultBudget))
+{
+}
+
+EmbeddedImageFactory::~EmbeddedImageFactory() = default;
+
 const MimeSource *EmbeddedImageFactory::data(const QString &absName) const
 {
-    if (const MimeSource *cached = MimeSourceFactory::data(absName))
-        return cached;
+    if (const MimeSource *own = MimeSourceFactory::data(absName))
+        return own;
     if (absName.isNull())
         return nullptr;
-    const QImage image = findEmbeddedImage(absName);
-    if (image.isNull())
-        return nullptr; // misses are not remembered; they are rare and cheap
-    // The store is the cache; filling it does not change what the factory answers.
-    const_cast<EmbeddedImageFactory *>(this)->setImage(absName, image);
-    return MimeSourceFactory::data(absName);
+    m_lastAnswer = m_cache->find(absName);
+    if (!m_lastAnswer) {
+        const QImage image = findEmbeddedImage(absName);
+        if (image.isNull())
+            return nullptr; // misses are not remembered; they are rare and cheap
+        m_lastAnswer = m_cache->insert(absName, MimeSource::fromImage(image));
+    }
+    return m_lastAnswer.get();
+}
+
+SourceCache &EmbeddedImageFactory::cache() const
+{
+    return *m_cache;
 }
 
 void installEmbeddedImages()

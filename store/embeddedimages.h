@@ -3,9 +3,12 @@
 #pragma once
 
 #include "mimesourcefactory.h"
+#include "sourcecache.h"
 
 #include <QImage>
 #include <QString>
+
+#include <memory>
 
 // One decoded image. Rows top to bottom, each padded to 4 bytes; 32-bit
 // pixels are QRgb (0xAARRGGBB, least significant byte first), 8-bit pixels
@@ -30,12 +33,25 @@ extern const EmbeddedImage embeddedImages[];
 // Inflates and decodes the image of that exact name; null when there is none.
 QImage findEmbeddedImage(const QString &name);
 
-// Serves embedded images by name and keeps every decoded image, so each one
-// is inflated at most once per run.
+// Serves embedded images by name. Decoded images are kept up to a budget of
+// bytes, so an image asked for again while it is kept is a hash hit, never a
+// second inflate; a long session does not keep every image it ever showed.
 class EmbeddedImageFactory : public MimeSourceFactory
 {
 public:
+    static constexpr qint64 defaultBudget = 32 * 1024 * 1024;
+
+    EmbeddedImageFactory();
+    ~EmbeddedImageFactory() override;
+
+    // The pointer stays valid until the next call of data() on this factory.
     const MimeSource *data(const QString &absName) const override;
+
+    SourceCache &cache() const;
+
+private:
+    std::unique_ptr<SourceCache> m_cache;
+    mutable std::shared_ptr<const MimeSource> m_lastAnswer;
 };
 
 // Chains the image factory into the default factory; a no-op when it is there.

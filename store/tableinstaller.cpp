@@ -1,6 +1,7 @@
-// Velmora: chains the embedded images into the default factory before main.
+// Velmora: chains the embedded pages and images into the default factory before main.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "embeddedimages.h"
+#include "embeddedpages.h"
 
 // Built into every object library of generated tables (see
 // cmake/VelmoraEmbed.cmake) rather than into the store's static library,
@@ -9,8 +10,16 @@ namespace {
 
 struct EmbeddedImagesInstaller
 {
-    EmbeddedImagesInstaller() { installEmbeddedImages(); }
-    ~EmbeddedImagesInstaller() { removeEmbeddedImages(); }
+    EmbeddedImagesInstaller()
+    {
+        installEmbeddedPages();
+        installEmbeddedImages();
+    }
+    ~EmbeddedImagesInstaller()
+    {
+        removeEmbeddedImages();
+        removeEmbeddedPages();
+    }
     EmbeddedImagesInstaller(const EmbeddedImagesInstaller &) = delete;
     EmbeddedImagesInstaller &operator=(const EmbeddedImagesInstaller &) = delete;
 };
