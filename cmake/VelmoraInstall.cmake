@@ -26,8 +26,24 @@ foreach(size IN LISTS VELMORA_ICON_SIZES)
         RENAME velmora.png)
 endforeach()
 
-install(FILES "${VELMORA_PACKAGING_DIR}/copyright"
-    DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/velmora")
+# The copyright file: ours, then the terms of the embedded reference with
+# Debian's copyright file of the source it was made from.
+set(copyright_parts "${VELMORA_PACKAGING_DIR}/copyright")
+if(NOT VELMORA_DOCSET)
+    list(APPEND copyright_parts "${VELMORA_PACKAGING_DIR}/reference-${VELMORA_REFERENCE}.txt"
+        "${VELMORA_REFERENCE_COPYRIGHT}")
+endif()
+set(copyright "${PROJECT_BINARY_DIR}/copyright")
+add_custom_command(
+    OUTPUT "${copyright}"
+    COMMAND ${CMAKE_COMMAND} "-DOUTPUT=${copyright}" "-DPARTS=${copyright_parts}"
+            -P "${PROJECT_SOURCE_DIR}/cmake/VelmoraConcat.cmake"
+    DEPENDS ${copyright_parts} ${VELMORA_REFERENCE_DEPENDS}
+            "${PROJECT_SOURCE_DIR}/cmake/VelmoraConcat.cmake"
+    COMMENT "Writing the copyright file of the package"
+    VERBATIM)
+add_custom_target(velmora_copyright ALL DEPENDS "${copyright}")
+install(FILES "${copyright}" DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/velmora")
 
 # The Debian package: `cpack -G DEB` in the build folder.
 set(CPACK_GENERATOR DEB)
@@ -38,8 +54,12 @@ set(CPACK_PACKAGE_CONTACT "Velmora developers <dev@tessaravox.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "offline browser for the Qt reference documentation")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://tessaravox.example/velmora")
 # The long description; CPack puts the summary above it as the synopsis.
+set(reference_name "Qt")
+if(VELMORA_REFERENCE_SERIES)
+    set(reference_name "Qt ${VELMORA_REFERENCE_SERIES}")
+endif()
 string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Velmora is a desktop browser for the Qt 5.15 reference documentation.\n"
+    "Velmora is a desktop browser for the ${reference_name} reference documentation.\n"
     "The class reference, member lists, examples and overviews are built into\n"
     "the program, with a contents tree, an index that narrows as you type,\n"
     "bookmarks, find in page and printing.")

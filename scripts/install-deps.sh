@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Velmora needs to build, run and test.
-# Only what is missing is installed, so a ready machine needs no network.
+# Installs the Debian 12 packages Velmora needs to build, run and test, and
+# fetches what the Qt 6 reference is generated from into the user's cache.
+# Only what is missing is installed or fetched, so a ready machine needs no
+# network. Run it as the user who builds: the cache is that user's.
 set -euo pipefail
 
 packages=(
     cmake g++ make
     qt6-base-dev qt6-base-dev-tools libqt6printsupport6 zlib1g-dev
     qtbase5-doc-html
+    qt6-documentation-tools xz-utils
     fonts-dejavu-core
 )
 if [[ "${1:-}" == "--test" ]]; then
@@ -31,4 +34,10 @@ if ((${#missing[@]})); then
     fi
     "${sudo_cmd[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The build generates the Qt 6 reference from Debian's sources; fetch them
+# now, so that the build itself needs no network.
+if [[ "${VELMORA_REFERENCE:-qt6}" != qt5 ]]; then
+    "$(dirname "$0")/../reference/fetch-inputs.sh"
 fi

@@ -61,8 +61,9 @@ QHash<QByteArray, int> anchorsOf(const QByteArray &html)
 class Checker
 {
 public:
-    explicit Checker(const QString &folder)
+    Checker(const QString &folder, const QStringList &linksOf)
         : m_dir(folder)
+        , m_linksOf(linksOf)
     {
         for (const QString &name : m_dir.entryList(QDir::Files))
             m_files.insert(name.toUtf8());
@@ -71,9 +72,16 @@ public:
     FolderCheck run()
     {
         QStringList pages = m_dir.entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
-        for (const QString &page : std::as_const(pages))
-            checkPage(page.toUtf8());
+        for (const QString &page : std::as_const(pages)) {
+            if (m_linksOf.isEmpty() || m_linksOf.contains(page))
+                checkPage(page.toUtf8());
+        }
         m_check.pages = int(pages.size());
+        for (const QByteArray &file : std::as_const(m_files)) {
+            if (!file.endsWith(".html") && !file.endsWith(".css") && !file.endsWith(".lst")
+                && !file.endsWith(".txt"))
+                ++m_check.images;
+        }
         checkContents();
         checkIndex();
         return m_check;
@@ -99,10 +107,19 @@ private:
                 continue;
             for (const char *attribute : {"href", "src"}) {
                 const QByteArrayView value = tag.value(html, attribute);
-                if (value.isEmpty() || isAbsolute(value))
+                if (value.isEmpty())
                     continue;
+                if (isAbsolute(value)) {
+                    ++m_check.externalLinks;
+                    continue;
+                }
                 ++m_check.links;
                 const QString where = QString::fromUtf8(page + ": " + value.toByteArray());
+                if (value.contains('/')) {
+                    m_check.folderLinks.append(where);
+                    continue;
+                }
+                const bool image = qstrcmp(attribute, "src") == 0;
                 QByteArray file = value.toByteArray();
                 QByteArray anchor;
                 const qsizetype hash = file.indexOf('#');
@@ -113,7 +130,7 @@ private:
                 if (file.isEmpty())
                     file = page;
                 if (!m_files.contains(file))
-                    m_check.missingPages.append(where);
+                    (image ? m_check.missingImages : m_check.missingPages).append(where);
                 else if (!anchor.isEmpty() && file.endsWith(".html")
                          && !anchors(file).contains(anchor))
                     m_check.missingAnchors.append(where);
@@ -170,6 +187,7 @@ private:
     }
 
     QDir m_dir;
+    QStringList m_linksOf;
     QSet<QByteArray> m_files;
     QHash<QByteArray, QHash<QByteArray, int>> m_anchors;
     FolderCheck m_check;
@@ -177,9 +195,40 @@ private:
 
 } // namespace
 
-FolderCheck checkFolder(const QString &folder)
+FolderCheck checkFolder(const QString &folder, const QStringList &linksOf)
 {
-    return Checker(folder).run();
+    return Checker(folder, linksOf).run();
+}
+
+QString describe(const FolderCheck &check, int examples)
+{
+    QString text = QStringLiteral("%1 pages, %2 images, %3 links inside the set, %4 external, "
+                                  "%5 list targets\n")
+                       .arg(check.pages)
+                       .arg(check.images)
+                       .arg(check.links)
+                       .arg(check.externalLinks)
+                       .arg(check.listTargets);
+    const struct
+    {
+        const char *what;
+        const QStringList *problems;
+    } kinds[] = {
+        {"links to a missing page", &check.missingPages},
+        {"links to a missing anchor", &check.missingAnchors},
+        {"missing images", &check.missingImages},
+        {"links into a module folder", &check.folderLinks},
+        {"list targets to a missing page", &check.listMissingPages},
+        {"list targets to a missing anchor", &check.listMissingAnchors},
+        {"list targets to an anchor several elements carry", &check.listSharedAnchors},
+        {"member names with a blank inside their parentheses", &check.spacedMemberNames},
+    };
+    for (const auto &kind : kinds) {
+        text += QStringLiteral("%1 %2\n").arg(kind.problems->size()).arg(QLatin1String(kind.what));
+        for (const QString &problem : kind.problems->mid(0, examples))
+            text += QLatin1String("    ") + problem + QLatin1Char('\n');
+    }
+    return text;
 }
 
 } // namespace tarn::import

@@ -62,7 +62,11 @@ done
 ls "$usr"/share/metainfo/*.metainfo.xml >/dev/null 2>&1 || fail "no metainfo installed"
 appstreamcli validate-tree --no-net "$root" || fail "appstreamcli validate-tree found problems"
 
-[[ -s "$usr/share/doc/velmora/copyright" ]] || fail "no share/doc/velmora/copyright"
+copyright="$usr/share/doc/velmora/copyright"
+[[ -s "$copyright" ]] || fail "no share/doc/velmora/copyright"
+# The embedded reference's terms, with Debian's copyright file of its source.
+grep -q "GFDL-1.3" "$copyright" || fail "the copyright file gives no terms of the reference"
+grep -q "^Files: \*$" "$copyright" || fail "the copyright file lacks Debian's file of the reference's source"
 
 if ((failures)); then
     echo "$failures problem(s) in the installed tree under $root" >&2
