@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QListView>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextDocument>

@@ -4,6 +4,7 @@
 
 #include "action.h"
 #include "docnames.h"
+#include "indexmodel.h"
 #include "mainwidget.h"
 #include "pagebrowser.h"
 #include "shell_p.h"
@@ -16,28 +17,34 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenu>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStyledItemDelegate>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <functional>
+
 namespace tarn {
 
 namespace {
 
-// Return on an index entry opens it, without the double-click behaviour of
-// itemActivated and without touching the members list.
-class ReturnOpensItem : public QObject
+// Return (or Enter) on the current row of a list opens it, without the
+// double-click behaviour of activated().
+class ReturnOpensRow : public QObject
 {
 public:
-    ReturnOpensItem(Shell *shell, QTreeWidget *view)
+    using Open = std::function<void(const QModelIndex &)>;
+
+    ReturnOpensRow(QAbstractItemView *view, Open open)
         : QObject(view)
-        , m_shell(shell)
         , m_view(view)
+        , m_open(std::move(open))
     {
         view->installEventFilter(this);
     }
@@ -47,8 +54,9 @@ protected:
     {
         if (watched == m_view && event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent *>(event)->key();
-            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && m_view->currentItem()) {
-                m_shell->itemClicked(m_view->currentItem());
+            if ((key == Qt::Key_Return || key == Qt::Key_Enter)
+                && m_view->currentIndex().isValid()) {
+                m_open(m_view->currentIndex());
                 return true;
             }
         }
@@ -56,8 +64,21 @@ protected:
     }
 
 private:
-    Shell *m_shell;
-    QTreeWidget *m_view;
+    QAbstractItemView *m_view;
+    Open m_open;
+};
+
+// A row as wide as the list, its name cut with "..." where the list is
+// narrower: a list view never makes a row narrower than the row's own hint.
+class FullWidthRows : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return {1, QStyledItemDelegate::sizeHint(option, index).height()};
+    }
 };
 
 void setUpListView(QTreeWidget *view, std::initializer_list<int> hiddenColumns)
@@ -109,7 +130,11 @@ void Shell::createForm()
     MainWidget *form = d->form;
     setUpListView(form->classesView, {1, 2});
     setUpListView(form->membersView, {1});
-    setUpListView(form->indexView, {1, 2});
+    d->indexModel = new IndexModel(this);
+    form->indexView->setModel(d->indexModel);
+    form->indexView->setIconSize(QSize(16, 16));
+    form->indexView->setItemDelegate(new FullWidthRows(form->indexView));
+    form->indexView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setUpListView(form->bookmarksView, {1, 2});
     setUpListView(form->aboutView, {1, 2});
     form->aboutView->sortItems(2, Qt::AscendingOrder);
@@ -133,10 +158,13 @@ void Shell::connectForm()
             });
     connect(form->indexLineEdit, &QLineEdit::textChanged, this, &Shell::jumpInIndex);
     connect(form->indexLineEdit, &QLineEdit::returnPressed, this, &Shell::loadFirstInIndex);
-    for (QTreeWidget *view : {form->classesView, form->membersView, form->indexView,
-                              form->bookmarksView, form->aboutView})
+    for (QTreeWidget *view :
+         {form->classesView, form->membersView, form->bookmarksView, form->aboutView})
         connect(view, &QTreeWidget::itemClicked, this, &Shell::itemClicked);
-    new ReturnOpensItem(this, form->indexView);
+    connect(form->indexView, &QListView::clicked, this,
+            [this](const QModelIndex &index) { openIndexRow(index.row()); });
+    new ReturnOpensRow(form->indexView,
+                       [this](const QModelIndex &index) { openIndexRow(index.row()); });
     form->bookmarksView->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(form->bookmarksView, &QWidget::customContextMenuRequested, this,
             [this, form](const QPoint &pos) {
@@ -280,7 +308,6 @@ void Shell::timeout()
         if (width > 0 && view->columnWidth(0) != width)
             view->setColumnWidth(0, width);
     };
-    fit(form->indexView, form->indexView->width() - scrollBar);
     fit(form->bookmarksView, form->bookmarksView->width() - scrollBar);
     fit(form->classesView, form->classesView->width() - scrollBar);
     fit(form->membersView, form->classesView->width() - scrollBar);

@@ -109,6 +109,7 @@ private:
     void restoreScrollPosition(const QString &page);
     // shell_lists.cpp
     void readIndex();
+    void openIndexRow(int row);
     void readContents();
     // shell_bookmarks.cpp
     void loadBookmarks();

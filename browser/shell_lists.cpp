@@ -4,6 +4,7 @@
 
 #include "docnames.h"
 #include "embeddedfiles.h"
+#include "indexmodel.h"
 #include "listformat.h"
 #include "mainwidget.h"
 #include "pagebrowser.h"
@@ -11,6 +12,7 @@
 #include "utils.h"
 
 #include <QHash>
+#include <QListView>
 #include <QPixmap>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
@@ -88,37 +90,7 @@ void fillInOrder(QTreeWidget *view, const QList<QTreeWidgetItem *> &items)
 
 void Shell::readIndex()
 {
-    const QString text = listText(docnames::indexList);
-    struct Row
-    {
-        IndexEntry entry;
-        QString key;
-    };
-    QVector<Row> rows;
-    const QList<QStringView> lines = splitListLines(text);
-    rows.reserve(lines.size());
-    for (const QStringView line : lines) {
-        Row row{parseIndexLine(line), QString()};
-        row.key = indexSortKey(row.entry);
-        rows.append(std::move(row));
-    }
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const Row &a, const Row &b) { return displayLess(a.key, b.key); });
-
-    QList<QTreeWidgetItem *> items;
-    items.reserve(rows.size());
-    for (const Row &row : rows) {
-        auto *item = new QTreeWidgetItem({row.entry.name, row.entry.target, row.key});
-        const QIcon icon = kindIcon(row.entry.kind);
-        if (!icon.isNull())
-            item->setIcon(0, icon);
-        items.append(item);
-    }
-    d->form->indexView->setItemDelegate(new KindColumnDelegate(d->form->indexView));
-    fillInOrder(d->form->indexView, items);
-    d->indexItems = QVector<QTreeWidgetItem *>(items.begin(), items.end());
-    d->indexVisible = QVector<bool>(items.size(), true);
-    d->indexFilter.clear();
+    d->indexModel->setListText(listText(docnames::indexList));
 }
 
 void Shell::readContents()
@@ -190,65 +162,31 @@ void Shell::itemClicked(QTreeWidgetItem *item)
 
 void Shell::jumpInIndex(const QString &text)
 {
-    QTreeWidget *view = d->form->indexView;
-    const QVector<QTreeWidgetItem *> &items = d->indexItems;
-    QVector<bool> &visible = d->indexVisible;
-
-    // Typing more can only hide entries, deleting can only show them again:
-    // look only at the entries whose state the new text can change.
-    const QString &previous = d->indexFilter;
-    const bool narrowing = text.contains(previous, Qt::CaseInsensitive);
-    const bool widening = previous.contains(text, Qt::CaseInsensitive);
-
-    QList<QTreeWidgetItem *> shown;
-    shown.reserve(items.size());
-    qsizetype changes = 0;
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        const bool was = visible.at(i);
-        bool now;
-        if (narrowing && !was)
-            now = false;
-        else if (widening && was)
-            now = true;
-        else
-            now = items.at(i)->text(0).contains(text, Qt::CaseInsensitive);
-        if (now != was) {
-            visible[i] = now;
-            ++changes;
-        }
-        if (now)
-            shown.append(items.at(i));
+    QListView *view = d->form->indexView;
+    d->indexModel->setFilter(text);
+    // The first match is chosen, and shown.
+    if (d->indexModel->rowCount() > 0) {
+        const QModelIndex first = d->indexModel->index(0);
+        view->setCurrentIndex(first);
+        view->scrollTo(first, QAbstractItemView::PositionAtTop);
     }
-    d->indexFilter = text;
-
-    view->setUpdatesEnabled(false);
-    if (changes > 0) {
-        // Hiding rows one by one costs the view a persistent index and a
-        // relayout per row; with thousands changing at a keystroke, taking
-        // every entry out and putting the matching ones back is far cheaper.
-        // A filtered-out entry stays alive, marked hidden, outside the view.
-        view->clearSelection();
-        view->invisibleRootItem()->takeChildren();
-        for (qsizetype i = 0; i < items.size(); ++i)
-            items.at(i)->setHidden(!visible.at(i));
-        view->addTopLevelItems(shown);
-    }
-    if (!shown.isEmpty()) {
-        view->clearSelection();
-        shown.constFirst()->setSelected(true);
-    }
-    view->setUpdatesEnabled(true);
 }
 
 void Shell::loadFirstInIndex()
 {
-    const QVector<QTreeWidgetItem *> &items = d->indexItems;
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        if (d->indexVisible.at(i)) {
-            itemClicked(items.at(i));
-            return;
-        }
-    }
+    if (d->indexModel->rowCount() > 0)
+        openIndexRow(0);
+}
+
+// The index has rows, not items; an entry reaches itemClicked as the item
+// it would have been.
+void Shell::openIndexRow(int row)
+{
+    const IndexEntry entry = d->indexModel->entry(row);
+    if (entry.name.isNull())
+        return;
+    QTreeWidgetItem item({entry.name, entry.target});
+    itemClicked(&item);
 }
 
 } // namespace tarn

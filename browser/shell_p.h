@@ -8,6 +8,9 @@
 #include <QString>
 #include <QVector>
 
+namespace tarn {
+class IndexModel;
+}
 class MainWidget;
 class QMenu;
 class QSettings;
@@ -38,9 +41,6 @@ public:
     bool leftPanelShown = true;
     QString fixedFamily;
 
-    // The index in display order, and the filter text of the last pass, so a
-    // keystroke only looks at the entries whose visibility can change.
-    QVector<QTreeWidgetItem *> indexItems;
-    QVector<bool> indexVisible;
-    QString indexFilter;
+    // The index list's rows, shown by the form's indexView.
+    tarn::IndexModel *indexModel = nullptr;
 };

@@ -134,7 +134,7 @@ MainWidget::MainWidget(QWidget *parent, const char *name, Qt::WindowFlags f)
     using Mode = QHeaderView::ResizeMode;
     setSectionModes(classesView, {Mode::Fixed, Mode::Fixed, Mode::Fixed});
     setSectionModes(membersView, {Mode::Fixed, Mode::Fixed});
-    for (QTreeWidget *view : {indexView, bookmarksView, aboutView})
+    for (QTreeWidget *view : {bookmarksView, aboutView})
         setSectionModes(view, {Mode::Interactive, Mode::Fixed, Mode::Fixed});
 
     QPalette logoPalette = logoLabel->palette();

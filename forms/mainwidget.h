@@ -11,6 +11,7 @@ class QEvent;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QListView;
 class QSplitter;
 class QTabWidget;
 class QToolBar;
@@ -45,7 +46,7 @@ public:
     QLineEdit *indexLineEdit = nullptr;
     QFrame *contentsFrame = nullptr;
     QLabel *contentsLabel = nullptr;
-    QTreeWidget *indexView = nullptr;
+    QListView *indexView = nullptr;
     QWidget *tab_3 = nullptr;
     QFrame *bookmarkFrame = nullptr;
     QLabel *bookmarksLabel = nullptr;

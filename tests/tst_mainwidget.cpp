@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSplitter>

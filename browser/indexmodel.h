@@ -1,0 +1,69 @@
+// Velmora: the index list as a model over the embedded list text.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#pragma once
+
+#include "listformat.h"
+
+#include <QAbstractListModel>
+#include <QIcon>
+#include <QString>
+#include <QVector>
+
+namespace tarn {
+
+// Every class and member of index.lst in display order, narrowed by a filter.
+// The rows are views into the one list text, read when painted: building
+// twenty thousand item objects at start cost more than everything else the
+// window does before its first paint, and every keystroke relaid them out.
+class IndexModel : public QAbstractListModel
+{
+    Q_OBJECT
+
+public:
+    enum Role {
+        TargetRole = Qt::UserRole, // "page.html#anchor"
+        KindRole,                  // "+f", "C", ... or empty
+    };
+
+    explicit IndexModel(QObject *parent = nullptr);
+
+    // Takes the text of index.lst and puts its entries in display order:
+    // classes before members, names case-folded, exact order breaking ties.
+    void setListText(const QString &text);
+
+    // Shows the entries whose name holds `text`, in any case; the empty text
+    // shows every entry.
+    void setFilter(const QString &text);
+    QString filter() const;
+
+    // Entries shown, and all of them.
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    int entryCount() const;
+    IndexEntry entry(int row) const;
+
+    QVariant data(const QModelIndex &index, int role) const override;
+
+private:
+    struct Span
+    {
+        int start = 0;
+        int length = 0;
+    };
+    struct Row
+    {
+        Span name;
+        Span target;
+        Span kind;
+    };
+
+    QStringView view(Span span) const;
+    QIcon iconFor(QStringView kind) const;
+
+    QString m_text;
+    QVector<Row> m_rows;  // display order
+    QVector<int> m_shown; // rows that pass the filter, in order
+    QString m_filter;
+    mutable QHash<QString, QIcon> m_icons;
+};
+
+} // namespace tarn
