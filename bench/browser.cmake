@@ -9,3 +9,8 @@ target_link_libraries(velmora-bench-browser
 add_executable(velmora-bench-session bench_session.cpp)
 target_link_libraries(velmora-bench-session
     PRIVATE velmora_browser velmora_docdata velmora_flags)
+
+# The real program's start, measured from outside it: to main, window built,
+# lists filled, first paint. Run it as velmora-bench-start <velmora>.
+add_executable(velmora-bench-start bench_start.cpp)
+target_link_libraries(velmora-bench-start PRIVATE velmora_browser velmora_flags)

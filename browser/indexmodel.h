@@ -54,6 +54,8 @@ private:
         Span name;
         Span target;
         Span kind;
+        bool member = false; // its target has an anchor
+        int folded = 0;      // its name case-folded, while sorting
     };
 
     QStringView view(Span span) const;

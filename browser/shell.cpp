@@ -9,6 +9,7 @@
 #include "pagebrowser.h"
 #include "shell_p.h"
 #include "shellinstance.h"
+#include "starttrace.h"
 #include "utils.h"
 #include "versions.h"
 
@@ -113,9 +114,11 @@ Shell::Shell(QWidget *parent, const char *name)
     restoreGeometry();
     connectForm();
     createActions();
+    traceStart("window-built");
     readIndex();
     readContents();
     loadBookmarks();
+    traceStart("lists-filled");
     load(QString::fromLatin1(docnames::startPage));
     startLayoutTimer();
     setWindowTitle(QLatin1String("Velmora: ") + programVersion()

@@ -378,10 +378,19 @@ void Importer::writeOutput()
     AnchorRepair anchors;
     readAnchors(&anchors);
     targets.anchors = &anchors;
+    MarkupRules rules;
+    if (const auto sheet = m_files.constFind(styleSheetName);
+        sheet != m_files.cend() && sheet->kind == SourceKind::OwnPage) {
+        rules = markupRulesFromStyleSheet(readFile(sheet->path));
+    }
     QVector<ClassEntry> classes =
         m_catalog.classes([this](const QString &page) { return m_files.contains(page); });
     repairTargets(classes, &anchors);
+    // Our own pages are compared with the imported ones as the reference
+    // has them, before any wrapper is taken out of the latter.
     checkOwnCollisions(targets);
+    if (!rules.divClasses.isEmpty() || !rules.spanClasses.isEmpty())
+        targets.unwrap = &rules;
 
     const QDir staging(m_staging);
     for (auto it = m_files.cbegin(); it != m_files.cend(); ++it) {

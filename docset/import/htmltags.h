@@ -55,8 +55,10 @@ struct HtmlTag
 class HtmlTagReader
 {
 public:
-    explicit HtmlTagReader(const QByteArray &html)
+    // Reads from `from` on, which must not be inside a tag.
+    explicit HtmlTagReader(const QByteArray &html, qsizetype from = 0)
         : m_html(html)
+        , m_pos(from)
     {
     }
 
@@ -64,7 +66,7 @@ public:
 
 private:
     const QByteArray &m_html;
-    qsizetype m_pos = 0;
+    qsizetype m_pos;
 };
 
 bool equalsIgnoreCase(QByteArrayView a, QByteArrayView b);

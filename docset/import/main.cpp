@@ -60,6 +60,8 @@ QStringList summary(const tarn::import::ImportReport &report, qint64 millisecond
             .arg(links.missing)
             .arg(links.external)
             .arg(links.removed),
+        QStringLiteral("markup: %1 wrapper elements the page view has no style for taken out")
+            .arg(links.unwrapped),
     };
 }
 

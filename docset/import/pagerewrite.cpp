@@ -139,6 +139,51 @@ QByteArray rewrittenValue(const QByteArray &html, const HtmlTag &tag, QByteArray
     return repair.target;
 }
 
+// A <div> or <span> that only wraps: no id, no style, no attribute but a
+// class the sheet leaves alone. A <div> must also hold markup at both ends:
+// text directly inside it would run into the block before it.
+bool isWrapper(const QByteArray &html, const HtmlTag &tag, const QSet<QByteArray> &styled,
+               qsizetype contentEnd)
+{
+    for (const HtmlAttribute &a : tag.attributes) {
+        if (!equalsIgnoreCase(a.name, "class"))
+            return false;
+        const QByteArrayView value(html.constData() + a.valueBegin, a.valueEnd - a.valueBegin);
+        for (const QByteArray &name : value.toByteArray().split(' ')) {
+            if (styled.contains(name))
+                return false;
+        }
+    }
+    if (!tag.is("div"))
+        return true;
+    const auto firstNonSpace = [&html](qsizetype from, qsizetype to, int step) {
+        for (qsizetype i = from; i != to; i += step) {
+            if (!isSpace(html[i]))
+                return html[i];
+        }
+        return '<';
+    };
+    return firstNonSpace(tag.end + 1, contentEnd, 1) == '<'
+        && (contentEnd <= tag.end + 1 || firstNonSpace(contentEnd - 1, tag.end, -1) == '>');
+}
+
+// Where the content of the element opened by `tag` ends: the "<" of its
+// matching end tag, or the end of the page.
+qsizetype contentEndOf(const QByteArray &html, const HtmlTag &tag)
+{
+    HtmlTagReader reader(html, tag.skipTo);
+    HtmlTag inner;
+    int depth = 1;
+    while (reader.next(&inner)) {
+        if (!inner.is(tag.name))
+            continue;
+        depth += inner.closing ? -1 : 1;
+        if (depth == 0)
+            return inner.begin;
+    }
+    return html.size();
+}
+
 void rewriteTag(const QByteArray &html, const HtmlTag &tag, const LinkTargets &targets,
                 AnchorRenamer &renamer, RewriteLog *log, QByteArray &out, qsizetype &copied)
 {
@@ -180,6 +225,26 @@ void rewriteTag(const QByteArray &html, const HtmlTag &tag, const LinkTargets &t
 }
 
 } // namespace
+
+MarkupRules markupRulesFromStyleSheet(const QByteArray &css)
+{
+    MarkupRules rules;
+    for (qsizetype at = 0; (at = css.indexOf('.', at)) >= 0; ++at) {
+        qsizetype begin = at;
+        while (begin > 0 && isAsciiAlpha(css[begin - 1]))
+            --begin;
+        const QByteArray element = css.mid(begin, at - begin).toLower();
+        qsizetype end = at + 1;
+        while (end < css.size() && (isAsciiAlnum(css[end]) || css[end] == '_' || css[end] == '-'))
+            ++end;
+        const QByteArray name = css.mid(at + 1, end - at - 1);
+        if (element == "div")
+            rules.divClasses.insert(name);
+        else if (element == "span")
+            rules.spanClasses.insert(name);
+    }
+    return rules;
+}
 
 QByteArray onlineBaseFromIndexUrl(const QString &url)
 {
@@ -251,12 +316,42 @@ QByteArray rewritePage(const QByteArray &html, const LinkTargets &targets, Rewri
     qsizetype copied = 0;
     HtmlTagReader reader(html);
     HtmlTag tag;
+    // For each open <div> and <span>: whether its tags are being dropped.
+    QVarLengthArray<bool, 32> divs;
+    QVarLengthArray<bool, 32> spans;
+    const auto drop = [&](const HtmlTag &dropped) {
+        out.append(html.constData() + copied, dropped.begin - copied);
+        copied = dropped.skipTo;
+    };
     while (reader.next(&tag)) {
         if (tag.script) {
             // The scripts only swap style sheets in a web browser; ours has no use for them.
-            out.append(html.constData() + copied, tag.begin - copied);
-            copied = tag.skipTo;
+            drop(tag);
             continue;
+        }
+        const bool div = tag.is("div");
+        if (targets.unwrap && (div || tag.is("span"))) {
+            auto &open = div ? divs : spans;
+            if (tag.closing) {
+                if (!open.isEmpty()) {
+                    const bool dropped = open.back();
+                    open.pop_back();
+                    if (dropped)
+                        drop(tag);
+                }
+                continue;
+            }
+            const QSet<QByteArray> &styled =
+                div ? targets.unwrap->divClasses : targets.unwrap->spanClasses;
+            const bool wrapper = html[tag.end - 1] != '/'
+                && isWrapper(html, tag, styled, div ? contentEndOf(html, tag) : 0);
+            if (html[tag.end - 1] != '/')
+                open.append(wrapper);
+            if (wrapper) {
+                drop(tag);
+                count(log, &RewriteLog::unwrapped);
+                continue;
+            }
         }
         if (!tag.closing)
             rewriteTag(html, tag, targets, renamer, log, out, copied);
