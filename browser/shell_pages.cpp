@@ -95,7 +95,7 @@ void Shell::restoreScrollPosition(const QString &page)
 {
     const auto stored = d->scrollPositions.constFind(page);
     if (stored != d->scrollPositions.constEnd())
-        d->form->browser->verticalScrollBar()->setValue(stored.value());
+        d->form->browser->scrollToPosition(stored.value());
 }
 
 } // namespace tarn

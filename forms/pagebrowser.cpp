@@ -406,7 +406,25 @@ void PageBrowser::restore(const HistoryEntry &entry)
 {
     show(entry.url);
     horizontalScrollBar()->setValue(entry.hpos);
-    verticalScrollBar()->setValue(entry.vpos);
+    scrollToPosition(entry.vpos);
+}
+
+void PageBrowser::scrollToPosition(int vpos)
+{
+    QScrollBar *bar = verticalScrollBar();
+    if (vpos > bar->maximum()) {
+        const int height = viewport()->height();
+        QAbstractTextDocumentLayout *layout = document()->documentLayout();
+        const int hit = layout->hitTest(QPointF(0, vpos + height), Qt::FuzzyHit);
+        const QTextBlock block = document()->findBlock(qMax(0, hit));
+        // Past the last line the page is shorter than the position asked for.
+        const bool pageEnds = !block.next().isValid();
+        const int reach = pageEnds
+            ? int(layout->blockBoundingRect(block).bottom() + document()->documentMargin()) - height
+            : vpos;
+        bar->setMaximum(qMax(bar->maximum(), reach));
+    }
+    bar->setValue(vpos);
 }
 
 void PageBrowser::emitHistorySignals()

@@ -63,6 +63,11 @@ public:
     int forwardHistoryCount() const;
     void clearHistory();
 
+    // Scrolls the page to that vertical position, laying it out down to there
+    // first: the view lays long pages out as they are scrolled, and until
+    // then its scroll bar cannot reach far enough.
+    void scrollToPosition(int vpos);
+
     // A link as clicked, made whole: "#x" names the page shown.
     QUrl resolved(const QUrl &link) const;
 

@@ -6,3 +6,4 @@ velmora_add_test(tst_savedstate SOURCES tst_savedstate.cpp LIBS velmora_browser 
 velmora_add_test(tst_search SOURCES tst_search.cpp LIBS velmora_browser velmora_docdata)
 velmora_add_test(tst_fonts SOURCES tst_fonts.cpp LIBS velmora_browser velmora_docdata)
 velmora_add_test(tst_print SOURCES tst_print.cpp LIBS velmora_browser velmora_docdata)
+velmora_add_test(tst_history SOURCES tst_history.cpp LIBS velmora_browser velmora_docdata)
