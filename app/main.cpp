@@ -1,5 +1,6 @@
 // Velmora: start-up and the event loop.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "memorytrim.h"
 #include "pagebrowser.h"
 #include "savedstate.h"
 #include "shell.h"
@@ -55,6 +56,7 @@ private:
 int main(int argc, char **argv)
 {
     tarn::traceStart("main");
+    tarn::tuneAllocator();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Tessaravox"));
     QApplication::setApplicationName(QStringLiteral("Velmora"));

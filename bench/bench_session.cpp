@@ -2,7 +2,11 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "benchkit.h"
 #include "embeddedfiles.h"
+#include "embeddedimages.h"
+#include "embeddedimages_p.h"
+#include "embeddedpages.h"
 #include "mainwidget.h"
+#include "memorytrim.h"
 #include "pagebrowser.h"
 #include "shell.h"
 
@@ -15,10 +19,12 @@
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTreeWidget>
+#include <QUrl>
 #include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
+#include <malloc.h>
 #include <vector>
 
 using tarn::Shell;
@@ -26,10 +32,38 @@ using namespace benchkit;
 
 namespace {
 
+// A reader's pause: long enough for the program's idle work (it gives freed
+// memory back a second after the last page was shown).
+void pause()
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 1200)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
 // Resident set size now, in MB.
 double residentMegabytes()
 {
     return double(statusKilobytes("VmRSS")) / 1024.0;
+}
+
+// Heap bytes in use now (what RSS would be without fragmentation), in MB.
+double heapMegabytes()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return double(info.uordblks + info.hblkhd) / (1024.0 * 1024.0);
+}
+
+// What the caches hold: page texts, images, kept documents, in MB.
+QString cacheFigures(Shell *shell)
+{
+    const double mb = 1024.0 * 1024.0;
+    return QStringLiteral("caches: texts %1 MB, images %2 MB, kept documents %3 MB (%4)")
+        .arg(double(installedEmbeddedPageFactory()->cache().bytes()) / mb, 0, 'f', 1)
+        .arg(double(installedEmbeddedImageFactory()->cache().bytes()) / mb, 0, 'f', 1)
+        .arg(double(shell->pageView()->keptDocumentBytes()) / mb, 0, 'f', 1)
+        .arg(shell->pageView()->keptDocumentCount());
 }
 
 // The first screen of the page shown, painted.
@@ -65,7 +99,9 @@ struct Timed
 void longSession(Shell *shell)
 {
     const QStringList pages = embeddedPages();
+    pause();
     const double fresh = residentMegabytes();
+    const double freshHeap = heapMegabytes();
     std::printf("long session: %lld pages; RSS of the fresh window %.1f MB\n",
                 static_cast<long long>(pages.size()), fresh);
     std::vector<Timed> timed;
@@ -80,13 +116,17 @@ void longSession(Shell *shell)
         timed.push_back({pages.at(i), first, msSince(timer)});
         settle();
         if ((i + 1) % 500 == 0)
-            std::printf("  after %5lld pages: RSS %.1f MB\n", static_cast<long long>(i + 1),
-                        residentMegabytes());
+            pause();
+        if ((i + 1) % 500 == 0)
+            std::printf("  after %5lld pages: RSS %.1f MB, heap in use %.1f MB; %s\n",
+                        static_cast<long long>(i + 1), residentMegabytes(), heapMegabytes(),
+                        qPrintable(cacheFigures(shell)));
     }
+    pause();
     const double afterAll = residentMegabytes();
     shell->load(QStringLiteral("index.html"));
     paintFirstScreen(shell);
-    settle();
+    pause();
     const double home = residentMegabytes();
 
     std::vector<double> first;
@@ -113,6 +153,10 @@ void longSession(Shell *shell)
     std::printf("  RSS after every page %.1f MB (goal <= 120), after Home %.1f MB, "
                 "%.1f MB above the fresh window (goal <= 50)\n",
                 afterAll, home, home - fresh);
+    if (qEnvironmentVariableIsSet("VELMORA_BENCH_SMAPS"))
+        QFile::copy(QStringLiteral("/proc/self/smaps"), qEnvironmentVariable("VELMORA_BENCH_SMAPS"));
+    std::printf("  heap in use: fresh window %.1f MB, after Home %.1f MB; %s\n", freshHeap,
+                heapMegabytes(), qPrintable(cacheFigures(shell)));
 }
 
 // Back and Forward between two pages, each laid out and painted.
@@ -147,12 +191,19 @@ void backForward(Shell *shell, const QString &big, const QString &other)
                 qPrintable(other), median(forward));
 }
 
+// The first screen of a page no cache holds: neither its text nor its
+// laid-out document.
 void firstScreen(Shell *shell, const QString &page, const char *when)
 {
+    PageBrowser *view = shell->pageView();
+    const qint64 budget = view->keptDocumentBudget();
+    view->setKeptDocumentBudget(0);
     std::vector<double> first;
     for (int run = 0; run < 11; ++run) {
         shell->load(QStringLiteral("index.html"));
+        shell->load(QStringLiteral("vxabout.html"));
         paintFirstScreen(shell);
+        installedEmbeddedPageFactory()->cache().clear();
         settle();
         QElapsedTimer timer;
         timer.start();
@@ -162,8 +213,40 @@ void firstScreen(Shell *shell, const QString &page, const char *when)
         layOutFully(shell);
         settle();
     }
-    std::printf("%s: first screen of %s median %.1f ms, worst %.1f ms (goal <= 100)\n", when,
-                qPrintable(page), median(first), percentile(first, 100));
+    view->setKeptDocumentBudget(budget);
+    std::printf("%s: first screen of %s, nothing cached, median %.1f ms, worst %.1f ms "
+                "(goal <= 100)\n",
+                when, qPrintable(page), median(first), percentile(first, 100));
+}
+
+// What a kept, laid-out document costs per character of its text: the
+// factor the page view estimates its kept documents with.
+void documentCost(Shell *shell)
+{
+    PageBrowser view;
+    view.resize(shell->pageView()->size());
+    view.show();
+    view.setKeptDocumentBudget(qint64(1) << 40);
+    QStringList pages;
+    QTreeWidget *classes = shell->form()->classesView;
+    for (int i = 0; i < classes->topLevelItemCount() && pages.size() < 60; i += 7)
+        pages.append(classes->topLevelItem(i)->text(1));
+    settle();
+    const double before = heapMegabytes();
+    qint64 characters = 0;
+    for (const QString &page : pages) {
+        view.setSource(QUrl(page));
+        view.document()->size();
+        view.viewport()->grab();
+        characters += view.document()->characterCount();
+    }
+    settle();
+    const double grown = (heapMegabytes() - before) * 1024 * 1024;
+    std::printf("kept documents: %lld pages, %lld characters, %.1f MB: %.1f bytes a character "
+                "(the view estimates %lld)\n",
+                static_cast<long long>(pages.size()), static_cast<long long>(characters),
+                grown / 1024 / 1024, grown / double(characters),
+                static_cast<long long>(PageBrowser::bytesPerCharacter));
 }
 
 void indexFilter(Shell *shell)
@@ -209,17 +292,19 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    tarn::tuneAllocator();
     QApplication app(argc, argv);
 
     Shell shell;
     showPainted(&shell);
     settle();
-    firstScreen(&shell, QStringLiteral("qstring.html"), "fresh window");
-    backForward(&shell, QStringLiteral("qstring.html"), QStringLiteral("qbitmap.html"));
-    backForward(&shell, QStringLiteral("qwidget.html"), QStringLiteral("qobject.html"));
-    indexFilter(&shell);
+    // The session first, so that the fresh window's memory is that of a
+    // window that has done nothing yet.
     longSession(&shell);
     firstScreen(&shell, QStringLiteral("qstring.html"), "after the long session");
     backForward(&shell, QStringLiteral("qstring.html"), QStringLiteral("qbitmap.html"));
+    backForward(&shell, QStringLiteral("qwidget.html"), QStringLiteral("qobject.html"));
+    indexFilter(&shell);
+    documentCost(&shell);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "embeddedfiles.h"
 #include "externalbrowser.h"
 #include "mainwidget.h"
+#include "memorytrim.h"
 #include "mimesourcefactory.h"
 #include "pagebrowser.h"
 #include "pagename.h"
@@ -71,6 +72,8 @@ void Shell::linkLoad(const QString &name)
 
 void Shell::sourceChanged(const QString &name)
 {
+    // A page shown may have pushed older pages and images out of the caches.
+    releaseFreeMemorySoon();
     d->form->captionLabel->setText(d->form->browser->documentTitle());
     d->source = name;
     d->page = splitPageName(name).page;

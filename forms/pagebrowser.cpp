@@ -244,7 +244,7 @@ void PageBrowser::setPageStyleSheet(const QString &css)
         return;
     // Parse the page shown again and bring back the text that was at the top.
     const int topPosition = cursorForPosition(QPoint(0, 0)).position();
-    show(m_current, Rebuild);
+    showUrl(m_current, Rebuild);
     QTextCursor cursor(document());
     cursor.setPosition(qBound(0, topPosition, document()->characterCount() - 1));
     const QRectF block = document()->documentLayout()->blockBoundingRect(cursor.block());
@@ -288,7 +288,7 @@ void PageBrowser::doSetSource(const QUrl &name, QTextDocument::ResourceType)
     if (url.isEmpty() || tarn::isWebLink(url.toString()))
         return;
     rememberPosition();
-    show(url);
+    showUrl(url);
     if (!m_home.isValid())
         m_home = url;
     // The same name again adds nothing to the history.
@@ -328,7 +328,7 @@ void PageBrowser::home()
         setSource(m_home);
 }
 
-void PageBrowser::show(const QUrl &url, Showing how)
+void PageBrowser::showUrl(const QUrl &url, Showing how)
 {
     const QString page = storeName(url);
     const bool samePage = how == Reuse && m_shown && page == m_page && m_shown->isPristine();
@@ -404,7 +404,7 @@ void PageBrowser::rememberPosition()
 
 void PageBrowser::restore(const HistoryEntry &entry)
 {
-    show(entry.url);
+    showUrl(entry.url);
     horizontalScrollBar()->setValue(entry.hpos);
     scrollToPosition(entry.vpos);
 }

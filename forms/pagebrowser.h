@@ -41,7 +41,7 @@ class PageBrowser : public QTextBrowser
 
 public:
     // What the kept documents may hold together, by estimate.
-    static constexpr qint64 defaultKeptBudget = 24 * 1024 * 1024;
+    static constexpr qint64 defaultKeptBudget = 18 * 1024 * 1024;
 
     explicit PageBrowser(QWidget *parent = nullptr);
     ~PageBrowser() override;
@@ -83,10 +83,10 @@ public:
     qint64 keptDocumentBudget() const;
     void setKeptDocumentBudget(qint64 bytes);
     // The estimate a document is counted at: its characters times this, plus
-    // the bytes of the images it loaded. Measured on the class pages (see
-    // velmora-bench-session): a laid-out document holds about this much per
-    // character of text.
-    static constexpr qint64 bytesPerCharacter = 24;
+    // the bytes of the images it loaded. Measured on sixty class pages of the
+    // Qt 6 reference, laid out (velmora-bench-session, heap in use): 41 bytes
+    // a character.
+    static constexpr qint64 bytesPerCharacter = 40;
 
 public Q_SLOTS:
     void backward() override;
@@ -110,7 +110,7 @@ private:
     // Shows the page of `url` (a kept document or a new one) and its anchor,
     // or the top; says so with sourceChanged. Rebuild parses the page shown
     // again and drops its old document.
-    void show(const QUrl &url, Showing how = Reuse);
+    void showUrl(const QUrl &url, Showing how = Reuse);
     std::unique_ptr<PageDocument> takeOrBuild(const QString &page);
     void keep(std::unique_ptr<PageDocument> document);
     void trimKept();
