@@ -1,0 +1,15 @@
+# Velmora: full-text search: the word breaker, the query translation, the page
+# reader and the indexer at build time, and the index over the real set.
+# Copyright the Velmora developers; see vxlicense.html for the terms.
+velmora_add_test(tst_wordbreak SOURCES tst_wordbreak.cpp LIBS velmora_search)
+velmora_add_test(tst_querytranslator
+    SOURCES tst_querytranslator.cpp
+    LIBS velmora_search SQLite::SQLite3)
+velmora_add_test(tst_pagetext SOURCES tst_pagetext.cpp LIBS velmora_pagetext)
+velmora_add_test(tst_searchindexer SOURCES tst_searchindexer.cpp LIBS velmora_search)
+target_compile_definitions(tst_searchindexer PRIVATE
+    VELMORA_SEARCHINDEX="$<TARGET_FILE:velmora-searchindex>")
+add_dependencies(tst_searchindexer velmora-searchindex)
+velmora_add_test(tst_searchindex
+    SOURCES tst_searchindex.cpp
+    LIBS velmora_search velmora_searchdata)
