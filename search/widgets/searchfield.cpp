@@ -134,7 +134,7 @@ SearchField::SearchField(QWidget *parent)
 {
     setObjectName(QStringLiteral("searchField"));
     setClearButtonEnabled(true);
-    setPlaceholderText(tr("Search all pages"));
+    setPlaceholderText(tr("Search all pages (Ctrl+Shift+F)"));
     setToolTip(tr("<p>Search every page (Ctrl+Shift+F).</p>"
                   "<p><b>words</b>: pages with all of them<br/>"
                   "<b>\"a phrase\"</b>: the words in this order<br/>"
