@@ -154,7 +154,8 @@ void longSession(Shell *shell)
                 "%.1f MB above the fresh window (goal <= 50)\n",
                 afterAll, home, home - fresh);
     if (qEnvironmentVariableIsSet("VELMORA_BENCH_SMAPS"))
-        QFile::copy(QStringLiteral("/proc/self/smaps"), qEnvironmentVariable("VELMORA_BENCH_SMAPS"));
+        QFile::copy(QStringLiteral("/proc/self/smaps"),
+                    qEnvironmentVariable("VELMORA_BENCH_SMAPS"));
     std::printf("  heap in use: fresh window %.1f MB, after Home %.1f MB; %s\n", freshHeap,
                 heapMegabytes(), qPrintable(cacheFigures(shell)));
 }

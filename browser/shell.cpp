@@ -4,9 +4,12 @@
 
 #include "action.h"
 #include "docnames.h"
+#include "hithighlight.h"
 #include "indexmodel.h"
 #include "mainwidget.h"
 #include "pagebrowser.h"
+#include "searchbar.h"
+#include "searchfield.h"
 #include "shell_p.h"
 #include "shellinstance.h"
 #include "starttrace.h"
@@ -270,6 +273,15 @@ void Shell::createActions()
     auto *stretch = new QWidget(toolBar);
     stretch->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     toolBar->addWidget(stretch);
+
+    // Full-text search over every page, in a row of its own at the top.
+    auto *searchBar = new SearchBar(this);
+    addToolBar(Qt::TopToolBarArea, searchBar);
+    connect(searchBar->field(), &SearchField::openRequested, this,
+            [this](const QString &page, const QList<SearchTerm> &terms) {
+                linkLoad(page);
+                highlightHits(d->form->browser, terms);
+            });
 
     for (const char *name :
          {"Shell/Back", "Shell/Home", "Shell/Forward", "Shell/FontSelect", "Shell/Print"}) {

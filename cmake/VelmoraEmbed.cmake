@@ -30,3 +30,31 @@ function(velmora_add_docdata target)
     set_source_files_properties(${outputs} PROPERTIES SKIP_AUTOMOC ON SKIP_AUTOUIC ON)
     target_link_libraries(${target} PRIVATE velmora_store)
 endfunction()
+
+# velmora_add_searchdata(<target> FOLDER <assembled folder> [DEPENDS <files or targets>...])
+#
+# Runs velmora-searchindex over the pages of an assembled folder and wraps the
+# database image in an OBJECT library that registers it with the search. A
+# program that links it searches that index; one that does not has no
+# full-text search and says so.
+function(velmora_add_searchdata target)
+    cmake_parse_arguments(A "" "FOLDER" "DEPENDS" ${ARGN})
+    if(IS_DIRECTORY "${A_FOLDER}" AND NOT A_DEPENDS)
+        file(GLOB folder_pages CONFIGURE_DEPENDS "${A_FOLDER}/*.html")
+        list(APPEND A_DEPENDS ${folder_pages})
+    endif()
+    set(out "${CMAKE_CURRENT_BINARY_DIR}/${target}")
+    add_custom_command(
+        OUTPUT "${out}/embedded_search.S" "${out}/search.db"
+        COMMAND velmora-searchindex "${A_FOLDER}" "${out}"
+        DEPENDS velmora-searchindex ${A_DEPENDS}
+        COMMENT "Indexing the pages of ${A_FOLDER} for full-text search"
+        VERBATIM)
+    add_library(${target} OBJECT
+        "${out}/embedded_search.S"
+        "${PROJECT_SOURCE_DIR}/search/searchdata.cpp")
+    set_source_files_properties("${out}/embedded_search.S" PROPERTIES SKIP_AUTOMOC ON SKIP_AUTOUIC ON)
+    target_link_libraries(${target} PRIVATE velmora_search velmora_flags)
+    # For the benchmark, which indexes the same folder again to time it.
+    set_target_properties(${target} PROPERTIES VELMORA_INDEXED_FOLDER "${A_FOLDER}")
+endfunction()

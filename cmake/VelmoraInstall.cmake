@@ -62,7 +62,7 @@ string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Velmora is a desktop browser for the ${reference_name} reference documentation.\n"
     "The class reference, member lists, examples and overviews are built into\n"
     "the program, with a contents tree, an index that narrows as you type,\n"
-    "bookmarks, find in page and printing.")
+    "full-text search over every page, bookmarks, find in page and printing.")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SECTION doc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -73,13 +73,14 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, hicolor-icon-theme")
 
 # dpkg-shlibdeps reads the real library versions from the linked executable;
 # without it, fall back to what it reports for the Debian 12 build. zlib is
-# only used at build time, so the program does not link it.
+# only used at build time, so the program does not link it; SQLite reads the
+# full-text index at run time, so it does.
 find_program(VELMORA_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(VELMORA_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
-        "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 5), libqt6core6 (>= 6.4.0), libqt6gui6 (>= 6.2.0), libqt6widgets6 (>= 6.1.2), libqt6printsupport6 (>= 6.1.2)")
+        "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 5), libqt6core6 (>= 6.4.0), libqt6gui6 (>= 6.2.0), libqt6widgets6 (>= 6.1.2), libqt6printsupport6 (>= 6.1.2), libsqlite3-0 (>= 3.40.0)")
 endif()
 
 set(CPACK_STRIP_FILES ON)

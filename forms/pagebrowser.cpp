@@ -336,7 +336,9 @@ void PageBrowser::showUrl(const QUrl &url, Showing how)
         std::unique_ptr<PageDocument> next = takeOrBuild(page);
         if (next->defaultFont() != font())
             next->setDefaultFont(font());
-        // The view lets go of the old document before it is kept or dropped.
+        // The view lets go of the old document before it is kept or dropped,
+        // and of any marks made in it.
+        setExtraSelections({});
         setDocument(next.get());
         if (how == Reuse)
             keep(std::move(m_shown));

@@ -1,0 +1,26 @@
+// Velmora: marks the hits of a search in the page shown.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#pragma once
+
+#include "querytranslator.h"
+
+#include <QList>
+#include <QRegularExpression>
+
+class QTextEdit;
+
+namespace tarn {
+
+// One pattern for all terms, as the index matches them: whole words, case
+// folded, the words of a phrase or an identifier with anything but letters
+// and digits between them ("QString::arg", "model/view"), a prefix term's
+// last word open at its end.
+QRegularExpression hitPattern(const QList<SearchTerm> &terms);
+
+// Marks every hit in the page the view shows (extra selections, which
+// leave the text, the selection and find in page alone) and scrolls the
+// first one into view. The marks go when the view shows something else.
+// Returns the number of hits marked; at most 5,000 are.
+int highlightHits(QTextEdit *view, const QList<SearchTerm> &terms);
+
+} // namespace tarn

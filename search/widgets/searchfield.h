@@ -1,0 +1,66 @@
+// Velmora: the search field of the window, with its list of results.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#pragma once
+
+#include "querytranslator.h"
+
+#include <QLineEdit>
+#include <QTimer>
+
+class QFrame;
+class QLabel;
+class QListWidget;
+
+namespace tarn {
+
+class SearchIndex;
+
+// A line edit that searches every page as the reader types. The best pages
+// appear in a list under it, each a title over a line of the page with the
+// hit words in bold; Up, Down, Return or a click opens one. Ctrl+Shift+F, in
+// the window the field is in, puts the cursor in it.
+class SearchField : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    explicit SearchField(QWidget *parent = nullptr);
+    ~SearchField() override;
+
+    // The index searched: the one built into the program unless set.
+    void setIndex(SearchIndex *index);
+
+    // Searches now rather than after the pause in typing.
+    void searchNow();
+
+    // The list of results, its message line and the window that holds both.
+    QListWidget *resultsList() const { return m_list; }
+    QLabel *messageLabel() const { return m_message; }
+    QFrame *resultsPopup() const { return m_popup; }
+
+    QSize sizeHint() const override;
+
+Q_SIGNALS:
+    // The reader chose a result: show the page and mark the terms in it.
+    void openRequested(const QString &page, const QList<tarn::SearchTerm> &terms);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void scheduleSearch();
+    void showResults();
+    void hideResults();
+    void openRow(int row);
+    SearchIndex *index() const;
+
+    QTimer m_pause;
+    QFrame *m_popup = nullptr;
+    QLabel *m_message = nullptr;
+    QListWidget *m_list = nullptr;
+    SearchIndex *m_index = nullptr;
+    QList<SearchTerm> m_terms;
+};
+
+} // namespace tarn
