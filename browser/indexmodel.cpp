@@ -2,6 +2,7 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "indexmodel.h"
 
+#include "lookup.h"
 #include "utils.h"
 
 #include <QPixmap>
@@ -103,6 +104,11 @@ void IndexModel::setListText(const QString &text)
     });
     m_shown.resize(m_rows.size());
     std::iota(m_shown.begin(), m_shown.end(), 0);
+    m_classNames.clear();
+    for (const Row &row : std::as_const(m_rows)) {
+        if (!row.member)
+            m_classNames.insert(view(row.name).toString().toCaseFolded());
+    }
     m_filter.clear();
     endResetModel();
 }
@@ -111,13 +117,21 @@ void IndexModel::setFilter(const QString &text)
 {
     if (text == m_filter)
         return;
-    // Typing more can only hide entries: look only at those still shown.
-    const bool narrowing = !m_filter.isEmpty() && text.contains(m_filter, Qt::CaseInsensitive);
     QVector<int> shown;
-    if (text.isEmpty()) {
+    // "QString::arg" or "QString arg": the members of that class, by name.
+    const std::optional<QualifiedName> qualified = qualifiedName(text);
+    if (qualified && isClassName(qualified->className)) {
+        for (int row = 0; row < m_rows.size(); ++row) {
+            if (m_rows.at(row).member && isMemberEntryOf(view(m_rows.at(row).name), *qualified))
+                shown.append(row);
+        }
+    } else if (text.isEmpty()) {
         shown.resize(m_rows.size());
         std::iota(shown.begin(), shown.end(), 0);
     } else {
+        // Typing more can only hide entries: look only at those still shown.
+        const bool narrowing = !m_filter.isEmpty() && !qualifiedName(m_filter)
+            && text.contains(m_filter, Qt::CaseInsensitive);
         const auto matches = [this, &text](int row) {
             return view(m_rows.at(row).name).contains(text, Qt::CaseInsensitive);
         };
@@ -137,6 +151,11 @@ void IndexModel::setFilter(const QString &text)
     beginResetModel();
     m_shown = std::move(shown);
     endResetModel();
+}
+
+bool IndexModel::isClassName(const QString &name) const
+{
+    return m_classNames.contains(name.toCaseFolded());
 }
 
 QString IndexModel::filter() const

@@ -6,6 +6,7 @@
 
 #include <QAbstractListModel>
 #include <QIcon>
+#include <QSet>
 #include <QString>
 #include <QVector>
 
@@ -32,8 +33,12 @@ public:
     void setListText(const QString &text);
 
     // Shows the entries whose name holds `text`, in any case; the empty text
-    // shows every entry.
+    // shows every entry. A class and member as developers write them,
+    // "QString::arg" or "QString arg", shows that class's members whose names
+    // start so, in the list's order.
     void setFilter(const QString &text);
+    // Whether the index lists a class of that name, in any case.
+    bool isClassName(const QString &name) const;
     QString filter() const;
 
     // Entries shown, and all of them.
@@ -65,6 +70,7 @@ private:
     QVector<Row> m_rows;  // display order
     QVector<int> m_shown; // rows that pass the filter, in order
     QString m_filter;
+    QSet<QString> m_classNames; // case-folded
     mutable QHash<QString, QIcon> m_icons;
 };
 

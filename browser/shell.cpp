@@ -16,6 +16,7 @@
 #include "utils.h"
 #include "versions.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -26,6 +27,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QStyledItemDelegate>
+#include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
@@ -70,6 +72,39 @@ protected:
 private:
     QAbstractItemView *m_view;
     Open m_open;
+};
+
+// The keys that move through a list, typed into the Index field, go to the
+// Index list: the field keeps the focus, the list's choice moves.
+class IndexFieldKeys : public QObject
+{
+public:
+    IndexFieldKeys(QLineEdit *field, QListView *list)
+        : QObject(field)
+        , m_list(list)
+    {
+        field->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        switch (static_cast<QKeyEvent *>(event)->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            QCoreApplication::sendEvent(m_list, event);
+            return true;
+        default:
+            return false;
+        }
+    }
+
+private:
+    QListView *m_list;
 };
 
 // A row as wide as the list, its name cut with "..." where the list is
@@ -163,7 +198,15 @@ void Shell::connectForm()
                 form->statusLabel->setText(form->browser->resolved(url).toString());
             });
     connect(form->indexLineEdit, &QLineEdit::textChanged, this, &Shell::jumpInIndex);
-    connect(form->indexLineEdit, &QLineEdit::returnPressed, this, &Shell::loadFirstInIndex);
+    // Return opens the row the reader moved to with the arrow keys, else the
+    // first, which a keystroke always chooses.
+    connect(form->indexLineEdit, &QLineEdit::returnPressed, this, [this, form] {
+        const QModelIndex current = form->indexView->currentIndex();
+        if (current.isValid())
+            openIndexRow(current.row());
+        else
+            loadFirstInIndex();
+    });
     for (QTreeWidget *view :
          {form->classesView, form->membersView, form->bookmarksView, form->aboutView})
         connect(view, &QTreeWidget::itemClicked, this, &Shell::itemClicked);
@@ -171,6 +214,22 @@ void Shell::connectForm()
             [this](const QModelIndex &index) { openIndexRow(index.row()); });
     new ReturnOpensRow(form->indexView,
                        [this](const QModelIndex &index) { openIndexRow(index.row()); });
+    // Return on a row of any other list is a click on it, with the click's
+    // sender, so a class opened by key shows its members too.
+    for (QTreeWidget *view :
+         {form->classesView, form->membersView, form->bookmarksView, form->aboutView}) {
+        new ReturnOpensRow(view, [view](const QModelIndex &index) {
+            if (QTreeWidgetItem *item = view->itemFromIndex(index))
+                Q_EMIT view->itemClicked(item, 0);
+        });
+    }
+    // Up, Down and the page keys in the Index field move through the list;
+    // choosing the Index tab puts the cursor in its field.
+    new IndexFieldKeys(form->indexLineEdit, form->indexView);
+    connect(form->leftTabs, &QTabWidget::currentChanged, this, [form](int tab) {
+        if (form->leftTabs->widget(tab) == form->tab_2)
+            form->indexLineEdit->setFocus(Qt::TabFocusReason);
+    });
     form->bookmarksView->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(form->bookmarksView, &QWidget::customContextMenuRequested, this,
             [this, form](const QPoint &pos) {
@@ -301,6 +360,46 @@ void Shell::createActions()
         Action::create(tr("Rename Label"), "Bookmarks/Rename", 0, this, SLOT(renameBookmark())));
     d->bookmarkMenu->addAction(
         Action::create(tr("Delete Bookmark"), "Bookmarks/Delete", 0, this, SLOT(deleteBookmark())));
+
+    createKeyboardActions();
+}
+
+// What every reader expects of the keyboard beyond the toolbar's keys: the
+// zoom keys of other readers, a key to the Index, and keys for the selected
+// bookmark that act only in the bookmark list (Delete typed elsewhere, in the
+// Index field say, must never delete a bookmark).
+void Shell::createKeyboardActions()
+{
+    MainWidget *form = d->form;
+    Action::find(QStringLiteral("Shell/FontLarger"))
+        ->setShortcuts({QKeySequence(Qt::ALT | Qt::Key_Equal),
+                        QKeySequence(Qt::CTRL | Qt::Key_Plus),
+                        QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    Action::find(QStringLiteral("Shell/FontSmaller"))
+        ->setShortcuts(
+            {QKeySequence(Qt::ALT | Qt::Key_Minus), QKeySequence(Qt::CTRL | Qt::Key_Minus)});
+    QAction *zoomReset = Action::create(tr("Normal Size"), "Shell/ZoomReset",
+                                        (Qt::CTRL | Qt::Key_0).toCombined(), nullptr, nullptr);
+    connect(zoomReset, &QAction::triggered, this, &Shell::resetZoom);
+    addAction(zoomReset);
+
+    QAction *toIndex = Action::create(tr("Go to the Index"), "Shell/IndexFocus",
+                                      (Qt::CTRL | Qt::Key_I).toCombined(), nullptr, nullptr);
+    connect(toIndex, &QAction::triggered, this, [form] {
+        form->leftTabs->setCurrentWidget(form->tab_2);
+        form->indexLineEdit->setFocus(Qt::ShortcutFocusReason);
+        form->indexLineEdit->selectAll();
+    });
+    addAction(toIndex);
+
+    QAction *rename = Action::create(tr("Rename Label"), "Bookmarks/RenameKey", Qt::Key_F2, this,
+                                     SLOT(renameBookmark()));
+    QAction *remove = Action::create(tr("Delete Bookmark"), "Bookmarks/DeleteKey", Qt::Key_Delete,
+                                     this, SLOT(deleteBookmark()));
+    for (QAction *action : {rename, remove}) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+        form->bookmarksView->addAction(action);
+    }
 }
 
 void Shell::startLayoutTimer()

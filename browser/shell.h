@@ -4,6 +4,8 @@
 
 #include <QMainWindow>
 
+#include <functional>
+
 class MainWidget;
 class PageBrowser;
 class QMenu;
@@ -100,6 +102,7 @@ private:
     void createForm();
     void connectForm();
     void createActions();
+    void createKeyboardActions();
     void startLayoutTimer();
     // shell_state.cpp
     void restoreFonts();
@@ -107,14 +110,18 @@ private:
     void saveState();
     // shell_pages.cpp
     void restoreScrollPosition(const QString &page);
+    // shell_fonts.cpp
+    void setPageFont(const QFont &font);
+    void resetZoom();
     // shell_lists.cpp
     void readIndex();
     void openIndexRow(int row);
     void readContents();
     // shell_bookmarks.cpp
     void loadBookmarks();
-    void saveBookmarks();
     QList<Bookmark> shownBookmarks() const;
+    QList<Bookmark> mergedBookmarks(QList<Bookmark> stored) const;
+    void changeStoredBookmarks(const std::function<void(QList<Bookmark> &)> &change);
 
     ShellPrivate *d;
 };

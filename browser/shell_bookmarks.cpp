@@ -17,6 +17,8 @@
 #include <QTextBrowser>
 #include <QTreeWidget>
 
+#include <functional>
+
 namespace tarn {
 
 namespace {
@@ -56,9 +58,27 @@ QList<Bookmark> Shell::shownBookmarks() const
     return bookmarks;
 }
 
-void Shell::saveBookmarks()
+// What to write when the store holds `stored`: this window's bookmarks in
+// its list's order, then those another window wrote there that this one has
+// never shown. A bookmark is its label and URL; a pair may stand twice.
+QList<Bookmark> Shell::mergedBookmarks(QList<Bookmark> stored) const
 {
-    SavedState::writeBookmarks(*d->settings, shownBookmarks());
+    const QList<Bookmark> shown = shownBookmarks();
+    for (const Bookmark &bookmark : shown)
+        stored.removeOne(bookmark);
+    return shown + stored;
+}
+
+// Each change is made to what the store holds now and written at once: a
+// second window's additions stay, and a crash or a killed session loses
+// nothing.
+void Shell::changeStoredBookmarks(const std::function<void(QList<Bookmark> &)> &change)
+{
+    d->settings->sync();
+    QList<Bookmark> stored = SavedState::readBookmarks(*d->settings);
+    change(stored);
+    SavedState::writeBookmarks(*d->settings, mergedBookmarks(stored));
+    d->settings->sync();
 }
 
 void Shell::addBookmark()
@@ -66,14 +86,16 @@ void Shell::addBookmark()
     const QString source = d->form->browser->source().toString();
     const PageName parts = splitPageName(source);
     QString label = d->form->captionLabel->text();
+    // A page without a title is named by its page: a bookmark without a
+    // label would not even survive the store (one empty name reads back as
+    // no names at all).
+    if (label.isEmpty())
+        label = parts.page;
     if (!parts.anchor.isEmpty())
         label += QLatin1String(" #") + parts.anchor;
     d->form->bookmarksView->addTopLevelItem(new BookmarkItem(label, source));
     d->form->leftTabs->setCurrentIndex(2);
-    // Written at once as well, and flushed to disk, so a crash or a killed
-    // session never loses a bookmark.
-    saveBookmarks();
-    d->settings->sync();
+    changeStoredBookmarks([&](QList<Bookmark> &stored) { stored.append({label, source}); });
 }
 
 void Shell::itemRBClicked(QTreeWidgetItem *item, const QPoint &pos, int)
@@ -94,9 +116,15 @@ void Shell::renameBookmark()
                               QLineEdit::Normal, item->text(0), &ok);
     if (!ok)
         return;
+    const Bookmark before{item->text(0), item->text(1)};
     item->setText(0, label);
-    saveBookmarks();
-    d->settings->sync();
+    changeStoredBookmarks([&](QList<Bookmark> &stored) {
+        const qsizetype at = stored.indexOf(before);
+        if (at >= 0)
+            stored[at].label = label;
+        else
+            stored.append({label, before.url});
+    });
 }
 
 void Shell::deleteBookmark()
@@ -104,9 +132,9 @@ void Shell::deleteBookmark()
     QTreeWidgetItem *item = d->form->bookmarksView->currentItem();
     if (!item)
         return;
+    const Bookmark gone{item->text(0), item->text(1)};
     delete item;
-    saveBookmarks();
-    d->settings->sync();
+    changeStoredBookmarks([&](QList<Bookmark> &stored) { stored.removeOne(gone); });
 }
 
 } // namespace tarn

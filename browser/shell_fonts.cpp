@@ -2,12 +2,13 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "shell.h"
 
-#include "docnames.h"
 #include "mainwidget.h"
 #include "pagebrowser.h"
 #include "savedstate.h"
 #include "shell_p.h"
+#include "utils.h"
 
+#include <QFontDatabase>
 #include <QFontDialog>
 #include <QSettings>
 #include <QTabWidget>
@@ -43,7 +44,7 @@ void Shell::zoomIn()
 {
     QFont font = d->form->browser->font();
     font.setPointSize(font.pointSize() + 1);
-    d->form->browser->setFont(font);
+    setPageFont(font);
 }
 
 void Shell::zoomOut()
@@ -52,7 +53,7 @@ void Shell::zoomOut()
     // Below 1 point the size stays where it is.
     if (font.pointSize() > 1)
         font.setPointSize(font.pointSize() - 1);
-    d->form->browser->setFont(font);
+    setPageFont(font);
 }
 
 void Shell::fontSelect()
@@ -60,24 +61,48 @@ void Shell::fontSelect()
     bool ok = false;
     const QFont font = QFontDialog::getFont(&ok, d->form->browser->font(), this);
     if (ok)
-        d->form->browser->setFont(font);
+        setPageFont(font);
 }
 
 void Shell::fixedFontSelect()
 {
-    QFont initial;
-    initial.setFamily(
-        d->settings->value(QString::fromLatin1(settingskeys::fixedFamily), QStringLiteral("fixed"))
-            .toString());
+    // Seeded with the family in use, which the font system has: seeded with
+    // one it lacks, the dialog opens on a proportional family.
+    QFont initial = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (QFontDatabase::hasFamily(d->fixedFamily))
+        initial.setFamily(d->fixedFamily);
+    // The family the font system really uses for it, not an alias such as
+    // "monospace", which the dialog does not list.
+    initial.setFamily(QFontInfo(initial).family());
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, initial, this);
     if (!ok)
         return;
+    // Only a family the font system really has is a choice worth keeping.
     const QString family = chosen.family();
+    if (!QFontDatabase::hasFamily(family))
+        return;
     applyFixedFamily(family);
-    load(QString::fromLatin1(docnames::startPage));
     SavedState::writeFixedFamily(*d->settings, family);
     d->settings->sync();
+}
+
+// The page font in use, zoom included, set so that the reader keeps their
+// place: the line at the top of the view stays there.
+void Shell::setPageFont(const QFont &font)
+{
+    PageBrowser *browser = d->form->browser;
+    browser->keepReadingPosition([browser, &font] { browser->setFont(font); });
+}
+
+// The page font at the size it has when no setting is stored.
+void Shell::resetZoom()
+{
+    QFont font = d->form->browser->font();
+    QFont standard;
+    if (Utils::fontFromDescription(defaultTextFont(), &standard))
+        font.setPointSize(standard.pointSize());
+    setPageFont(font);
 }
 
 void Shell::options()

@@ -145,6 +145,8 @@ void Shell::loadMembers(QTreeWidgetItem *item)
     view->setUpdatesEnabled(false);
     view->clear();
     view->addTopLevelItems(items);
+    // A new class's members start at their top, wherever the last list was.
+    view->scrollToTop();
     view->setUpdatesEnabled(true);
 }
 

@@ -48,6 +48,8 @@ void Shell::search(bool next)
         d->searchParagraph = 0;
         d->searchIndex = 0;
         dialog->lineSearch->clear();
+        // Typing goes into the text at once, every time the dialog opens.
+        dialog->lineSearch->setFocus();
         if (dialog->exec() != QDialog::Accepted)
             return;
         // A new backward search starts at the end of the page: from the top

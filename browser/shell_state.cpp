@@ -95,6 +95,19 @@ void Shell::restoreGeometry()
         }
     }
 
+    // A window larger than the screen it opens on (a size stored at another
+    // scale, say) shrinks to fit it, and moves so that all of it shows.
+    const QScreen *screen = QGuiApplication::screenAt(QPoint(x + 20, y + 10));
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        w = qMin(w, area.width());
+        h = qMin(h, area.height());
+        x = qBound(area.left(), x, area.left() + area.width() - w);
+        y = qBound(area.top(), y, area.top() + area.height() - h);
+    }
+
     move(x, y);
     resize(w, h);
     // Lay the hidden window out now, so the splitter has its real width when
@@ -143,7 +156,8 @@ void Shell::saveState()
     state.leftPane = s1 > 0 ? s1 : SavedState::defaultLeftPane;
     state.rightPane = s2 > 0 ? s2 : SavedState::defaultRightPane;
     state.textFont = form->browser->font().toString();
-    state.bookmarks = shownBookmarks();
+    d->settings->sync();
+    state.bookmarks = mergedBookmarks(SavedState::readBookmarks(*d->settings));
     state.write(*d->settings);
     d->settings->sync();
 }

@@ -141,8 +141,15 @@ MainWidget::MainWidget(QWidget *parent, const char *name, Qt::WindowFlags f)
     logoPalette.setColor(QPalette::Window, QColor(255, 255, 255));
     logoLabel->setPalette(logoPalette);
     const QImage logo = imageFromMimeSource(QStringLiteral("logo.png"));
-    if (!logo.isNull())
+    if (!logo.isNull()) {
         logoLabel->setPixmap(QPixmap::fromImage(logo));
+        // The logo's right edge is white space: a narrow pane crops it
+        // rather than growing to the logo's width, so the panes keep the
+        // sizes they are given (280 at the first start).
+        logoLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        logoLabel->setMinimumSize(1, logoLabel->sizeHint().height());
+        logoLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    }
 
     languageChange();
     resize(QSize(685, 619).expandedTo(minimumSizeHint()));

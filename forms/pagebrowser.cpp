@@ -12,6 +12,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
 
 namespace {
 
@@ -242,13 +243,33 @@ void PageBrowser::setPageStyleSheet(const QString &css)
     document()->setDefaultStyleSheet(css);
     if (!m_shown)
         return;
-    // Parse the page shown again and bring back the text that was at the top.
-    const int topPosition = cursorForPosition(QPoint(0, 0)).position();
-    showUrl(m_current, Rebuild);
-    QTextCursor cursor(document());
-    cursor.setPosition(qBound(0, topPosition, document()->characterCount() - 1));
-    const QRectF block = document()->documentLayout()->blockBoundingRect(cursor.block());
-    verticalScrollBar()->setValue(int(block.top()));
+    // Parse the page shown again, in place: same page, same history, the
+    // same line at the top.
+    const QUrl shown = m_current;
+    keepReadingPosition([this, shown] { showUrl(shown, Rebuild); });
+}
+
+void PageBrowser::scrollToTextPosition(int position)
+{
+    QTextDocument *doc = document();
+    const QTextBlock block = doc->findBlock(qBound(0, position, doc->characterCount() - 1));
+    // Asking for the block's place lays the page out down to it.
+    qreal y = doc->documentLayout()->blockBoundingRect(block).top();
+    if (const QTextLayout *lines = block.layout()) {
+        const QTextLine line = lines->lineForTextPosition(position - block.position());
+        if (line.isValid())
+            y += line.y();
+    }
+    scrollToPosition(qRound(y));
+}
+
+void PageBrowser::keepReadingPosition(const std::function<void()> &change)
+{
+    const bool atTop = verticalScrollBar()->value() == 0;
+    const int top = cursorForPosition(QPoint(0, 0)).position();
+    change();
+    if (!atTop)
+        scrollToTextPosition(top);
 }
 
 QString PageBrowser::pageStyleSheet() const

@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <QVector>
 
+#include <functional>
 #include <memory>
 
 class QTextDocument;
@@ -67,6 +68,12 @@ public:
     // first: the view lays long pages out as they are scrolled, and until
     // then its scroll bar cannot reach far enough.
     void scrollToPosition(int vpos);
+
+    // Scrolls so that the line holding that text position is at the top.
+    void scrollToTextPosition(int position);
+    // Makes a change that lays the page out anew (a font, the zoom, a style
+    // sheet) and keeps the line the reader had at the top of the view there.
+    void keepReadingPosition(const std::function<void()> &change);
 
     // A link as clicked, made whole: "#x" names the page shown.
     QUrl resolved(const QUrl &link) const;

@@ -7,3 +7,11 @@ velmora_add_test(tst_search SOURCES tst_search.cpp LIBS velmora_browser velmora_
 velmora_add_test(tst_fonts SOURCES tst_fonts.cpp LIBS velmora_browser velmora_docdata)
 velmora_add_test(tst_print SOURCES tst_print.cpp LIBS velmora_browser velmora_docdata)
 velmora_add_test(tst_history SOURCES tst_history.cpp LIBS velmora_browser velmora_docdata)
+velmora_add_test(tst_keyboard SOURCES tst_keyboard.cpp LIBS velmora_browser velmora_docdata)
+
+# A window stored at one scale opened at another: a screen of 1600 x 1000 at
+# scale 2 leaves 800 x 500 for the window.
+velmora_add_test(tst_screenfit SOURCES tst_screenfit.cpp LIBS velmora_browser velmora_docdata)
+set_property(TEST tst_screenfit APPEND PROPERTY ENVIRONMENT
+    "QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_SOURCE_DIR}/offscreen-hidpi.json"
+    "QT_SCALE_FACTOR=2")

@@ -366,6 +366,88 @@ private Q_SLOTS:
         QVERIFY(firstRowChosenAndShown(form->indexView));
     }
 
+    // A newly filled members list starts at its top, wherever the last one
+    // was scrolled to.
+    void membersStartAtTheirTop()
+    {
+        Shell shell;
+        shell.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shell));
+        MainWidget *form = shell.form();
+        form->leftTabs->setCurrentWidget(form->tab);
+        clickItem(form->classesView, findItem(form->classesView, QStringLiteral("QWidget")));
+        QScrollBar *bar = form->membersView->verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        bar->setValue(bar->maximum());
+        clickItem(form->classesView, findItem(form->classesView, QStringLiteral("QObject")));
+        QCOMPARE(bar->value(), 0);
+    }
+
+    // A keystroke that leaves the list as it was still chooses the first
+    // match and brings it into view.
+    void firstMatchIsAlwaysShown()
+    {
+        Shell shell;
+        shell.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shell));
+        MainWidget *form = shell.form();
+        form->leftTabs->setCurrentWidget(form->tab_2);
+        QListView *list = form->indexView;
+        list->scrollToBottom();
+        QTest::keyClicks(form->indexLineEdit, QStringLiteral("q"));
+        QVERIFY(firstRowChosenAndShown(list));
+        list->scrollToBottom();
+        QTest::keyClick(form->indexLineEdit, Qt::Key_Backspace);
+        QVERIFY(firstRowChosenAndShown(list));
+    }
+
+    // Developers type qualified names: "QString::arg" and "QString arg"
+    // list that member of that class, in the index's order; a start of a
+    // member's name lists those it starts.
+    void qualifiedNamesFindTheirMembers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("member");
+        QTest::newRow("Class::member") << "QString::arg"
+                                       << "QString"
+                                       << "arg";
+        QTest::newRow("Class member") << "QString arg"
+                                      << "QString"
+                                      << "arg";
+        QTest::newRow("any case") << "qstring::ARG"
+                                  << "QString"
+                                  << "arg";
+        QTest::newRow("start of a name") << "QWidget::setWindowT"
+                                         << "QWidget"
+                                         << "setWindowT";
+        QTest::newRow("every member") << "QBitmap::"
+                                      << "QBitmap"
+                                      << "";
+    }
+    void qualifiedNamesFindTheirMembers()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, className);
+        QFETCH(QString, member);
+        Shell shell;
+        MainWidget *form = shell.form();
+        form->indexLineEdit->setText(text);
+        QStringList wanted;
+        const QString suffix = QStringLiteral(" (") + className + QLatin1Char(')');
+        for (const IndexEntry &entry : indexInDisplayOrder()) {
+            if (entry.target.contains(u'#') && entry.name.endsWith(suffix)
+                && entry.name.startsWith(member, Qt::CaseInsensitive))
+                wanted.append(entry.name + QLatin1Char('|') + entry.target);
+        }
+        QVERIFY(!wanted.isEmpty());
+        QCOMPARE(shownRows(form->indexView), wanted);
+        QVERIFY(firstRowChosenAndShown(form->indexView));
+        // Everything else filters as ever: a word, or an entry as it reads.
+        form->indexLineEdit->setText(QStringLiteral("arg (QString)"));
+        QVERIFY(shownRows(form->indexView).value(0).startsWith(QLatin1String("arg (QString)|")));
+    }
+
     void filterResults()
     {
         Shell shell;

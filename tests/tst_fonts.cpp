@@ -11,10 +11,12 @@
 #include <QApplication>
 #include <QFontDatabase>
 #include <QFontDialog>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTimer>
 
 #include <functional>
@@ -198,14 +200,16 @@ private Q_SLOTS:
             shell.load(QStringLiteral("qobject.html"));
 
             // Only the family counts: size and weight of the choice are dropped.
+            // The page shown takes it in place.
+            const int backCount = shell.backCount();
             answerFontDialog(QFont(family, 31, QFont::Bold));
             shell.fixedFontSelect();
-            QCOMPARE(browser->source().toString(), QStringLiteral("index.html"));
+            QCOMPARE(browser->source().toString(), QStringLiteral("qobject.html"));
+            QCOMPARE(shell.backCount(), backCount);
             QCOMPARE(store().value(fixedKey).toString(), family);
             QCOMPARE(shell.fixedFamily(), family);
 
             // Code samples of a real class page, under its own style sheet.
-            shell.load(QStringLiteral("qobject.html"));
             const QTextDocument *document = browser->document();
             int preFragments = 0;
             bool bodyTextElsewhere = false;
@@ -288,6 +292,84 @@ private Q_SLOTS:
         QCOMPARE(shell.font(), QApplication::font());
         for (const QString &key : store().allKeys())
             QVERIFY2(!store().value(key).toString().contains(family), qPrintable(key));
+    }
+
+    // A stored family the font system lacks must not open the dialog on a
+    // proportional family, nor may OK store the family it fell back to.
+    void fixedDialogOpensOnTheFamilyInUse()
+    {
+        store().setValue(fixedKey, QStringLiteral("fixed"));
+        Shell shell;
+        QString offered;
+        whenModal([&offered](QWidget *modal) {
+            auto *dialog = qobject_cast<QFontDialog *>(modal);
+            if (dialog)
+                offered = dialog->currentFont().family();
+            if (dialog)
+                dialog->accept();
+            else
+                modal->close();
+        });
+        shell.fixedFontSelect();
+        dropPendingAnswers();
+        const QFont systemFixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        QCOMPARE(offered, QFontInfo(systemFixed).family());
+        QVERIFY(QFontInfo(QFont(offered)).fixedPitch());
+        QCOMPARE(store().value(fixedKey).toString(), offered);
+        QCOMPARE(shell.fixedFamily(), offered);
+    }
+
+    // Zooming with either key set, choosing a fixed family, resetting the
+    // size: the line the reader had at the top of a long page stays in view,
+    // on the same page with the same history.
+    void changesKeepTheReadingPosition()
+    {
+        Shell shell;
+        shell.resize(900, 700);
+        shell.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shell));
+        shell.activateWindow();
+        PageBrowser *view = shell.pageView();
+        shell.load(QStringLiteral("qwidget.html"));
+        view->scrollToPosition(view->verticalScrollBar()->maximum() / 2);
+        const auto topLine = [view] {
+            const QTextCursor cursor = view->cursorForPosition(QPoint(0, 0));
+            return cursor.block().text();
+        };
+        const QString before = topLine();
+        const int position = view->cursorForPosition(QPoint(0, 0)).position();
+        QVERIFY(!before.isEmpty());
+        const int backCount = shell.backCount();
+        const auto stillThere = [&](const char *step) {
+            const QRect line = view->cursorRect([&] {
+                QTextCursor c(view->document());
+                c.setPosition(position);
+                return c;
+            }());
+            QVERIFY2(line.bottom() >= 0 && line.top() < view->viewport()->height() / 3, step);
+            QCOMPARE(shell.currentPage(), QStringLiteral("qwidget.html"));
+            QCOMPARE(shell.backCount(), backCount);
+        };
+        const int size = view->font().pointSize();
+        QTest::keyClick(&shell, Qt::Key_Equal, Qt::AltModifier);
+        QTest::keyClick(&shell, Qt::Key_Equal, Qt::AltModifier);
+        QCOMPARE(view->font().pointSize(), size + 2);
+        stillThere("Alt+= twice");
+        QTest::keyClick(&shell, Qt::Key_Plus, Qt::ControlModifier);
+        QCOMPARE(view->font().pointSize(), size + 3);
+        stillThere("Ctrl++");
+        QTest::keyClick(&shell, Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(view->font().pointSize(), size + 2);
+        stillThere("Ctrl+-");
+        answerFontDialog(QFont(otherFamily(shell), 12));
+        shell.fixedFontSelect();
+        stillThere("a fixed family");
+        QApplication::setActiveWindow(&shell);
+        QTest::keyClick(&shell, Qt::Key_0, Qt::ControlModifier);
+        QFont standard;
+        standard.fromString(tarn::defaultTextFont());
+        QCOMPARE(view->font().pointSize(), standard.pointSize());
+        stillThere("Ctrl+0");
     }
 
     void panelHidesAndShows()

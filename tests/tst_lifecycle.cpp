@@ -101,6 +101,50 @@ private Q_SLOTS:
         QVERIFY2(names.at(0).endsWith(QLatin1String(" #details")), qPrintable(names.at(0)));
     }
 
+    // Two windows open at once, each adding a bookmark and closing in turn:
+    // the store keeps both, since each writes its change onto what the other
+    // wrote, at the change and again at its close.
+    void twoWindowsKeepEachOthersBookmarks()
+    {
+        QTemporaryDir config;
+        QVERIFY(config.isValid());
+        const QStringList pages = {QStringLiteral("latin1.html"), QStringLiteral("qt.html")};
+        QProcess helpers[2];
+        for (int i = 0; i < 2; ++i) {
+            QProcess &helper = helpers[i];
+            helper.setProcessEnvironment(environmentFor(config.path()));
+            helper.start(QStringLiteral(VELMORA_LIFECYCLE_HELPER),
+                         {pages.at(i), QStringLiteral("--close-on-input")});
+            QVERIFY2(helper.waitForStarted(startTimeoutMs), qPrintable(helper.errorString()));
+            QDeadlineTimer deadline(startTimeoutMs);
+            QByteArray out;
+            while (!out.contains("ready\n") && !deadline.hasExpired()
+                   && helper.state() == QProcess::Running) {
+                helper.waitForReadyRead(500);
+                out += helper.readAllStandardOutput();
+            }
+            if (!out.contains("ready\n"))
+                stopProcess(helper);
+            QVERIFY2(out.contains("ready\n"), helper.readAllStandardError().constData());
+        }
+        // The first window closes first; the second, which never showed the
+        // first one's bookmark, closes last.
+        for (QProcess &helper : helpers) {
+            helper.write("close\n");
+            helper.closeWriteChannel();
+            QVERIFY(helper.waitForFinished(startTimeoutMs));
+            QCOMPARE(helper.exitCode(), 0);
+        }
+        QSettings s(storePath(config.path()), QSettings::IniFormat);
+        QStringList urls =
+            s.value(QString::fromLatin1(tarn::settingskeys::bookmarkUrls)).toStringList();
+        urls.sort();
+        QCOMPARE(urls, pages);
+        QCOMPARE(
+            s.value(QString::fromLatin1(tarn::settingskeys::bookmarkNames)).toStringList().size(),
+            2);
+    }
+
     void sigtermWritesTheWholeState_data()
     {
         QTest::addColumn<QByteArray>("store"); // what the store holds before the start

@@ -196,6 +196,20 @@ private Q_SLOTS:
         QCOMPARE(form->browser->font().pointSize(), QTextBrowser().font().pointSize() + 1);
     }
 
+    // At the first start the panes have their default sizes, shown: the
+    // logo of the Help tab may not widen the left one.
+    void firstStartPanesKeepTheirSizes()
+    {
+        Shell shell;
+        MainWidget *form = shell.form();
+        form->leftTabs->setCurrentWidget(form->tab_4);
+        shell.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shell));
+        QVERIFY(form->leftTabs->minimumSizeHint().width() <= 280);
+        QCOMPARE(form->splitter->sizes().value(0), 280);
+        QVERIFY(!form->logoLabel->pixmap().isNull());
+    }
+
     void toolbarAndActions()
     {
         Shell shell;
@@ -230,7 +244,11 @@ private Q_SLOTS:
             {"Shell/FontText", QKeySequence()},
             {"Shell/FontFixed", QKeySequence()},
             {"Bookmarks/Rename", QKeySequence()},
-            {"Bookmarks/Delete", QKeySequence()}};
+            {"Bookmarks/Delete", QKeySequence()},
+            {"Bookmarks/RenameKey", QKeySequence(Qt::Key_F2)},
+            {"Bookmarks/DeleteKey", QKeySequence(Qt::Key_Delete)},
+            {"Shell/ZoomReset", QKeySequence(Qt::CTRL | Qt::Key_0)},
+            {"Shell/IndexFocus", QKeySequence(Qt::CTRL | Qt::Key_I)}};
         for (const auto &[name, key] : keys) {
             Action *action = Action::find(QString::fromLatin1(name));
             QVERIFY2(action, name);
