@@ -1,5 +1,8 @@
 // Velmora: start-up and the event loop.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "commandline.h"
+#include "instance.h"
+#include "logging.h"
 #include "memorytrim.h"
 #include "pagebrowser.h"
 #include "savedstate.h"
@@ -13,6 +16,9 @@
 #include <QFont>
 #include <QSplashScreen>
 #include <QTimer>
+
+#include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -51,12 +57,44 @@ private:
     bool m_painted = false;
 };
 
+// Prints to a standard stream, as the terminal expects it.
+void print(FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     tarn::traceStart("main");
     tarn::tuneAllocator();
+
+    // Before any window: the options that only print, and a window open
+    // already, which takes the request and shows it. None of it needs a
+    // display.
+    tarn::cli::Invocation invocation;
+    {
+        QCoreApplication early(argc, argv);
+        invocation = tarn::cli::parseCommandLine(QCoreApplication::arguments());
+        switch (invocation.action) {
+        case tarn::cli::Invocation::Help:
+        case tarn::cli::Invocation::Version:
+            print(stdout, invocation.output);
+            return 0;
+        case tarn::cli::Invocation::Error:
+            print(stderr, invocation.output);
+            return 2;
+        case tarn::cli::Invocation::Run:
+            break;
+        }
+        QString answer;
+        if (!invocation.newWindow
+            && tarn::cli::handOver({invocation.name, invocation.search}, 5000, &answer))
+            return 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Tessaravox"));
     QApplication::setApplicationName(QStringLiteral("Velmora"));
@@ -76,6 +114,31 @@ int main(int argc, char **argv)
 
     tarn::Shell window(nullptr, "doc::Pagewright");
     window.setFont(font);
+    window.setSavesOnlyBookmarks(invocation.newWindow);
+    if (!invocation.name.isEmpty())
+        window.openName(invocation.name);
+    if (!invocation.search.isEmpty())
+        window.fillSearch(invocation.search);
+
+    // Later starts hand their requests to this window, which shows and
+    // raises itself and answers once it shows what was asked.
+    tarn::cli::RequestServer requests(
+        [&window](const tarn::cli::Request &request, std::function<void()> done) {
+            window.showNormal();
+            window.raise();
+            window.activateWindow();
+            if (!request.name.isEmpty())
+                window.openName(request.name);
+            if (!request.search.isEmpty())
+                window.fillSearch(request.search);
+            window.pageView()->viewport()->repaint();
+            done();
+        });
+    if (!invocation.newWindow) {
+        QString problem;
+        if (!requests.listen(tarn::cli::socketPath(), &problem))
+            qCWarning(lcFrame) << "no requests from later starts:" << problem;
+    }
     FirstPaintTrace *trace = qEnvironmentVariableIsEmpty("VELMORA_TRACE_START")
         ? nullptr
         : new FirstPaintTrace(window.pageView()->viewport());

@@ -173,6 +173,16 @@ int IndexModel::entryCount() const
     return int(m_rows.size());
 }
 
+QStringView IndexModel::nameAt(int position) const
+{
+    return view(m_rows.at(position).name);
+}
+
+QStringView IndexModel::targetAt(int position) const
+{
+    return view(m_rows.at(position).target);
+}
+
 IndexEntry IndexModel::entry(int row) const
 {
     if (row < 0 || row >= m_shown.size())

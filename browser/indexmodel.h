@@ -45,6 +45,10 @@ public:
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int entryCount() const;
     IndexEntry entry(int row) const;
+    // Any entry, shown or not, by its place in the display order; a view
+    // into the list text.
+    QStringView nameAt(int position) const;
+    QStringView targetAt(int position) const;
 
     QVariant data(const QModelIndex &index, int role) const override;
 

@@ -483,6 +483,32 @@ QString Shell::fixedFamily() const
     return d->fixedFamily;
 }
 
+void Shell::fillSearch(const QString &words)
+{
+    if (auto *field = findChild<SearchField *>()) {
+        field->setText(words);
+        field->setFocus(Qt::OtherFocusReason);
+        field->searchNow();
+    }
+}
+
+void Shell::serveRequest(const QString &name, const QString &search)
+{
+    showNormal();
+    raise();
+    activateWindow();
+    if (!name.isEmpty())
+        openName(name);
+    if (!search.isEmpty())
+        fillSearch(search);
+    d->form->browser->viewport()->repaint();
+}
+
+void Shell::setSavesOnlyBookmarks(bool only)
+{
+    d->savesOnlyBookmarks = only;
+}
+
 bool Shell::isLeftPanelShown() const
 {
     return d->leftPanelShown;

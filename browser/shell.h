@@ -59,6 +59,20 @@ public:
     void printDocument(QPrinter *printer);
     // Gives "pre", "code" and "tt" the fixed-pitch family.
     void applyFixedFamily(const QString &family);
+    // Opens what a name given from outside leads to: a page ("qstring.html"),
+    // an index entry ("QString", "arg (QString)"), a member ("QString::arg"),
+    // or the first match the Index shows for it; the Index tab shows the
+    // name as its filter. A name nothing matches leaves the Index filtered
+    // to it and says so on the status line.
+    void openName(const QString &name);
+    // Puts words into the full-text search and searches at once.
+    void fillSearch(const QString &words);
+    // What a later start asked for: the window comes up front, opens the
+    // name and fills the search, and has painted the page on return.
+    void serveRequest(const QString &name, const QString &search);
+    // A window opened beside another keeps only its bookmarks (merged with
+    // what the other wrote) when it closes: the other owns the rest.
+    void setSavesOnlyBookmarks(bool only);
 
 public Q_SLOTS:
     // shell_fonts.cpp

@@ -6,15 +6,19 @@
 #include "embeddedfiles.h"
 #include "indexmodel.h"
 #include "listformat.h"
+#include "lookup.h"
 #include "mainwidget.h"
 #include "pagebrowser.h"
 #include "shell_p.h"
 #include "utils.h"
 
 #include <QHash>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QPixmap>
 #include <QStyledItemDelegate>
+#include <QTabWidget>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -178,6 +182,49 @@ void Shell::loadFirstInIndex()
 {
     if (d->indexModel->rowCount() > 0)
         openIndexRow(0);
+}
+
+void Shell::openName(const QString &name)
+{
+    IndexModel *model = d->indexModel;
+    const Lookup found = lookUp(
+        name, model->entryCount(),
+        [model](qsizetype i) {
+            return LookupEntry{model->nameAt(int(i)), model->targetAt(int(i))};
+        },
+        [](const QString &page) {
+            int length = 0;
+            return findEmbeddedFile(page.toLatin1().constData(), &length) != nullptr;
+        },
+        [model](const QString &className) { return model->isClassName(className); });
+    MainWidget *form = d->form;
+    switch (found.kind) {
+    case Lookup::Nothing:
+        return;
+    case Lookup::Page:
+        load(found.target);
+        return;
+    case Lookup::Entry:
+    case Lookup::FirstMatch:
+    case Lookup::NoMatch:
+        break;
+    }
+    // The Index shows the name as its filter, with what it found chosen.
+    form->leftTabs->setCurrentWidget(form->tab_2);
+    form->indexLineEdit->setText(name.trimmed());
+    if (found.kind == Lookup::NoMatch) {
+        form->statusLabel->setText(tr("No entry in the Index holds \"%1\"").arg(name.trimmed()));
+        return;
+    }
+    for (int row = 0; row < model->rowCount(); ++row) {
+        if (model->entry(row).target == found.target) {
+            form->indexView->setCurrentIndex(model->index(row));
+            form->indexView->scrollTo(model->index(row));
+            break;
+        }
+    }
+    QTreeWidgetItem item({name, found.target});
+    itemClicked(&item);
 }
 
 // The index has rows, not items; an entry reaches itemClicked as the item

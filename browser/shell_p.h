@@ -39,6 +39,7 @@ public:
     int searchIndex = 0;
 
     bool leftPanelShown = true;
+    bool savesOnlyBookmarks = false;
     QString fixedFamily;
 
     // The index list's rows, shown by the form's indexView.

@@ -130,6 +130,13 @@ void Shell::restoreGeometry()
 void Shell::saveState()
 {
     MainWidget *form = d->form;
+    if (d->savesOnlyBookmarks) {
+        d->settings->sync();
+        SavedState::writeBookmarks(*d->settings,
+                                   mergedBookmarks(SavedState::readBookmarks(*d->settings)));
+        d->settings->sync();
+        return;
+    }
     SavedState state;
     state.tab = form->leftTabs->currentIndex();
     // The frame's corner, as move() takes it. On X11 the frame is unknown

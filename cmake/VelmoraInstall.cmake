@@ -80,7 +80,7 @@ if(VELMORA_DPKG_SHLIBDEPS)
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
     set(CPACK_DEBIAN_PACKAGE_DEPENDS
-        "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 5), libqt6core6 (>= 6.4.0), libqt6gui6 (>= 6.2.0), libqt6widgets6 (>= 6.1.2), libqt6printsupport6 (>= 6.1.2), libsqlite3-0 (>= 3.40.0)")
+        "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 5), libqt6core6 (>= 6.4.0), libqt6gui6 (>= 6.2.0), libqt6widgets6 (>= 6.1.2), libqt6printsupport6 (>= 6.1.2), libqt6network6 (>= 6.1.2), libsqlite3-0 (>= 3.40.0)")
 endif()
 
 set(CPACK_STRIP_FILES ON)

@@ -81,4 +81,59 @@ bool isMemberEntryOf(QStringView entryName, const QualifiedName &name)
         && bare.startsWith(name.member, Qt::CaseInsensitive);
 }
 
+Lookup lookUp(QStringView name, qsizetype entryCount,
+              const std::function<LookupEntry(qsizetype)> &entryAt,
+              const std::function<bool(const QString &page)> &pageExists,
+              const std::function<bool(const QString &className)> &isClassName)
+{
+    name = name.trimmed();
+    if (name.isEmpty())
+        return {};
+
+    // A page of the set, as the pages and lists name them.
+    const qsizetype hash = name.indexOf(u'#');
+    const QString page = (hash < 0 ? name : name.left(hash)).toString();
+    if (page.endsWith(QLatin1String(".html")) && pageExists(page))
+        return {Lookup::Page, name.toString()};
+
+    // The first entry that passes the test, in the index's order.
+    const auto first = [&](const std::function<bool(const LookupEntry &)> &test) -> QString {
+        for (qsizetype i = 0; i < entryCount; ++i) {
+            const LookupEntry entry = entryAt(i);
+            if (test(entry))
+                return entry.target.toString();
+        }
+        return QString();
+    };
+    for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
+        const QString exact =
+            first([&](const LookupEntry &e) { return e.name.compare(name, cs) == 0; });
+        if (!exact.isEmpty())
+            return {Lookup::Entry, exact};
+    }
+
+    if (const std::optional<QualifiedName> qualified = qualifiedName(name);
+        qualified && !qualified->member.isEmpty() && isClassName(qualified->className)) {
+        for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
+            const QString member = first([&](const LookupEntry &e) {
+                const qsizetype open = e.name.lastIndexOf(u" (");
+                return isMemberEntryOf(e.name, *qualified)
+                    && e.name.left(open).compare(qualified->member, cs) == 0;
+            });
+            if (!member.isEmpty())
+                return {Lookup::Entry, member};
+        }
+        const QString started =
+            first([&](const LookupEntry &e) { return isMemberEntryOf(e.name, *qualified); });
+        if (!started.isEmpty())
+            return {Lookup::FirstMatch, started};
+    }
+
+    const QString held =
+        first([&](const LookupEntry &e) { return e.name.contains(name, Qt::CaseInsensitive); });
+    if (!held.isEmpty())
+        return {Lookup::FirstMatch, held};
+    return {Lookup::NoMatch, QString()};
+}
+
 } // namespace tarn

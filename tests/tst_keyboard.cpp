@@ -62,9 +62,13 @@ private Q_SLOTS:
                     modal->close();
                     return;
                 }
-                QTest::keyClicks(QApplication::focusWidget(), word);
+                // Where the dialog sends typing, whether or not its window
+                // is active yet.
+                QWidget *focus = dialog->focusWidget();
+                QVERIFY(focus);
+                QTest::keyClicks(focus, word);
                 typed = dialog->lineSearch->text();
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                QTest::keyClick(focus, Qt::Key_Return);
             });
             // A dialog just closed leaves no window active here: activate it
             // as the window manager would.

@@ -1,0 +1,142 @@
+// Velmora: what the command line asks of the program.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "commandline.h"
+
+#include <QCommandLineParser>
+#include <QRegularExpression>
+
+namespace tarn::cli {
+
+namespace {
+
+// Qt's options that take a value in the next argument.
+bool takesValue(const QString &qtOption)
+{
+    static const QStringList withValue = {
+        QStringLiteral("-platform"),
+        QStringLiteral("-platformpluginpath"),
+        QStringLiteral("-platformtheme"),
+        QStringLiteral("-plugin"),
+        QStringLiteral("-qwindowgeometry"),
+        QStringLiteral("-qwindowicon"),
+        QStringLiteral("-qwindowtitle"),
+        QStringLiteral("-style"),
+        QStringLiteral("-stylesheet"),
+        QStringLiteral("-display"),
+        QStringLiteral("-geometry"),
+        QStringLiteral("-session"),
+        QStringLiteral("-name"),
+        QStringLiteral("-title"),
+        QStringLiteral("-visual"),
+        QStringLiteral("-ncols"),
+        QStringLiteral("-cmap"),
+        QStringLiteral("-dialogs"),
+        QStringLiteral("-fn"),
+        QStringLiteral("-font"),
+        QStringLiteral("-bg"),
+        QStringLiteral("-fg"),
+        QStringLiteral("-btn"),
+        QStringLiteral("-button"),
+        QStringLiteral("-im"),
+        QStringLiteral("-inputstyle"),
+    };
+    return withValue.contains(qtOption);
+}
+
+QString versionText()
+{
+    return QStringLiteral("Velmora 2.0\n");
+}
+
+} // namespace
+
+bool isLink(const QString &text)
+{
+    // A scheme, then ":" that is not the start of "::".
+    static const QRegularExpression scheme(QStringLiteral("^\\s*[A-Za-z][A-Za-z0-9+.-]*:(?!:)"));
+    return scheme.match(text).hasMatch();
+}
+
+Invocation parseCommandLine(const QStringList &arguments)
+{
+    Invocation result;
+    result.qtArguments.append(arguments.value(0, QStringLiteral("velmora")));
+    QStringList own = {result.qtArguments.first()};
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &arg = arguments.at(i);
+        if (arg == QLatin1String("--")) {
+            own += arguments.mid(i);
+            break;
+        }
+        const bool qtOption = arg.size() > 1 && arg.startsWith(u'-') && !arg.startsWith(u"--")
+            && arg != QLatin1String("-h") && arg != QLatin1String("-v");
+        if (qtOption) {
+            result.qtArguments.append(arg);
+            if (takesValue(arg) && i + 1 < arguments.size())
+                result.qtArguments.append(arguments.at(++i));
+        } else {
+            own.append(arg);
+        }
+    }
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "An offline browser for the Qt reference documentation. NAME opens its page: a class "
+        "(QString), a member (QString::arg, \"QString arg\"), an entry as the Index shows it "
+        "(\"arg (QString)\") or a page (qstring.html#arg). With a window open already, that "
+        "window shows it."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Print this help and exit."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Print the version and exit."));
+    const QCommandLineOption search(QStringLiteral("search"),
+                                    QStringLiteral("Search every page for WORDS."),
+                                    QStringLiteral("WORDS"));
+    const QCommandLineOption newWindow(
+        QStringLiteral("new-window"),
+        QStringLiteral("Open a window of its own even when one is open (it keeps only its "
+                       "bookmarks when closed)."));
+    parser.addOptions({help, version, search, newWindow});
+    parser.addPositionalArgument(QStringLiteral("NAME"), QStringLiteral("What to open."),
+                                 QStringLiteral("[NAME]"));
+    const QString usage = parser.helpText().replace(
+        QRegularExpression(QStringLiteral("^Usage: \\S+")), QStringLiteral("Usage: velmora"));
+
+    if (!parser.parse(own)) {
+        result.action = Invocation::Error;
+        result.output =
+            QStringLiteral("velmora: ") + parser.errorText() + QStringLiteral("\n\n") + usage;
+        return result;
+    }
+    if (parser.isSet(help)) {
+        result.action = Invocation::Help;
+        result.output = usage;
+        return result;
+    }
+    if (parser.isSet(version)) {
+        result.action = Invocation::Version;
+        result.output = versionText();
+        return result;
+    }
+    const QString words = parser.positionalArguments().join(u' ').simplified();
+    result.newWindow = parser.isSet(newWindow);
+    if (parser.isSet(search)) {
+        // "--search implicitly shared" without quotes: the words that follow
+        // are the search's too.
+        result.search = QString(parser.value(search) + u' ' + words).simplified();
+    } else {
+        result.name = words;
+    }
+    for (const QString &text : {result.name, result.search}) {
+        if (isLink(text)) {
+            result.action = Invocation::Error;
+            result.output = QStringLiteral("velmora: \"%1\" is a link; Velmora opens only its own "
+                                           "documentation\n")
+                                .arg(text);
+            return result;
+        }
+    }
+    return result;
+}
+
+} // namespace tarn::cli

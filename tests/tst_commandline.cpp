@@ -1,0 +1,149 @@
+// Velmora: the command line and the requests a second start sends, as data.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "commandline.h"
+#include "request.h"
+
+#include <QTest>
+
+using namespace tarn::cli;
+
+class tst_CommandLine : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void parse_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<bool>("newWindow");
+        QTest::addColumn<QStringList>("qt");
+        const QStringList none;
+        QTest::newRow("nothing") << QStringList{"velmora"} << int(Invocation::Run) << ""
+                                 << "" << false << QStringList{"velmora"};
+        QTest::newRow("a name") << QStringList{"velmora", "QString::arg"} << int(Invocation::Run)
+                                << "QString::arg"
+                                << "" << false << QStringList{"velmora"};
+        QTest::newRow("words make one name")
+            << QStringList{"velmora", "QString", "arg"} << int(Invocation::Run) << "QString arg"
+            << "" << false << QStringList{"velmora"};
+        QTest::newRow("Qt's options go to Qt")
+            << QStringList{"velmora", "-platform", "offscreen", "-style=fusion", "QWidget"}
+            << int(Invocation::Run) << "QWidget"
+            << "" << false << QStringList{"velmora", "-platform", "offscreen", "-style=fusion"};
+        QTest::newRow("search, words unquoted")
+            << QStringList{"velmora", "--search", "implicitly", "shared"} << int(Invocation::Run)
+            << ""
+            << "implicitly shared" << false << QStringList{"velmora"};
+        QTest::newRow("new window") << QStringList{"velmora", "--new-window", "QObject"}
+                                    << int(Invocation::Run) << "QObject"
+                                    << "" << true << QStringList{"velmora"};
+        QTest::newRow("after --, a name that looks like an option")
+            << QStringList{"velmora", "--", "--help"} << int(Invocation::Run) << "--help"
+            << "" << false << QStringList{"velmora"};
+        QTest::newRow("help") << QStringList{"velmora", "--help"} << int(Invocation::Help) << ""
+                              << "" << false << QStringList{"velmora"};
+        QTest::newRow("-h") << QStringList{"velmora", "-h"} << int(Invocation::Help) << ""
+                            << "" << false << QStringList{"velmora"};
+        QTest::newRow("version") << QStringList{"velmora", "--version"} << int(Invocation::Version)
+                                 << ""
+                                 << "" << false << QStringList{"velmora"};
+        QTest::newRow("unknown option")
+            << QStringList{"velmora", "--frobnicate"} << int(Invocation::Error) << ""
+            << "" << false << QStringList{"velmora"};
+        QTest::newRow("search without words")
+            << QStringList{"velmora", "--search"} << int(Invocation::Error) << ""
+            << "" << false << QStringList{"velmora"};
+        QTest::newRow("a web link")
+            << QStringList{"velmora", "https://example.com/"} << int(Invocation::Error) << ""
+            << "" << false << QStringList{"velmora"};
+        QTest::newRow("a file link")
+            << QStringList{"velmora", "file:/etc/passwd"} << int(Invocation::Error) << ""
+            << "" << false << QStringList{"velmora"};
+        QTest::newRow("a link to search")
+            << QStringList{"velmora", "--search", "mailto:x@y"} << int(Invocation::Error) << ""
+            << "" << false << QStringList{"velmora"};
+        QTest::newRow("Qt::AlignLeft is no link")
+            << QStringList{"velmora", "Qt::AlignLeft"} << int(Invocation::Run) << "Qt::AlignLeft"
+            << "" << false << QStringList{"velmora"};
+    }
+    void parse()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, action);
+        const Invocation invocation = parseCommandLine(arguments);
+        QCOMPARE(int(invocation.action), action);
+        if (action == Invocation::Run) {
+            QTEST(invocation.name, "name");
+            QTEST(invocation.search, "search");
+            QTEST(invocation.newWindow, "newWindow");
+            QTEST(invocation.qtArguments, "qt");
+        } else {
+            QVERIFY(!invocation.output.isEmpty());
+        }
+        // A mistaken option gets the usage; a link gets told why not.
+        if (action == Invocation::Error)
+            QVERIFY2(invocation.output.contains(QLatin1String("Usage: velmora"))
+                         != invocation.output.contains(QLatin1String("is a link")),
+                     qPrintable(invocation.output));
+    }
+
+    void requestRoundTrip_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("search");
+        QTest::newRow("name") << "QString::arg"
+                              << "";
+        QTest::newRow("search") << ""
+                                << "implicitly shared";
+        QTest::newRow("both") << "arg (QString)"
+                              << "\"queued connection\"";
+        QTest::newRow("beyond ASCII") << QStringLiteral("Stra\u00dfe \u2192 QChar") << "";
+        QTest::newRow("nothing") << ""
+                                 << "";
+    }
+    void requestRoundTrip()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, search);
+        const QByteArray bytes = encodeRequest({name, search});
+        QVERIFY(isRequestComplete(bytes));
+        QString problem;
+        const std::optional<Request> back = decodeRequest(bytes, &problem);
+        QVERIFY2(back, qPrintable(problem));
+        QCOMPARE(back->name, name);
+        QCOMPARE(back->search, search);
+    }
+
+    // What a second start, or anything else that reaches the socket, may
+    // not get through.
+    void requestRefusals_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        const QByteArray header = QByteArray(requestHeader) + '\n';
+        QTest::newRow("too long") << header + "name " + QByteArray(maxRequestBytes, 'x') + "\n\n";
+        QTest::newRow("not UTF-8") << header + "name Q\xff\xfeString\n\n";
+        QTest::newRow("a NUL") << header + QByteArray("name Q\0S\n\n", 11);
+        QTest::newRow("another version") << QByteArray("velmora-request 2\nname x\n\n");
+        QTest::newRow("no header") << QByteArray("name x\n\n");
+        QTest::newRow("unknown field") << header + "file /etc/passwd\n\n";
+        QTest::newRow("a field twice") << header + "name a\nname b\n\n";
+        QTest::newRow("a link") << header + "name https://example.com/\n\n";
+        QTest::newRow("a file link") << header + "name file:///etc/passwd\n\n";
+        QTest::newRow("bytes after the end") << header + "name x\n\nmore";
+        QTest::newRow("no end") << header + "name x\n";
+        QTest::newRow("empty") << QByteArray();
+    }
+    void requestRefusals()
+    {
+        QFETCH(QByteArray, bytes);
+        QString problem;
+        QVERIFY(!decodeRequest(bytes, &problem));
+        QVERIFY(!problem.isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_CommandLine)
+#include "tst_commandline.moc"
