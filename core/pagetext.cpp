@@ -9,7 +9,7 @@ namespace tarn {
 // The toolkit's own guess falls back to UTF-8, which would garble the Latin-1
 // letters of an undeclared page, so look for a byte order mark or a charset
 // in a meta element first.
-QString decodePageText(const QByteArray &bytes)
+QString decodePageText(const QByteArray &bytes, QString *problem)
 {
     const QByteArray head = bytes.left(1024).toLower();
     const qsizetype meta = head.indexOf("<meta");
@@ -20,7 +20,13 @@ QString decodePageText(const QByteArray &bytes)
     QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
     if (!decoder.isValid())
         return QString::fromLatin1(bytes);
-    return decoder.decode(bytes);
+    QString text = decoder.decode(bytes);
+    if (problem && decoder.hasError()) {
+        *problem =
+            QStringLiteral("bytes that are not valid %1").arg(QString::fromLatin1(decoder.name()));
+        return QString();
+    }
+    return text;
 }
 
 } // namespace tarn

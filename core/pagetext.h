@@ -8,6 +8,8 @@
 namespace tarn {
 
 // Page bytes in the character set the page declares, Latin-1 where none is.
-QString decodePageText(const QByteArray &bytes);
+// With `problem`, bytes that are not valid in the declared set give a null
+// text and the reason; without, they are decoded as well as they go.
+QString decodePageText(const QByteArray &bytes, QString *problem = nullptr);
 
 } // namespace tarn

@@ -70,20 +70,7 @@ QString PageSource::text(const QString &name) const
 
 QImage PageSource::image(const QString &name) const
 {
-    const MimeSource *source = MimeSourceFactory::defaultFactory()->data(name);
-    if (!source)
-        return QImage();
-    switch (source->kind()) {
-    case MimeSource::Image:
-        return source->image();
-    case MimeSource::Bytes:
-        // Decoded here: bytes the document cannot decode would also send it
-        // to the file system.
-        return QImage::fromData(source->bytes());
-    case MimeSource::Text:
-        break;
-    }
-    return QImage();
+    return imageFromMimeSource(name);
 }
 
 // One page's document. It asks the view for its style sheets and images, and

@@ -2,9 +2,9 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "pagecontent.h"
 
+#include "pagetext.h"
+
 #include <QFileInfo>
-#include <QStringConverter>
-#include <QStringDecoder>
 
 #include <algorithm>
 #include <cstring>
@@ -216,27 +216,6 @@ qsizetype decodeReference(const QString &s, qsizetype i, char32_t *out)
     return end - i + 1;
 }
 
-QString decodePage(const QByteArray &bytes, QString *problem)
-{
-    // As the window reads it: the declared character set, else Latin-1.
-    const QByteArray head = bytes.left(1024).toLower();
-    const qsizetype meta = head.indexOf("<meta");
-    const bool declared = QStringConverter::encodingForData(bytes).has_value()
-        || (meta >= 0 && head.indexOf("charset=", meta) >= 0);
-    if (!declared)
-        return QString::fromLatin1(bytes);
-    QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
-    if (!decoder.isValid())
-        return QString::fromLatin1(bytes);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError()) {
-        *problem =
-            QStringLiteral("bytes that are not valid %1").arg(QString::fromLatin1(decoder.name()));
-        return QString();
-    }
-    return text;
-}
-
 } // namespace
 
 bool extractPageText(const QByteArray &bytes, PageText *text, QString *problem)
@@ -247,7 +226,7 @@ bool extractPageText(const QByteArray &bytes, PageText *text, QString *problem)
         *problem = QStringLiteral("a NUL byte at offset %1").arg(nul - bytes.constData());
         return false;
     }
-    const QString s = decodePage(bytes, problem);
+    const QString s = tarn::decodePageText(bytes, problem);
     if (!problem->isEmpty())
         return false;
 
