@@ -48,6 +48,17 @@ double residentMegabytes()
     return double(statusKilobytes("VmRSS")) / 1024.0;
 }
 
+// The part of the resident set that is the program's own memory, as against
+// pages of the executable and libraries read from disk, which the system may
+// drop and read again at will: visiting every page touches all the embedded
+// data once.
+QString residentSplit()
+{
+    return QStringLiteral("anonymous %1 MB, file-backed %2 MB")
+        .arg(double(statusKilobytes("RssAnon")) / 1024.0, 0, 'f', 1)
+        .arg(double(statusKilobytes("RssFile")) / 1024.0, 0, 'f', 1);
+}
+
 // Heap bytes in use now (what RSS would be without fragmentation), in MB.
 double heapMegabytes()
 {
@@ -102,6 +113,7 @@ void longSession(Shell *shell)
     pause();
     const double fresh = residentMegabytes();
     const double freshHeap = heapMegabytes();
+    const QString freshSplit = residentSplit();
     std::printf("long session: %lld pages; RSS of the fresh window %.1f MB\n",
                 static_cast<long long>(pages.size()), fresh);
     std::vector<Timed> timed;
@@ -156,6 +168,8 @@ void longSession(Shell *shell)
     if (qEnvironmentVariableIsSet("VELMORA_BENCH_SMAPS"))
         QFile::copy(QStringLiteral("/proc/self/smaps"),
                     qEnvironmentVariable("VELMORA_BENCH_SMAPS"));
+    std::printf("  resident: fresh window %s; after Home %s\n", qPrintable(freshSplit),
+                qPrintable(residentSplit()));
     std::printf("  heap in use: fresh window %.1f MB, after Home %.1f MB; %s\n", freshHeap,
                 heapMegabytes(), qPrintable(cacheFigures(shell)));
 }

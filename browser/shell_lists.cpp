@@ -34,7 +34,9 @@ QString listText(const char *name)
     const unsigned char *stored = findEmbeddedFile(name, &storedLength);
     if (!stored)
         return QString();
-    return QString::fromUtf8(qUncompress(stored, storedLength));
+    const QString text = QString::fromUtf8(qUncompress(stored, storedLength));
+    releaseEmbeddedBytes(stored, storedLength);
+    return text;
 }
 
 // Kind icons are shared between thousands of items; build each once.

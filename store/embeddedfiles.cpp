@@ -2,7 +2,15 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "embeddedfiles.h"
 
+#include <cstdint>
 #include <cstring>
+#include <vector>
+
+#if defined(Q_OS_LINUX)
+#include <link.h>
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 const unsigned char *findEmbeddedFile(const char *name, int *storedLengthOut)
 {
@@ -19,4 +27,62 @@ const unsigned char *findEmbeddedFile(const char *name, int *storedLengthOut)
         }
     }
     return nullptr;
+}
+
+#if defined(Q_OS_LINUX)
+namespace {
+
+struct Range
+{
+    std::uintptr_t begin;
+    std::uintptr_t end;
+};
+
+// The read-only loaded segments of the program and its libraries: what
+// they hold comes back from the file unchanged after it is dropped.
+std::vector<Range> readOnlySegments()
+{
+    std::vector<Range> ranges;
+    dl_iterate_phdr(
+        [](dl_phdr_info *info, size_t, void *out) {
+            auto *list = static_cast<std::vector<Range> *>(out);
+            for (int i = 0; i < info->dlpi_phnum; ++i) {
+                const ElfW(Phdr) &segment = info->dlpi_phdr[i];
+                if (segment.p_type != PT_LOAD || (segment.p_flags & PF_W))
+                    continue;
+                const std::uintptr_t begin = info->dlpi_addr + segment.p_vaddr;
+                list->push_back({begin, begin + segment.p_memsz});
+            }
+            return 0;
+        },
+        &ranges);
+    return ranges;
+}
+
+} // namespace
+#endif
+
+void releaseEmbeddedBytes(const unsigned char *data, qsizetype length)
+{
+#if defined(Q_OS_LINUX)
+    if (!data || length <= 0)
+        return;
+    static const std::vector<Range> segments = readOnlySegments();
+    static const std::uintptr_t pageSize = std::uintptr_t(sysconf(_SC_PAGESIZE));
+    const auto begin = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t end = begin + std::uintptr_t(length);
+    bool readOnly = false;
+    for (const Range &segment : segments)
+        readOnly = readOnly || (begin >= segment.begin && end <= segment.end);
+    if (!readOnly)
+        return;
+    // Whole pages only: the bytes around the blob belong to its neighbours.
+    const std::uintptr_t first = (begin + pageSize - 1) / pageSize * pageSize;
+    const std::uintptr_t last = end / pageSize * pageSize;
+    if (first < last)
+        madvise(reinterpret_cast<void *>(first), last - first, MADV_DONTNEED);
+#else
+    Q_UNUSED(data);
+    Q_UNUSED(length);
+#endif
 }

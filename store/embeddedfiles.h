@@ -24,3 +24,11 @@ extern const char embeddedDocumentationVersion[];
 // Finds a file by its exact, case-sensitive bare name. Returns the stored
 // blob, or null with *storedLengthOut set to 0.
 const unsigned char *findEmbeddedFile(const char *name, int *storedLengthOut);
+
+// Lets the system take back the resident pages of a blob that was just
+// inflated. The tables live in the program's read-only data, pages the
+// system reads back from the executable on the next touch; without this,
+// a session that visits every page keeps the whole set resident. Does
+// nothing for bytes outside a read-only segment of a loaded object (a
+// test's buffer, say), whose contents would not come back.
+void releaseEmbeddedBytes(const unsigned char *data, qsizetype length);

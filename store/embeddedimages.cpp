@@ -1,6 +1,7 @@
 // Velmora: decoding of the embedded image table and the factory serving it.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "embeddedimages.h"
+#include "embeddedfiles.h"
 #include "embeddedimages_p.h"
 
 #include <QByteArray>
@@ -40,6 +41,7 @@ QImage decode(const EmbeddedImage &entry)
     if (qsizetype(claimed) != bytesPerLine * entry.height)
         return QImage();
     const QByteArray pixels = qUncompress(entry.data, qsizetype(entry.storedLength));
+    releaseEmbeddedBytes(entry.data, qsizetype(entry.storedLength));
     if (pixels.size() != bytesPerLine * entry.height)
         return QImage();
 

@@ -27,6 +27,7 @@ QString findEmbeddedPageText(const QString &name)
     if (!stored)
         return QString();
     QString text = tarn::decodePageText(qUncompress(stored, storedLength));
+    releaseEmbeddedBytes(stored, storedLength);
     // An empty page is still a page: answer an empty but not null text.
     return text.isNull() ? QString(QLatin1String("")) : text;
 }
