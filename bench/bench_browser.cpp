@@ -34,6 +34,7 @@ constexpr int runs = 15;
 void drawPage(Shell *shell)
 {
     PageBrowser *browser = shell->form()->browser;
+    browser->finishPage();
     browser->document()->size();
     browser->viewport()->grab();
 }
@@ -189,6 +190,7 @@ void benchPages()
         inflate.push_back(msSince(timer));
         timer.start();
         browser->setSource(QUrl(largest));
+        browser->finishPage();
         parse.push_back(msSince(timer));
         timer.start();
         browser->document()->size();

@@ -83,9 +83,10 @@ void paintFirstScreen(Shell *shell)
     shell->pageView()->viewport()->grab();
 }
 
-// The rest of the page laid out.
+// The rest of the page parsed and laid out.
 void layOutFully(Shell *shell)
 {
+    shell->pageView()->finishPage();
     shell->pageView()->document()->size();
 }
 
@@ -251,6 +252,7 @@ void documentCost(Shell *shell)
     qint64 characters = 0;
     for (const QString &page : pages) {
         view.setSource(QUrl(page));
+        view.finishPage();
         view.document()->size();
         view.viewport()->grab();
         characters += view.document()->characterCount();

@@ -339,6 +339,8 @@ void Shell::createActions()
     connect(searchBar->field(), &SearchField::openRequested, this,
             [this](const QString &page, const QList<SearchTerm> &terms) {
                 linkLoad(page);
+                // The hits may lie in any part of a long page.
+                d->form->browser->finishPage();
                 highlightHits(d->form->browser, terms);
             });
 

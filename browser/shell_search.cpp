@@ -39,7 +39,9 @@ void Shell::search(bool next)
     if (!d->searchDialog)
         d->searchDialog = new SearchDialog(this);
     SearchDialog *dialog = d->searchDialog;
-    QTextBrowser *browser = d->form->browser;
+    PageBrowser *browser = d->form->browser;
+    // Find looks through the whole page, not the part parsed so far.
+    browser->finishPage();
     QTextDocument *document = browser->document();
     const bool backwards = dialog->checkFindBackwards->isChecked();
 

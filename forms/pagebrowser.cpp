@@ -5,6 +5,7 @@
 #include "logging.h"
 #include "mimesourcefactory.h"
 #include "pagename.h"
+#include "pageparts.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QEvent>
@@ -13,6 +14,9 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QTimer>
+
+#include <limits>
 
 namespace {
 
@@ -88,13 +92,60 @@ public:
 
     qint64 cost() const
     {
-        return qint64(characterCount()) * PageBrowser::bytesPerCharacter + m_imageBytes;
+        return qint64(characterCount()) * PageBrowser::bytesPerCharacter + m_imageBytes
+            + qint64(m_text.size()) * qint64(sizeof(QChar));
     }
 
     // Whether someone changed the text since it was parsed (setHtml on the
     // view, say): then it no longer shows its page and must not be kept.
     bool isPristine() const { return revision() == m_parsedRevision; }
     void markParsed() { m_parsedRevision = revision(); }
+
+    // Parses the page's text: all of it, or a long page's first part, the
+    // others left for parseNextPart.
+    void parse(const QString &text)
+    {
+        m_parts = tarn::pageParts(text, PageBrowser::partLength);
+        if (m_parts.isEmpty()) {
+            setHtml(text);
+        } else {
+            m_text = text;
+            setHtml(text.left(m_parts.first().start));
+        }
+        markParsed();
+    }
+
+    bool isComplete() const { return m_next >= m_parts.size(); }
+
+    // Where in the page's text the part not parsed yet begins.
+    qsizetype parsedThrough() const
+    {
+        return isComplete() ? std::numeric_limits<qsizetype>::max() : m_parts.at(m_next).start;
+    }
+    qsizetype find(const QString &needle) const { return m_text.indexOf(needle); }
+
+    // Parses the next part at the end of the document, where the part before
+    // it left off.
+    void parseNextPart()
+    {
+        if (isComplete())
+            return;
+        // Someone else changed the text: what is left belongs to a page this
+        // document no longer shows.
+        if (!isPristine()) {
+            dropParts();
+            return;
+        }
+        const tarn::PagePart &part = m_parts.at(m_next);
+        const qsizetype end =
+            m_next + 1 < m_parts.size() ? m_parts.at(m_next + 1).start : m_text.size();
+        QTextCursor cursor(this);
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertHtml(part.context + QStringView(m_text).mid(part.start, end - part.start));
+        if (++m_next >= m_parts.size())
+            dropParts();
+        markParsed();
+    }
 
 protected:
     QVariant loadResource(int type, const QUrl &name) override
@@ -106,10 +157,20 @@ protected:
     }
 
 private:
+    void dropParts()
+    {
+        m_text.clear();
+        m_parts.clear();
+        m_next = 0;
+    }
+
     PageBrowser *m_view;
     QString m_page;
     qint64 m_imageBytes = 0;
     int m_parsedRevision = -1;
+    QString m_text;
+    QList<tarn::PagePart> m_parts;
+    qsizetype m_next = 0;
 };
 
 struct PageBrowser::Kept
@@ -121,7 +182,13 @@ struct PageBrowser::Kept
 PageBrowser::PageBrowser(QWidget *parent)
     : QTextBrowser(parent)
     , m_source(std::make_unique<PageSource>())
+    , m_partTimer(new QTimer(this))
 {
+    // One part at a time, between the window's own events: input and
+    // painting go first.
+    m_partTimer->setSingleShot(true);
+    m_partTimer->setInterval(0);
+    connect(m_partTimer, &QTimer::timeout, this, &PageBrowser::parseNextPart);
     // A scroll bar that comes and goes changes the text width, and every
     // change lays a long page out again; keeping it in place saves a quarter
     // of the time a large class page takes to show.
@@ -236,8 +303,58 @@ void PageBrowser::setPageStyleSheet(const QString &css)
     keepReadingPosition([this, shown] { showUrl(shown, Rebuild); });
 }
 
+bool PageBrowser::isPageComplete() const
+{
+    return !m_shown || document() != m_shown.get() || m_shown->isComplete();
+}
+
+void PageBrowser::finishPage()
+{
+    m_partTimer->stop();
+    while (!isPageComplete())
+        m_shown->parseNextPart();
+}
+
+void PageBrowser::parseNextPart()
+{
+    if (isPageComplete())
+        return;
+    m_shown->parseNextPart();
+    if (!isPageComplete())
+        m_partTimer->start();
+}
+
+void PageBrowser::parseThroughAnchor(const QString &anchor)
+{
+    if (isPageComplete())
+        return;
+    // The anchor's element in the page's text; parsed up to there, the
+    // view can scroll to it. An anchor not written as such: all of it.
+    qsizetype at = -1;
+    const QString forms[] = {QLatin1String("name=\"") + anchor + u'"',
+                             QLatin1String("id=\"") + anchor + u'"'};
+    for (const QString &form : forms) {
+        const qsizetype found = m_shown->find(form);
+        if (found >= 0 && (at < 0 || found < at))
+            at = found;
+    }
+    if (at < 0) {
+        finishPage();
+        return;
+    }
+    while (!isPageComplete() && m_shown->parsedThrough() <= at)
+        m_shown->parseNextPart();
+}
+
+void PageBrowser::scrollToAnchor(const QString &name)
+{
+    parseThroughAnchor(name);
+    QTextBrowser::scrollToAnchor(name);
+}
+
 void PageBrowser::scrollToTextPosition(int position)
 {
+    finishPage();
     QTextDocument *doc = document();
     const QTextBlock block = doc->findBlock(qBound(0, position, doc->characterCount() - 1));
     // Asking for the block's place lays the page out down to it.
@@ -252,6 +369,7 @@ void PageBrowser::scrollToTextPosition(int position)
 
 void PageBrowser::keepReadingPosition(const std::function<void()> &change)
 {
+    finishPage();
     const bool atTop = verticalScrollBar()->value() == 0;
     const int top = cursorForPosition(QPoint(0, 0)).position();
     change();
@@ -354,6 +472,8 @@ void PageBrowser::showUrl(const QUrl &url, Showing how)
         m_page = page;
     }
     m_current = url;
+    if (!isPageComplete())
+        m_partTimer->start();
     if (!url.fragment().isEmpty()) {
         scrollToAnchor(url.fragment());
     } else {
@@ -379,13 +499,14 @@ std::unique_ptr<PageBrowser::PageDocument> PageBrowser::takeOrBuild(const QStrin
     const QString text = page.isEmpty() ? QString() : m_source->text(page);
     if (text.isNull())
         qCDebug(lcBrowser) << "no page" << page;
-    document->setHtml(text);
-    document->markParsed();
+    document->parse(text);
     return document;
 }
 
 void PageBrowser::keep(std::unique_ptr<PageDocument> document)
 {
+    // A page left before it was parsed to its end is kept as it is, and
+    // goes on from there when it comes back.
     if (!document || !document->isPristine())
         return;
     const qint64 cost = document->cost();
@@ -421,6 +542,8 @@ void PageBrowser::restore(const HistoryEntry &entry)
 
 void PageBrowser::scrollToPosition(int vpos)
 {
+    if (vpos > 0)
+        finishPage();
     QScrollBar *bar = verticalScrollBar();
     if (vpos > bar->maximum()) {
         const int height = viewport()->height();

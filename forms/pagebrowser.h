@@ -12,6 +12,7 @@
 #include <memory>
 
 class QTextDocument;
+class QTimer;
 
 // Where the page view takes everything it shows, by bare name: page texts,
 // style sheets and images. The default source asks the default mime-source
@@ -75,6 +76,20 @@ public:
     // sheet) and keeps the line the reader had at the top of the view there.
     void keepReadingPosition(const std::function<void()> &change);
 
+    // A long page is parsed in parts of about this many characters: the
+    // first is shown at once, the others follow at the end of the page
+    // between the events of the window, so the first screen of the largest
+    // page is up in the time a short one takes.
+    static constexpr qsizetype partLength = 24 * 1024;
+    // Whether the page shown is parsed to its end; and parsing what is left
+    // of it now, for whatever needs the whole page (find, marks, a far
+    // scroll position). Nothing to do for a page that is whole.
+    bool isPageComplete() const;
+    void finishPage();
+    // Scrolls to the anchor, parsing the page down to it first. Hides
+    // QTextEdit's, which is not virtual: callers hold a PageBrowser.
+    void scrollToAnchor(const QString &name);
+
     // A link as clicked, made whole: "#x" names the page shown.
     QUrl resolved(const QUrl &link) const;
 
@@ -124,6 +139,8 @@ private:
     void rememberPosition();
     void restore(const HistoryEntry &entry);
     void emitHistorySignals();
+    void parseNextPart();
+    void parseThroughAnchor(const QString &anchor);
 
     std::unique_ptr<PageSource> m_source;
     QString m_styleSheet;
@@ -135,4 +152,5 @@ private:
     std::unique_ptr<PageDocument> m_shown;
     std::vector<Kept> m_kept; // most recently shown first
     qint64 m_keptBudget = defaultKeptBudget;
+    QTimer *m_partTimer;
 };

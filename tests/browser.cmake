@@ -7,6 +7,7 @@ velmora_add_test(tst_search SOURCES tst_search.cpp LIBS velmora_browser velmora_
 velmora_add_test(tst_fonts SOURCES tst_fonts.cpp LIBS velmora_browser velmora_docdata)
 velmora_add_test(tst_print SOURCES tst_print.cpp LIBS velmora_browser velmora_docdata)
 velmora_add_test(tst_history SOURCES tst_history.cpp LIBS velmora_browser velmora_docdata)
+velmora_add_test(tst_pageparts SOURCES tst_pageparts.cpp LIBS velmora_browser velmora_docdata)
 velmora_add_test(tst_keyboard SOURCES tst_keyboard.cpp LIBS velmora_browser velmora_docdata)
 
 # A window stored at one scale opened at another: a screen of 1600 x 1000 at

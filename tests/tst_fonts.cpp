@@ -209,7 +209,9 @@ private Q_SLOTS:
             QCOMPARE(store().value(fixedKey).toString(), family);
             QCOMPARE(shell.fixedFamily(), family);
 
-            // Code samples of a real class page, under its own style sheet.
+            // Code samples of a real class page, under its own style sheet,
+            // down to its last part.
+            browser->finishPage();
             const QTextDocument *document = browser->document();
             int preFragments = 0;
             bool bodyTextElsewhere = false;

@@ -1,0 +1,163 @@
+// Velmora: a long page cut into parts that parse one at a time.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "pageparts.h"
+
+#include <QRegularExpression>
+#include <QVarLengthArray>
+
+namespace tarn {
+
+namespace {
+
+bool isNameChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'-' || c == u'_' || c == u':';
+}
+
+bool isVoid(QStringView name)
+{
+    static const char *const names[] = {"area", "base",  "br",   "col",  "embed",  "hr",
+                                        "img",  "input", "link", "meta", "source", "wbr"};
+    for (const char *n : names) {
+        if (name.compare(QLatin1String(n), Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+// The elements a cut may lie in: anything else (a table, a list, a span)
+// would open a second one when its start tag is parsed again.
+bool mayHoldCut(QStringView name)
+{
+    return name.compare(QLatin1String("html"), Qt::CaseInsensitive) == 0
+        || name.compare(QLatin1String("body"), Qt::CaseInsensitive) == 0
+        || name.compare(QLatin1String("div"), Qt::CaseInsensitive) == 0
+        || name.compare(QLatin1String("p"), Qt::CaseInsensitive) == 0;
+}
+
+// A start tag parsed again for a later part, without what would name a
+// second anchor.
+QString reopened(QStringView tag)
+{
+    static const QRegularExpression names(
+        QStringLiteral("\\s(?:id|name)\\s*=\\s*(?:\"[^\"]*\"|'[^']*'|[^\\s>]+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    return tag.toString().remove(names);
+}
+
+struct Open
+{
+    QStringView name;
+    QStringView tag;
+};
+
+} // namespace
+
+QList<PagePart> pageParts(QStringView html, qsizetype partLength)
+{
+    QList<PagePart> parts;
+    if (partLength <= 0 || html.size() < 2 * partLength)
+        return parts;
+    QVarLengthArray<Open, 32> open;
+    // The page's style sheets, linked or written in it: a later part is
+    // parsed on its own and must see them too.
+    QString sheets;
+    qsizetype lastCut = 0;
+    const qsizetype size = html.size();
+    qsizetype i = 0;
+    while (i < size) {
+        i = html.indexOf(u'<', i);
+        if (i < 0)
+            break;
+        const QStringView rest = html.mid(i);
+        if (rest.startsWith(QLatin1String("<!--"))) {
+            const qsizetype end = html.indexOf(QLatin1String("-->"), i + 4);
+            i = end < 0 ? size : end + 3;
+            continue;
+        }
+        if (rest.startsWith(QLatin1String("<!")) || rest.startsWith(QLatin1String("<?"))) {
+            const qsizetype end = html.indexOf(u'>', i);
+            i = end < 0 ? size : end + 1;
+            continue;
+        }
+        const bool closing = rest.startsWith(QLatin1String("</"));
+        qsizetype nameStart = i + (closing ? 2 : 1);
+        qsizetype nameEnd = nameStart;
+        while (nameEnd < size && isNameChar(html.at(nameEnd)))
+            ++nameEnd;
+        if (nameEnd == nameStart) { // a lone "<" in the text
+            ++i;
+            continue;
+        }
+        // The end of the tag, past any quoted attribute value.
+        qsizetype end = nameEnd;
+        QChar quote;
+        while (end < size) {
+            const QChar c = html.at(end);
+            if (!quote.isNull()) {
+                if (c == quote)
+                    quote = QChar();
+            } else if (c == u'"' || c == u'\'') {
+                quote = c;
+            } else if (c == u'>') {
+                break;
+            }
+            ++end;
+        }
+        if (end >= size)
+            break;
+        const QStringView name = html.mid(nameStart, nameEnd - nameStart);
+        const qsizetype after = end + 1;
+        if (!closing && name.compare(QLatin1String("link"), Qt::CaseInsensitive) == 0)
+            sheets += html.mid(i, after - i);
+        i = after;
+        if (closing) {
+            for (qsizetype k = open.size() - 1; k >= 0; --k) {
+                if (open.at(k).name.compare(name, Qt::CaseInsensitive) == 0) {
+                    open.resize(k);
+                    break;
+                }
+            }
+            continue;
+        }
+        if (isVoid(name) || html.at(end - 1) == u'/')
+            continue;
+        if (name.compare(QLatin1String("script"), Qt::CaseInsensitive) == 0
+            || name.compare(QLatin1String("style"), Qt::CaseInsensitive) == 0) {
+            const QString closer = QLatin1String("</") + name.toString();
+            const qsizetype stop = html.indexOf(closer, after, Qt::CaseInsensitive);
+            i = stop < 0 ? size : stop;
+            if (stop >= 0 && name.compare(QLatin1String("style"), Qt::CaseInsensitive) == 0)
+                sheets += html.mid(nameStart - 1, stop - (nameStart - 1)) + closer + u'>';
+            continue;
+        }
+        open.append({name, html.mid(nameStart - 1, after - (nameStart - 1))});
+        if (name.compare(QLatin1String("p"), Qt::CaseInsensitive) != 0)
+            continue;
+        // Just after the paragraph's first letter, when two letters follow its
+        // tag: no white space or entity lies at the cut.
+        const qsizetype cut = after + 1;
+        if (cut - lastCut < partLength || size - cut < partLength / 2 || after + 1 >= size
+            || !html.at(after).isLetterOrNumber() || !html.at(after + 1).isLetterOrNumber()) {
+            continue;
+        }
+        bool plain = true;
+        for (qsizetype k = 0; k < open.size() && plain; ++k) {
+            plain = mayHoldCut(open.at(k).name)
+                && (k == open.size() - 1
+                    || open.at(k).name.compare(QLatin1String("p"), Qt::CaseInsensitive) != 0);
+        }
+        if (!plain)
+            continue;
+        PagePart part;
+        part.start = cut;
+        part.context = sheets;
+        for (const Open &o : open)
+            part.context += reopened(o.tag);
+        parts.append(part);
+        lastCut = cut;
+    }
+    return parts;
+}
+
+} // namespace tarn

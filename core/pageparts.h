@@ -1,0 +1,30 @@
+// Velmora: a long page cut into parts that parse one at a time.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+namespace tarn {
+
+// Where the rest of a long page may begin, and what it must be parsed
+// after so that it comes out as it would in one piece: the page's style
+// sheets, then the start tags of the elements still open there, without
+// the names that would make anchors of them again.
+struct PagePart
+{
+    qsizetype start = 0;
+    QString context;
+};
+
+// Cuts a page's HTML so that the first part and every part after it hold
+// at least `partLength` characters. A cut falls only just after the first
+// letter of a paragraph that lies in nothing but divisions, so that parsing
+// the first part, then each later part behind its context at the end of the
+// document, gives the same document as the whole text: the text after the
+// cut runs on in the paragraph the part before it left open. A page with no
+// such place, or shorter than two parts, gives none.
+QList<PagePart> pageParts(QStringView html, qsizetype partLength);
+
+} // namespace tarn

@@ -1,0 +1,238 @@
+// Velmora: long pages parsed in parts come out as they do in one piece.
+// Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "shell.h"
+
+#include "embeddedfiles.h"
+#include "embeddedpages.h"
+#include "pagebrowser.h"
+#include "pageparts.h"
+
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextDocument>
+
+using tarn::PagePart;
+using tarn::Shell;
+
+namespace {
+
+// Rich text as the document writes it back, with neighbouring runs of one
+// format joined: a part's text that runs on in the paragraph before it is a
+// run of its own, drawn the same.
+QString normalized(const QTextDocument &document)
+{
+    static const QRegularExpression split(
+        QStringLiteral("<span style=\"([^\"]*)\">([^<]*)</span><span style=\"\\1\">"));
+    QString html = document.toHtml();
+    for (QString before; before != html;) {
+        before = html;
+        html.replace(split, QStringLiteral("<span style=\"\\1\">\\2"));
+    }
+    return html;
+}
+
+// A page parsed in one piece, with its style sheets and images from the
+// view, as the view's own documents have them.
+class WholePage : public QTextDocument
+{
+public:
+    WholePage(PageBrowser *view, const QString &text)
+        : m_view(view)
+    {
+        setDefaultFont(view->document()->defaultFont());
+        setDefaultStyleSheet(view->pageStyleSheet());
+        setHtml(text);
+    }
+
+protected:
+    QVariant loadResource(int type, const QUrl &name) override
+    {
+        return m_view->loadResource(type, name);
+    }
+
+private:
+    PageBrowser *m_view;
+};
+
+// Embedded pages long enough to come in parts, longest first.
+QStringList longPages()
+{
+    QList<QPair<qsizetype, QString>> found;
+    for (const EmbeddedFile *file = embeddedFiles; file->data; ++file) {
+        const QString name = QString::fromLatin1(file->name);
+        if (!name.endsWith(QLatin1String(".html")))
+            continue;
+        const QString text = findEmbeddedPageText(name);
+        if (!tarn::pageParts(text, PageBrowser::partLength).isEmpty())
+            found.append({text.size(), name});
+    }
+    std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a > b; });
+    QStringList pages;
+    for (const auto &page : found)
+        pages.append(page.second);
+    return pages;
+}
+
+QString paragraphs(int count, const QString &open = QString(), const QString &close = QString())
+{
+    QString html = QStringLiteral("<html><head><title>t</title></head><body><div class=\"d\">");
+    for (int i = 0; i < count; ++i)
+        html += open + QStringLiteral("<p>Paragraph %1 of some length, long enough.</p>").arg(i)
+            + close;
+    return html + QStringLiteral("</div></body></html>");
+}
+
+} // namespace
+
+class tst_PageParts : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cuts_data();
+    void cuts();
+    void contextCarriesSheetsNotAnchors();
+    void partsParseToTheWholePage();
+    void partsFollowBetweenEvents();
+
+private:
+    QStringList m_pages;
+};
+
+void tst_PageParts::initTestCase()
+{
+    // The longest pages of the set: the ones most likely to break.
+    m_pages = longPages().mid(0, 16);
+}
+
+void tst_PageParts::cuts_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("paragraphs in divisions") << paragraphs(400) << true;
+    QTest::newRow("short page") << paragraphs(5) << false;
+    QTest::newRow("paragraphs in table cells")
+        << paragraphs(400, QStringLiteral("<table><tr><td>"), QStringLiteral("</td></tr></table>"))
+        << false;
+    QTest::newRow("paragraphs in list items")
+        << paragraphs(400, QStringLiteral("<ul><li>"), QStringLiteral("</li></ul>")) << false;
+    QTest::newRow("paragraphs in a span")
+        << paragraphs(400, QStringLiteral("<span class=\"x\">"), QStringLiteral("</span>"))
+        << false;
+    QTest::newRow("paragraphs that open with a space")
+        << paragraphs(400).replace(QLatin1String("<p>P"), QLatin1String("<p> P")) << false;
+    QTest::newRow("paragraphs that open with an entity")
+        << paragraphs(400).replace(QLatin1String("<p>P"), QLatin1String("<p>&amp;P")) << false;
+    QTest::newRow("paragraph tags in comments and attributes")
+        << paragraphs(400)
+               .replace(QLatin1String("<p>"), QLatin1String("<!-- <p>Pa --><a title=\"<p>Pa\">"))
+               .replace(QLatin1String("</p>"), QLatin1String("</a>"))
+        << false;
+}
+
+void tst_PageParts::cuts()
+{
+    QFETCH(QString, html);
+    QFETCH(bool, cut);
+    const qsizetype length = 2000;
+    const QList<PagePart> parts = tarn::pageParts(html, length);
+    QCOMPARE(!parts.isEmpty(), cut);
+    qsizetype last = 0;
+    for (const PagePart &part : parts) {
+        // Just after a paragraph's first letter, a part's length from the last cut.
+        QVERIFY(html.mid(part.start - 4, 4) == QLatin1String("<p>P"));
+        QVERIFY(part.start - last >= length);
+        QCOMPARE(part.context, QStringLiteral("<html><body><div class=\"d\"><p>"));
+        last = part.start;
+    }
+    if (cut)
+        QVERIFY(html.size() - last >= length / 2);
+}
+
+void tst_PageParts::contextCarriesSheetsNotAnchors()
+{
+    // A later part sees the page's style sheets, and opens its divisions
+    // again without naming their anchors a second time.
+    QString html = paragraphs(400);
+    html.replace(QLatin1String("<title>t</title>"),
+                 QLatin1String("<title>t</title><link rel=\"stylesheet\" href=\"s.css\" />"
+                               "<style>p { color: red; }</style>"));
+    html.replace(QLatin1String("<div class=\"d\">"), QLatin1String("<div id=\"top\" class=\"d\">"));
+    const QList<PagePart> parts = tarn::pageParts(html, 2000);
+    QVERIFY(!parts.isEmpty());
+    QCOMPARE(parts.first().context,
+             QStringLiteral("<link rel=\"stylesheet\" href=\"s.css\" /><style>p { color: red; }"
+                            "</style><html><body><div class=\"d\"><p>"));
+}
+
+void tst_PageParts::partsParseToTheWholePage()
+{
+    if (m_pages.isEmpty())
+        QSKIP("the embedded set has no page long enough to come in parts");
+    Shell shell;
+    PageBrowser *view = shell.pageView();
+    for (const QString &page : std::as_const(m_pages)) {
+        shell.load(page);
+        QVERIFY2(!view->isPageComplete(), qPrintable(page));
+        view->finishPage();
+        QVERIFY(view->isPageComplete());
+
+        const WholePage whole(view, findEmbeddedPageText(page));
+        QVERIFY2(normalized(*view->document()) == normalized(whole), qPrintable(page));
+    }
+}
+
+void tst_PageParts::partsFollowBetweenEvents()
+{
+    if (m_pages.isEmpty())
+        QSKIP("the embedded set has no page long enough to come in parts");
+    const QString page = m_pages.first();
+    const QString text = findEmbeddedPageText(page);
+    Shell shell;
+    shell.resize(900, 700);
+    shell.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&shell));
+    PageBrowser *view = shell.pageView();
+
+    // The first part shows at once; the others follow without being asked.
+    shell.load(page);
+    QVERIFY(!view->isPageComplete());
+    const int first = view->document()->characterCount();
+    QTRY_VERIFY(view->isPageComplete());
+    QVERIFY(view->document()->characterCount() > first);
+
+    // An anchor near the end is reached at once, parsed down to it.
+    static const QRegularExpression ids(QStringLiteral("id=\"([^\"]+)\""));
+    QString anchor;
+    for (auto it = ids.globalMatch(text); it.hasNext();)
+        anchor = it.next().captured(1);
+    QVERIFY(!anchor.isEmpty());
+    shell.load(QStringLiteral("index.html"));
+    shell.load(page + QLatin1Char('#') + anchor);
+    QVERIFY(view->verticalScrollBar()->value() > 0);
+    QCOMPARE(view->source().fragment(), anchor);
+
+    // Left before its end, a page is kept as far as it got, and goes on from
+    // there when it comes back. (The page above was parsed whole for its
+    // anchor.)
+    if (m_pages.size() < 2)
+        return;
+    const QString other = m_pages.at(1);
+    shell.load(other);
+    QVERIFY(!view->isPageComplete());
+    const int parsed = view->document()->characterCount();
+    const QTextDocument *document = view->document();
+    shell.load(QStringLiteral("index.html"));
+    view->backward();
+    QCOMPARE(view->page(), other);
+    QCOMPARE(view->document(), document);
+    QCOMPARE(view->document()->characterCount(), parsed);
+    QTRY_VERIFY(view->isPageComplete());
+    QCOMPARE(view->document()->toPlainText(),
+             WholePage(view, findEmbeddedPageText(other)).toPlainText());
+}
+
+QTEST_MAIN(tst_PageParts)
+#include "tst_pageparts.moc"
