@@ -9,6 +9,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QEvent>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -150,9 +151,17 @@ public:
 protected:
     QVariant loadResource(int type, const QUrl &name) override
     {
-        const QVariant value = m_view->loadResource(type, name);
-        if (type == QTextDocument::ImageResource)
-            m_imageBytes += qint64(value.value<QImage>().sizeInBytes());
+        QVariant value = m_view->loadResource(type, name);
+        if (type == QTextDocument::ImageResource) {
+            // The image handler asks again at every layout and every paint,
+            // and draws a pixmap: handed an image, it converted all of it
+            // each time (a wide screenshot took 150 ms to its first screen).
+            const QPixmap pixmap = QPixmap::fromImage(value.value<QImage>());
+            m_imageBytes += qint64(pixmap.width()) * pixmap.height() * pixmap.depth() / 8;
+            value = pixmap;
+        }
+        // Kept with the document, so that the next ask is a lookup.
+        addResource(type, name, value);
         return value;
     }
 

@@ -3,6 +3,7 @@
 #include "shell.h"
 
 #include "action.h"
+#include "embeddedfiles.h"
 #include "embeddedimages.h"
 #include "embeddedimages_p.h"
 #include "embeddedpages.h"
@@ -18,6 +19,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
@@ -73,6 +75,24 @@ bool forwardEnabled()
 {
     return Action::find(QStringLiteral("Shell/Forward"))->isEnabled();
 }
+
+// A page source that counts the images it is asked for.
+class CountingSource : public PageSource
+{
+public:
+    explicit CountingSource(int *asked)
+        : m_asked(asked)
+    {
+    }
+    QImage image(const QString &name) const override
+    {
+        ++*m_asked;
+        return PageSource::image(name);
+    }
+
+private:
+    int *m_asked;
+};
 
 } // namespace
 
@@ -223,6 +243,44 @@ private Q_SLOTS:
         QVERIFY(factory->data(QStringLiteral("bookmark.png")));
         QVERIFY(factory->data(QStringLiteral("bookmark.png")));
         QCOMPARE(embeddedImageDecodeCount(), before + 1);
+    }
+
+    // A page's images are fetched once for its document, however often it
+    // is laid out and painted again, and drawn without converting them.
+    void imagesAreFetchedOncePerPage()
+    {
+        Shell shell;
+        shell.resize(900, 700);
+        shell.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shell));
+        PageBrowser *view = shell.pageView();
+        int asked = 0;
+        view->setPageSource(std::make_unique<CountingSource>(&asked));
+
+        QString page;
+        for (const EmbeddedFile *file = embeddedFiles; file->data && page.isEmpty(); ++file) {
+            const QString name = QString::fromLatin1(file->name);
+            if (name.endsWith(QLatin1String(".html"))
+                && findEmbeddedPageText(name).contains(QLatin1String("<img ")))
+                page = name;
+        }
+        QVERIFY(!page.isEmpty());
+        shell.load(page);
+        view->finishPage();
+        view->viewport()->grab();
+        const int first = asked;
+        QVERIFY(first > 0);
+        for (const int width : {500, 1100, 800}) {
+            shell.resize(width, 700);
+            view->document()->size();
+            view->viewport()->grab();
+        }
+        QCOMPARE(asked, first);
+
+        static const QRegularExpression source(QStringLiteral("<img [^>]*src=\"([^\"]+)\""));
+        const QString name = source.match(findEmbeddedPageText(page)).captured(1);
+        const QVariant image = view->document()->resource(QTextDocument::ImageResource, QUrl(name));
+        QCOMPARE(image.userType(), int(QMetaType::QPixmap));
     }
 
     // Find in page and printing take the page shown after Back, not the
