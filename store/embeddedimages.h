@@ -39,7 +39,7 @@ QImage findEmbeddedImage(const QString &name);
 class EmbeddedImageFactory : public MimeSourceFactory
 {
 public:
-    static constexpr qint64 defaultBudget = 16 * 1024 * 1024;
+    static constexpr qint64 defaultBudget = 12 * 1024 * 1024;
 
     EmbeddedImageFactory();
     ~EmbeddedImageFactory() override;
