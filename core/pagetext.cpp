@@ -2,6 +2,8 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "pagetext.h"
 
+#include "freshmemory.h"
+
 #include <QStringDecoder>
 
 namespace tarn {
@@ -20,7 +22,7 @@ QString decodePageText(const QByteArray &bytes, QString *problem)
     QStringDecoder decoder = QStringDecoder::decoderForHtml(bytes);
     if (!decoder.isValid())
         return QString::fromLatin1(bytes);
-    QString text = decoder.decode(bytes);
+    QString text = decodePopulated(decoder, bytes);
     if (problem && decoder.hasError()) {
         *problem =
             QStringLiteral("bytes that are not valid %1").arg(QString::fromLatin1(decoder.name()));

@@ -2,6 +2,10 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "embeddedfiles.h"
 
+#include "freshmemory.h"
+
+#include <zlib.h>
+
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -27,6 +31,40 @@ const unsigned char *findEmbeddedFile(const char *name, int *storedLengthOut)
         }
     }
     return nullptr;
+}
+
+qsizetype embeddedInflatedLength(const unsigned char *data, qsizetype storedLength)
+{
+    if (!data || storedLength < 4)
+        return 0;
+    return qsizetype(quint32(data[0]) << 24 | quint32(data[1]) << 16 | quint32(data[2]) << 8
+                     | quint32(data[3]));
+}
+
+bool inflateEmbeddedInto(const unsigned char *data, qsizetype storedLength, void *out,
+                         qsizetype outLength)
+{
+    if (outLength <= 0 || embeddedInflatedLength(data, storedLength) != outLength)
+        return false;
+    tarn::populateForWriting(out, outLength);
+    uLongf written = uLongf(outLength);
+    return uncompress(static_cast<Bytef *>(out), &written, data + 4, uLong(storedLength - 4))
+        == Z_OK
+        && qsizetype(written) == outLength;
+}
+
+QByteArray inflateEmbedded(const unsigned char *data, qsizetype storedLength)
+{
+    // Far beyond any page, list or image of the set: a damaged header must
+    // not ask for gigabytes.
+    constexpr qsizetype largest = qsizetype(1) << 30;
+    const qsizetype length = embeddedInflatedLength(data, storedLength);
+    if (length <= 0 || length > largest)
+        return QByteArray();
+    QByteArray bytes(length, Qt::Uninitialized);
+    if (!inflateEmbeddedInto(data, storedLength, bytes.data(), length))
+        return QByteArray();
+    return bytes;
 }
 
 #if defined(Q_OS_LINUX)

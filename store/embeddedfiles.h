@@ -2,6 +2,7 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #pragma once
 
+#include <QByteArray>
 #include <QtGlobal>
 
 // One compressed file of the documentation set. `data` points at a blob in
@@ -24,6 +25,18 @@ extern const char embeddedDocumentationVersion[];
 // Finds a file by its exact, case-sensitive bare name. Returns the stored
 // blob, or null with *storedLengthOut set to 0.
 const unsigned char *findEmbeddedFile(const char *name, int *storedLengthOut);
+
+// Inflates a blob into `out`, `outLength` bytes, populating their pages at
+// once first: blobs inflate to megabytes, and filling fresh memory a page
+// fault at a time costs more than the inflating. True when the blob gives
+// exactly `outLength` bytes, as its header must say.
+bool inflateEmbeddedInto(const unsigned char *data, qsizetype storedLength, void *out,
+                         qsizetype outLength);
+// The length a blob's header gives; 0 for a blob too short to have one.
+qsizetype embeddedInflatedLength(const unsigned char *data, qsizetype storedLength);
+// The blob inflated, as qUncompress would give it; empty when the blob is
+// damaged or its header claims more than any file of the set could be.
+QByteArray inflateEmbedded(const unsigned char *data, qsizetype storedLength);
 
 // Lets the system take back the resident pages of a blob that was just
 // inflated. The tables live in the program's read-only data, pages the

@@ -4,7 +4,6 @@
 #include "embeddedfiles.h"
 #include "embeddedimages_p.h"
 
-#include <QByteArray>
 #include <QList>
 #include <QtEndian>
 
@@ -40,14 +39,15 @@ QImage decode(const EmbeddedImage &entry)
     const quint32 claimed = qFromBigEndian<quint32>(entry.data);
     if (qsizetype(claimed) != bytesPerLine * entry.height)
         return QImage();
-    const QByteArray pixels = qUncompress(entry.data, qsizetype(entry.storedLength));
+    // Straight into the image's own pixels: no second copy of a large page
+    // image passes through memory.
+    QImage image(entry.width, entry.height, format);
+    const bool inflated = !image.isNull() && image.bytesPerLine() == bytesPerLine
+        && inflateEmbeddedInto(entry.data, qsizetype(entry.storedLength), image.bits(),
+                               image.sizeInBytes());
     releaseEmbeddedBytes(entry.data, qsizetype(entry.storedLength));
-    if (pixels.size() != bytesPerLine * entry.height)
+    if (!inflated)
         return QImage();
-
-    const QImage view(reinterpret_cast<const uchar *>(pixels.constData()), entry.width,
-                      entry.height, bytesPerLine, format);
-    QImage image = view.copy(); // the buffer goes away with this function
     if (entry.numColors > 0 && entry.colorTable)
         image.setColorTable(QList<QRgb>(entry.colorTable, entry.colorTable + entry.numColors));
     if constexpr (Q_BYTE_ORDER == Q_BIG_ENDIAN) {

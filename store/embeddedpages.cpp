@@ -26,7 +26,7 @@ QString findEmbeddedPageText(const QString &name)
     const unsigned char *stored = findEmbeddedFile(name.toLatin1().constData(), &storedLength);
     if (!stored)
         return QString();
-    QString text = tarn::decodePageText(qUncompress(stored, storedLength));
+    QString text = tarn::decodePageText(inflateEmbedded(stored, storedLength));
     releaseEmbeddedBytes(stored, storedLength);
     // An empty page is still a page: answer an empty but not null text.
     return text.isNull() ? QString(QLatin1String("")) : text;

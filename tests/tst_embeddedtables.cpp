@@ -120,6 +120,7 @@ class tst_EmbeddedTables : public QObject
 private Q_SLOTS:
     void files_pagesSortedByBytesThenTheTwoLists();
     void files_everyBlobIsOneExactLevel6Stream();
+    void files_damagedBlobsInflateToNothing();
     void files_everyEntryIsFoundByItsOwnName();
     void files_releasedBytesReadBackUnchanged();
     void files_lookupMisses_data();
@@ -157,10 +158,37 @@ void tst_EmbeddedTables::files_everyBlobIsOneExactLevel6Stream()
         QVERIFY2(check.problem.isEmpty(),
                  qPrintable(QLatin1String(f->name) + QLatin1String(": ") + check.problem));
         QCOMPARE(qUncompress(f->data, qsizetype(f->storedLength)), check.inflated);
+        QCOMPARE(inflateEmbedded(f->data, qsizetype(f->storedLength)), check.inflated);
         const QByteArray original(reinterpret_cast<const char *>(f->data),
                                   qsizetype(f->storedLength));
         QVERIFY2(compressLevel6(check.inflated) == original, f->name);
     }
+}
+
+void tst_EmbeddedTables::files_damagedBlobsInflateToNothing()
+{
+    // The program's own inflater trusts the header's length to size its
+    // buffer: a header that lies, or a stream cut short, must give nothing
+    // rather than a short, a long or a huge buffer.
+    const QByteArray text = QByteArray("contents of a page ").repeated(400);
+    const QByteArray blob = qCompress(text, 6);
+    const auto inflate = [](const QByteArray &bytes) {
+        return inflateEmbedded(reinterpret_cast<const unsigned char *>(bytes.constData()),
+                               bytes.size());
+    };
+    const auto withLength = [&blob](quint32 length) {
+        QByteArray changed = blob;
+        qToBigEndian(length, changed.data());
+        return changed;
+    };
+    QCOMPARE(inflate(blob), text);
+    QVERIFY(inflate(withLength(quint32(text.size()) + 1)).isEmpty());
+    QVERIFY(inflate(withLength(quint32(text.size()) - 1)).isEmpty());
+    QVERIFY(inflate(withLength(0xffffffffu)).isEmpty());
+    QVERIFY(inflate(withLength(0)).isEmpty());
+    QVERIFY(inflate(blob.left(blob.size() / 2)).isEmpty());
+    QVERIFY(inflate(blob.left(3)).isEmpty());
+    QVERIFY(inflateEmbedded(nullptr, 0).isEmpty());
 }
 
 void tst_EmbeddedTables::files_everyEntryIsFoundByItsOwnName()
