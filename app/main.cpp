@@ -2,6 +2,7 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "commandline.h"
 #include "instance.h"
+#include "listreader.h"
 #include "logging.h"
 #include "memorytrim.h"
 #include "pagebrowser.h"
@@ -94,6 +95,9 @@ int main(int argc, char **argv)
             && tarn::cli::handOver({invocation.name, invocation.search}, 5000, &answer))
             return 0;
     }
+
+    // The lists are read on other threads while this one builds the window.
+    tarn::startReadingLists();
 
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Tessaravox"));

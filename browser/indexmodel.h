@@ -3,10 +3,10 @@
 #pragma once
 
 #include "listformat.h"
+#include "listtables.h"
 
 #include <QAbstractListModel>
 #include <QIcon>
-#include <QSet>
 #include <QString>
 #include <QVector>
 
@@ -31,6 +31,8 @@ public:
     // Takes the text of index.lst and puts its entries in display order:
     // classes before members, names case-folded, exact order breaking ties.
     void setListText(const QString &text);
+    // Takes an index already parsed, on another thread say.
+    void setTable(IndexTable table);
 
     // Shows the entries whose name holds `text`, in any case; the empty text
     // shows every entry. A class and member as developers write them,
@@ -53,28 +55,12 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
 
 private:
-    struct Span
-    {
-        int start = 0;
-        int length = 0;
-    };
-    struct Row
-    {
-        Span name;
-        Span target;
-        Span kind;
-        bool member = false; // its target has an anchor
-        int folded = 0;      // its name case-folded, while sorting
-    };
-
-    QStringView view(Span span) const;
+    QStringView view(IndexTable::Span span) const { return m_table.view(span); }
     QIcon iconFor(QStringView kind) const;
 
-    QString m_text;
-    QVector<Row> m_rows;  // display order
-    QVector<int> m_shown; // rows that pass the filter, in order
+    IndexTable m_table;
+    QVector<int> m_shown; // rows of the table that pass the filter, in order
     QString m_filter;
-    QSet<QString> m_classNames; // case-folded
     mutable QHash<QString, QIcon> m_icons;
 };
 

@@ -6,6 +6,7 @@
 #include "embeddedfiles.h"
 #include "indexmodel.h"
 #include "listformat.h"
+#include "listreader.h"
 #include "lookup.h"
 #include "mainwidget.h"
 #include "pagebrowser.h"
@@ -27,18 +28,6 @@ namespace tarn {
 
 namespace {
 
-// The text of an embedded list file; empty when it is missing.
-QString listText(const char *name)
-{
-    int storedLength = 0;
-    const unsigned char *stored = findEmbeddedFile(name, &storedLength);
-    if (!stored)
-        return QString();
-    const QString text = QString::fromUtf8(qUncompress(stored, storedLength));
-    releaseEmbeddedBytes(stored, storedLength);
-    return text;
-}
-
 // Kind icons are shared between thousands of items; build each once.
 QIcon kindIcon(QStringView kind)
 {
@@ -50,14 +39,6 @@ QIcon kindIcon(QStringView kind)
     if (it == icons.end())
         it = icons.insert(iconName, QIcon(Utils::icon(iconName)));
     return it.value();
-}
-
-// Display order of names: case folded first, so "addAction" and "QAction"
-// sort as a reader expects; exact order breaks ties.
-bool displayLess(const QString &a, const QString &b)
-{
-    const int folded = a.compare(b, Qt::CaseInsensitive);
-    return folded != 0 ? folded < 0 : a < b;
 }
 
 // Entries without a kind have no icon; keep their names in line with the
@@ -84,6 +65,31 @@ protected:
     }
 };
 
+// A class of the contents list. Its member list, the third column, is
+// decoded from the list's bytes whenever it is read: that is when the class
+// is opened, and the bytes are half the size of the text.
+class ClassItem : public QTreeWidgetItem
+{
+public:
+    ClassItem(const QByteArray &utf8, const ContentsTable::Class &entry)
+        : QTreeWidgetItem(QStringList{entry.name, entry.page})
+        , m_utf8(utf8)
+        , m_members(entry)
+    {
+    }
+
+    QVariant data(int column, int role) const override
+    {
+        if (column == 2 && (role == Qt::DisplayRole || role == Qt::EditRole))
+            return ContentsTable::members(m_utf8, m_members);
+        return QTreeWidgetItem::data(column, role);
+    }
+
+private:
+    QByteArray m_utf8; // the whole list's, shared
+    ContentsTable::Class m_members;
+};
+
 void fillInOrder(QTreeWidget *view, const QList<QTreeWidgetItem *> &items)
 {
     view->setUpdatesEnabled(false);
@@ -96,25 +102,16 @@ void fillInOrder(QTreeWidget *view, const QList<QTreeWidgetItem *> &items)
 
 void Shell::readIndex()
 {
-    d->indexModel->setListText(listText(docnames::indexList));
+    d->indexModel->setTable(readIndexTable());
 }
 
 void Shell::readContents()
 {
-    const QString text = listText(docnames::contentsList);
-    QVector<ContentsClass> classes;
-    const QList<QStringView> lines = splitListLines(text);
-    classes.reserve(lines.size());
-    for (const QStringView line : lines)
-        classes.append(parseContentsLine(line));
-    std::stable_sort(
-        classes.begin(), classes.end(),
-        [](const ContentsClass &a, const ContentsClass &b) { return displayLess(a.name, b.name); });
-
+    const ContentsTable contents = readContentsTable();
     QList<QTreeWidgetItem *> items;
-    items.reserve(classes.size());
-    for (const ContentsClass &entry : classes) {
-        auto *item = new QTreeWidgetItem({entry.name, entry.page, entry.members});
+    items.reserve(contents.classes.size());
+    for (const ContentsTable::Class &entry : contents.classes) {
+        auto *item = new ClassItem(contents.utf8, entry);
         const QIcon icon = kindIcon(entry.kind);
         // Only class kinds give a class an icon.
         if (!icon.isNull() && isClassKind(entry.kind))

@@ -23,23 +23,39 @@ QStringView field(QStringView text, int n)
     return end < 0 ? text.mid(start) : text.mid(start, end - start);
 }
 
+template <typename View, typename Char>
+ContentsLineParts<View> splitContentsLineAt(View line, Char at)
+{
+    const qsizetype first = line.indexOf(at);
+    if (first < 0)
+        return {line, View(), false};
+    View members = line.sliced(first + 1);
+    if (const qsizetype second = members.indexOf(at); second >= 0)
+        members.truncate(second);
+    return {line.first(first), members, true};
+}
+
 } // namespace
+
+ContentsLineParts<QStringView> splitContentsLine(QStringView line)
+{
+    return splitContentsLineAt(line, u'@');
+}
+
+ContentsLineParts<QByteArrayView> splitContentsLine(QByteArrayView line)
+{
+    return splitContentsLineAt(line, '@');
+}
 
 ContentsClass parseContentsLine(QStringView line)
 {
     ContentsClass result;
-    const qsizetype at = line.indexOf(u'@');
-    const QStringView head = at < 0 ? line : line.left(at);
-    result.kind = field(head, 0).toString();
-    result.name = field(head, 1).toString();
-    result.page = field(head, 2).toString();
-    if (at >= 0) {
-        QStringView members = line.mid(at + 1);
-        const qsizetype secondAt = members.indexOf(u'@');
-        if (secondAt >= 0)
-            members = members.left(secondAt);
-        result.members = members.toString();
-    }
+    const ContentsLineParts<QStringView> parts = splitContentsLine(line);
+    result.kind = field(parts.head, 0).toString();
+    result.name = field(parts.head, 1).toString();
+    result.page = field(parts.head, 2).toString();
+    if (parts.hasMembers)
+        result.members = parts.members.toString();
     return result;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -42,6 +43,19 @@ struct IndexEntry
 
 // One line of the contents list.
 ContentsClass parseContentsLine(QStringView line);
+
+// A line of the contents list cut at its first "@": the class's fields
+// before it, and after it the member list, up to a second "@" if there is
+// one. On the line's text or on its UTF-8 bytes alike; `hasMembers` is false
+// for a line without "@".
+template <typename View> struct ContentsLineParts
+{
+    View head;
+    View members;
+    bool hasMembers = false;
+};
+ContentsLineParts<QStringView> splitContentsLine(QStringView line);
+ContentsLineParts<QByteArrayView> splitContentsLine(QByteArrayView line);
 // A class's raw member list.
 QList<ContentsMember> parseMemberList(QStringView members);
 // One line of the index list.

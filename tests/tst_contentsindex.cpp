@@ -5,11 +5,14 @@
 #include "embeddedfiles.h"
 #include "indexmodel.h"
 #include "listformat.h"
+#include "listreader.h"
+#include "listtables.h"
 #include "mainwidget.h"
 #include "mimesourcefactory.h"
 #include "pagebrowser.h"
 #include "pagename.h"
 
+#include <QHash>
 #include <QLineEdit>
 #include <QListView>
 #include <QScrollBar>
@@ -175,6 +178,12 @@ private Q_SLOTS:
         for (const QStringView line : splitListLines(text))
             lines.append(line.toString());
         QTEST(lines, "lines");
+        // The contents reader splits the bytes of a list the same way; a line
+        // without separators is all kind, and the empty names keep the order.
+        QStringList classLines;
+        for (const ContentsTable::Class &entry : ContentsTable::fromUtf8(text.toUtf8()).classes)
+            classLines.append(entry.kind);
+        QCOMPARE(classLines, lines);
     }
 
     void memberList_data()
@@ -215,13 +224,21 @@ private Q_SLOTS:
         QCOMPARE(form->classesView->topLevelItemCount(), splitListLines(contents).size());
         QCOMPARE(form->indexView->model()->rowCount(), splitListLines(index).size());
 
-        // Classes alphabetically, each with its page, members text and kind icon.
+        // Classes alphabetically, each with its page, members text and kind
+        // icon; the members exactly as the list's line gives them.
+        QHash<QString, QString> membersOf;
+        for (const QStringView line : splitListLines(contents)) {
+            const ContentsClass entry = parseContentsLine(line);
+            membersOf.insert(entry.name + QLatin1Char('|') + entry.page, entry.members);
+        }
         QStringList names;
         for (int i = 0; i < form->classesView->topLevelItemCount(); ++i) {
             QTreeWidgetItem *item = form->classesView->topLevelItem(i);
             names.append(item->text(0));
             QVERIFY2(item->text(1).endsWith(QLatin1String(".html")), qPrintable(item->text(0)));
             QVERIFY(!item->icon(0).isNull());
+            QCOMPARE(item->text(2),
+                     membersOf.value(item->text(0) + QLatin1Char('|') + item->text(1)));
         }
         for (qsizetype i = 1; i < names.size(); ++i)
             QVERIFY2(names.at(i - 1).compare(names.at(i), Qt::CaseInsensitive) <= 0,
@@ -244,6 +261,34 @@ private Q_SLOTS:
         const QIcon kindIcon = model->index(checkBox, 0).data(Qt::DecorationRole).value<QIcon>();
         QCOMPARE(blank.actualSize(QSize(16, 16)), QSize(16, 16));
         QVERIFY(kindIcon.pixmap(16, 16).toImage() != blank.pixmap(16, 16).toImage());
+    }
+
+    // A start reads the lists on another thread while it builds the window;
+    // the window must show the same lists as one that reads them itself.
+    void listsReadAheadMatchListsReadInPlace()
+    {
+        const auto lists = [](Shell &shell) {
+            QStringList rows;
+            QTreeWidget *classes = shell.form()->classesView;
+            for (int i = 0; i < classes->topLevelItemCount(); ++i) {
+                const QTreeWidgetItem *item = classes->topLevelItem(i);
+                rows.append(item->text(0) + QLatin1Char('|') + item->text(1) + QLatin1Char('|')
+                            + item->text(2));
+            }
+            return rows + shownRows(shell.form()->indexView);
+        };
+        QStringList inPlace;
+        {
+            Shell shell;
+            inPlace = lists(shell);
+        }
+        startReadingLists();
+        startReadingLists();
+        Shell readAhead;
+        QCOMPARE(lists(readAhead), inPlace);
+        // Taken once: the next window reads them itself.
+        Shell next;
+        QCOMPARE(lists(next), inPlace);
     }
 
     // A click on a class shows its page and replaces the members; a click
