@@ -19,7 +19,7 @@ QString findEmbeddedPageText(const QString &name);
 class EmbeddedPageFactory : public MimeSourceFactory
 {
 public:
-    static constexpr qint64 defaultBudget = 6 * 1024 * 1024;
+    static constexpr qint64 defaultBudget = 2 * 1024 * 1024;
 
     EmbeddedPageFactory();
     ~EmbeddedPageFactory() override;
