@@ -96,7 +96,8 @@ int main(int argc, char **argv)
             return 0;
     }
 
-    // The lists are read on other threads while this one builds the window.
+    // The lists are read on a thread of their own while this one builds the
+    // window.
     tarn::startReadingLists();
 
     QApplication app(argc, argv);

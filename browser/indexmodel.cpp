@@ -7,7 +7,6 @@
 
 #include <QPixmap>
 
-#include <algorithm>
 #include <numeric>
 
 namespace tarn {

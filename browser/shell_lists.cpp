@@ -2,7 +2,6 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "shell.h"
 
-#include "docnames.h"
 #include "embeddedfiles.h"
 #include "indexmodel.h"
 #include "listformat.h"
