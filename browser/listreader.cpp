@@ -16,11 +16,14 @@ namespace tarn {
 
 namespace {
 
-// The bytes of an embedded list file; empty when it is missing.
+// The bytes of an embedded list file, of the file table or the lookup
+// table; empty when it is missing.
 QByteArray listBytes(const char *name)
 {
     int storedLength = 0;
     const unsigned char *stored = findEmbeddedFile(name, &storedLength);
+    if (!stored)
+        stored = findEmbeddedLookupFile(name, &storedLength);
     if (!stored)
         return QByteArray();
     const QByteArray bytes = inflateEmbedded(stored, storedLength);
@@ -39,7 +42,8 @@ QString decodeUtf8(QByteArrayView utf8)
 
 IndexTable indexTableNow()
 {
-    return IndexTable::fromText(decodeUtf8(listBytes(docnames::indexList)));
+    return IndexTable::fromLists(decodeUtf8(listBytes(docnames::indexList)),
+                                 listBytes(docnames::entryList));
 }
 
 ContentsTable contentsTableNow()
@@ -94,6 +98,12 @@ IndexTable readIndexTable()
 {
     std::future<IndexTable> &ahead = readAhead().index;
     return ahead.valid() ? ahead.get() : indexTableNow();
+}
+
+const NameTable &readNameTable()
+{
+    static const NameTable names = NameTable::fromText(decodeUtf8(listBytes(docnames::nameList)));
+    return names;
 }
 
 ContentsTable readContentsTable()

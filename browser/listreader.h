@@ -19,4 +19,8 @@ void startReadingLists();
 IndexTable readIndexTable();
 ContentsTable readContentsTable();
 
+// The names of the API that the index has no line for, read the first time
+// they are asked for: only a search or a name from outside needs them.
+const NameTable &readNameTable();
+
 } // namespace tarn

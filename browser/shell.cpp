@@ -26,7 +26,6 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QSettings>
-#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
@@ -107,19 +106,6 @@ private:
     QListView *m_list;
 };
 
-// A row as wide as the list, its name cut with "..." where the list is
-// narrower: a list view never makes a row narrower than the row's own hint.
-class FullWidthRows : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        return {1, QStyledItemDelegate::sizeHint(option, index).height()};
-    }
-};
-
 void setUpListView(QTreeWidget *view, std::initializer_list<int> hiddenColumns)
 {
     view->header()->hide();
@@ -174,7 +160,7 @@ void Shell::createForm()
     d->indexModel = new IndexModel(this);
     form->indexView->setModel(d->indexModel);
     form->indexView->setIconSize(QSize(16, 16));
-    form->indexView->setItemDelegate(new FullWidthRows(form->indexView));
+    form->indexView->setItemDelegate(new IndexRowDelegate(form->indexView));
     form->indexView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setUpListView(form->bookmarksView, {1, 2});
     setUpListView(form->aboutView, {1, 2});

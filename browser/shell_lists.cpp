@@ -185,16 +185,10 @@ void Shell::loadFirstInIndex()
 void Shell::openName(const QString &name)
 {
     IndexModel *model = d->indexModel;
-    const Lookup found = lookUp(
-        name, model->entryCount(),
-        [model](qsizetype i) {
-            return LookupEntry{model->nameAt(int(i)), model->targetAt(int(i))};
-        },
-        [](const QString &page) {
-            int length = 0;
-            return findEmbeddedFile(page.toLatin1().constData(), &length) != nullptr;
-        },
-        [model](const QString &className) { return model->isClassName(className); });
+    const Lookup found = lookUp(name, model->table(), &readNameTable(), [](const QString &page) {
+        int length = 0;
+        return findEmbeddedFile(page.toLatin1().constData(), &length) != nullptr;
+    });
     MainWidget *form = d->form;
     switch (found.kind) {
     case Lookup::Nothing:
