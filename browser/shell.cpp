@@ -6,6 +6,8 @@
 #include "docnames.h"
 #include "hithighlight.h"
 #include "indexmodel.h"
+#include "listreader.h"
+#include "lookup.h"
 #include "mainwidget.h"
 #include "pagebrowser.h"
 #include "searchbar.h"
@@ -322,12 +324,19 @@ void Shell::createActions()
     // Full-text search over every page, in a row of its own at the top.
     auto *searchBar = new SearchBar(this);
     addToolBar(Qt::TopToolBarArea, searchBar);
+    searchBar->field()->setNameSource([this](const QString &query) {
+        return namedEntries(d->indexModel->table(), &readNameTable(), query);
+    });
     connect(searchBar->field(), &SearchField::openRequested, this,
             [this](const QString &page, const QList<SearchTerm> &terms) {
+                // An entry of the API opens at its anchor, as from the Index.
+                if (page.contains(u'#'))
+                    d->anchorPending = true;
                 linkLoad(page);
                 // The hits may lie in any part of a long page.
                 d->form->browser->finishPage();
-                highlightHits(d->form->browser, terms);
+                highlightHits(d->form->browser, terms,
+                              page.contains(u'#') ? HitScroll::Stay : HitScroll::ToFirst);
             });
 
     for (const char *name :
