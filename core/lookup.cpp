@@ -186,6 +186,35 @@ ApiMatch nameMatch(const NameTable &names, int row)
             -1};
 }
 
+// Words that spell a class's name, "message box" or "system tray icon":
+// the classes the longest run of two or more of them names, leftmost first.
+// One word alone spells too much ("thread affinity" is not about QThread).
+QVector<ApiMatch> spelledClasses(const IndexTable &index, QStringView text)
+{
+    const QList<QStringView> words = text.split(u' ', Qt::SkipEmptyParts);
+    if (words.size() < 2 || words.size() > 8)
+        return {};
+    for (const QStringView word : words) {
+        for (const QChar c : word) {
+            if (!c.isLetterOrNumber())
+                return {};
+        }
+    }
+    for (qsizetype length = words.size(); length >= 2; --length) {
+        QVector<ApiMatch> found;
+        for (qsizetype start = 0; start + length <= words.size(); ++start) {
+            QString name = QStringLiteral("Q");
+            for (qsizetype i = start; i < start + length; ++i)
+                name += words.at(i);
+            if (const int row = index.classRow(name); row >= 0)
+                found.append(indexMatch(index, row));
+        }
+        if (!found.isEmpty())
+            return found;
+    }
+    return {};
+}
+
 } // namespace
 
 QVector<ApiMatch> namedEntries(const IndexTable &index, const NameTable *names, QStringView text)
@@ -250,7 +279,10 @@ QVector<ApiMatch> namedEntries(const IndexTable &index, const NameTable *names, 
             sorted(namesInCase, namesAnyCase, nameMatch(*names, row),
                    names->view(names->rows.at(row).name) == text);
     }
-    return inCase + namesInCase + anyCase + namesAnyCase;
+    QVector<ApiMatch> found = inCase + namesInCase + anyCase + namesAnyCase;
+    if (found.isEmpty())
+        found = spelledClasses(index, text);
+    return found;
 }
 
 Lookup lookUp(QStringView name, const IndexTable &index, const NameTable *names,

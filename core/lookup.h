@@ -62,7 +62,9 @@ struct ApiMatch
 // the Index shows it, and from `names` (which may be null) an enum value
 // ("Qt::AlignLeft", "AlignLeft"), a macro or a namespace. Names in the
 // text's case come first, then those in any case; index entries before the
-// names of `names`, each in lookup order. Any other text names nothing.
+// names of `names`, each in lookup order. Failing all that, words that
+// spell a class ("message box", "system tray icon") name it. Any other text
+// names nothing.
 QVector<ApiMatch> namedEntries(const IndexTable &index, const NameTable *names, QStringView text);
 
 // Where a name given from outside the window (the command line, an editor)

@@ -348,6 +348,12 @@ private Q_SLOTS:
         QTest::newRow("namespace") << "Qt"
                                    << "qt.html"
                                    << "namespace";
+        QTest::newRow("words that spell a class") << "show a message box"
+                                                  << "qmessagebox.html"
+                                                  << "class";
+        QTest::newRow("one word spells no class") << "timer"
+                                                  << ""
+                                                  << "";
         QTest::newRow("a task names nothing") << "read a file line by line"
                                               << ""
                                               << "";
