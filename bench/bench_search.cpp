@@ -81,7 +81,8 @@ long statusKilobytes(const char *field)
 int rankOf(const SearchResults &results, const char *page)
 {
     for (qsizetype i = 0; i < results.hits.size(); ++i) {
-        if (results.hits.at(i).page == QLatin1String(page))
+        // A row that opens at an anchor counts for its page.
+        if (results.hits.at(i).page.section(u'#', 0, 0) == QLatin1String(page))
             return int(i) + 1;
     }
     return 0;

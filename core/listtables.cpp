@@ -286,6 +286,35 @@ int IndexTable::classRow(QStringView className) const
     return anyCase;
 }
 
+std::pair<int, int> IndexTable::classRun(QStringView name) const
+{
+    const auto classes = std::partition_point(rows.cbegin(), rows.cend(),
+                                              [](const Row &row) { return !row.member; });
+    const auto first = std::partition_point(rows.cbegin(), classes, [&](const Row &row) {
+        return view(row.name).compare(name, Qt::CaseInsensitive) < 0;
+    });
+    const auto last = std::partition_point(first, classes, [&](const Row &row) {
+        return view(row.name).compare(name, Qt::CaseInsensitive) == 0;
+    });
+    return {int(first - rows.cbegin()), int(last - rows.cbegin())};
+}
+
+std::pair<int, int> IndexTable::memberRun(QStringView bareName) const
+{
+    // The members sort by their names case-folded, so every "name (Class)"
+    // of one name lies in one stretch that starts with "name (".
+    const QString start = bareName + QLatin1String(" (");
+    const auto members = std::partition_point(rows.cbegin(), rows.cend(),
+                                              [](const Row &row) { return !row.member; });
+    const auto first = std::partition_point(members, rows.cend(), [&](const Row &row) {
+        return view(row.name).compare(start, Qt::CaseInsensitive) < 0;
+    });
+    const auto last = std::partition_point(first, rows.cend(), [&](const Row &row) {
+        return view(row.name).startsWith(start, Qt::CaseInsensitive);
+    });
+    return {int(first - rows.cbegin()), int(last - rows.cbegin())};
+}
+
 QStringList IndexTable::ancestors(QStringView className) const
 {
     QStringList found;

@@ -11,6 +11,8 @@
 #include <QStringView>
 #include <QVector>
 
+#include <utility>
+
 namespace tarn {
 
 // Display order of names: case folded first, so "addAction" and "QAction"
@@ -60,6 +62,11 @@ struct IndexTable
     QStringList bases(int row) const;
     // The row of the class of that name, in its case or else in any case; -1 for none.
     int classRow(QStringView className) const;
+    // The places [first, last) in display order, and so in lookup order, of
+    // the classes whose name is `name` in any case, and of the members whose
+    // own name is: a binary search, not a walk.
+    std::pair<int, int> classRun(QStringView name) const;
+    std::pair<int, int> memberRun(QStringView bareName) const;
     // The classes one derives from, directly or not, nearest first, as far
     // as the index lists them.
     QStringList ancestors(QStringView className) const;

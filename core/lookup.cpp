@@ -2,6 +2,8 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "lookup.h"
 
+#include <algorithm>
+#include <iterator>
 #include <numeric>
 
 namespace tarn {
@@ -242,9 +244,10 @@ QVector<ApiMatch> namedEntries(const IndexTable &index, const NameTable *names, 
             const qsizetype before = inCase.size() + anyCase.size();
             const qsizetype namesBefore = namesInCase.size() + namesAnyCase.size();
             if (index.classNames.contains(scope.toCaseFolded())) {
-                for (const int row : index.lookupOrder) {
-                    if (index.rows.at(row).member
-                        && index.className(row).compare(scope, Qt::CaseInsensitive) == 0
+                const auto [first, last] = index.memberRun(member->member);
+                for (int place = first; place < last; ++place) {
+                    const int row = index.lookupOrder.at(place);
+                    if (index.className(row).compare(scope, Qt::CaseInsensitive) == 0
                         && index.bareName(row).compare(member->member, Qt::CaseInsensitive) == 0)
                         sorted(inCase, anyCase, indexMatch(index, row),
                                sameCase(index.className(row), index.bareName(row)));
@@ -264,15 +267,23 @@ QVector<ApiMatch> namedEntries(const IndexTable &index, const NameTable *names, 
         }
     }
     // A name alone, a nested class ("QTest::QTouchEventSequence"), an entry
-    // as it reads ("arg (QString)").
-    for (const int row : index.lookupOrder) {
-        const QStringView bare = index.bareName(row);
-        const QStringView name = index.name(row);
-        if (bare == text || name == text)
-            inCase.append(indexMatch(index, row));
-        else if (bare.compare(text, Qt::CaseInsensitive) == 0
-                 || name.compare(text, Qt::CaseInsensitive) == 0)
-            anyCase.append(indexMatch(index, row));
+    // as it reads ("arg (QString)"): the classes of that name, the members
+    // of it, and the members of the name the entry gives, in lookup order.
+    std::pair<int, int> runs[] = {index.classRun(text), index.memberRun(text), {0, 0}};
+    if (const qsizetype open = text.lastIndexOf(u" ("); open > 0 && text.endsWith(u')'))
+        runs[2] = index.memberRun(text.left(open));
+    std::sort(std::begin(runs), std::end(runs));
+    for (int place = 0, run = 0; run < int(std::size(runs)); ++run) {
+        for (place = std::max(place, runs[run].first); place < runs[run].second; ++place) {
+            const int row = index.lookupOrder.at(place);
+            const QStringView bare = index.bareName(row);
+            const QStringView name = index.name(row);
+            if (bare == text || name == text)
+                inCase.append(indexMatch(index, row));
+            else if (bare.compare(text, Qt::CaseInsensitive) == 0
+                     || name.compare(text, Qt::CaseInsensitive) == 0)
+                anyCase.append(indexMatch(index, row));
+        }
     }
     if (names && !member) {
         for (const int row : names->named(text))
