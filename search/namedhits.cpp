@@ -84,7 +84,7 @@ SearchResults namesFirst(SearchResults textResults, const QVector<ApiMatch> &nam
             kind[0] = kind.at(0).toUpper();
             row.page = match.target;
             row.title = match.name + match.parameters;
-            row.snippet = kind + QLatin1String(" \u00b7 ")
+            row.snippet = kind + QStringLiteral(" \u00b7 ")
                 + (textHit >= 0 ? textResults.hits.at(textHit).title : page);
             row.hitRanges = {{0, int(kind.size())}};
         }

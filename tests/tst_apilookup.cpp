@@ -232,6 +232,20 @@ private Q_SLOTS:
         QVERIFY(!results.terms.isEmpty());
     }
 
+    // An entry's row says what it is and where: its signature over its kind
+    // and the page's title, the kind marked.
+    void apiRowReadsAsTheEntry()
+    {
+        const SearchResults results = searchNamesFirst(
+            *SearchIndex::embedded(), table(), &readNameTable(), QStringLiteral("singleShot"));
+        const SearchHit &row = results.hits.first();
+        QCOMPARE(row.title,
+                 QStringLiteral("QTimer::singleShot(int msec, const QObject *receiver, "
+                                "const char *member)"));
+        QCOMPARE(row.snippet, QStringLiteral("Static function \u00b7 QTimer Class"));
+        QCOMPARE(row.hitRanges, (QList<QPair<int, int>>{{0, 15}}));
+    }
+
     // Words that name nothing of the API search the text, as before.
     void searchOfWordsIsTheTextSearch()
     {
