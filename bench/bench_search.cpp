@@ -497,7 +497,7 @@ int main(int argc, char **argv)
     // The text hits alone were the whole search before it knew the API;
     // both are measured in one run, for figures before and after.
     const Search textHits = [index](const QString &query) { return index->search(query); };
-    const tarn::IndexTable table = tarn::readIndexTable();
+    const tarn::IndexTable table = tarn::readFullIndexTable();
     const Search namesFirst = [index, &table](const QString &query) {
         return tarn::searchNamesFirst(*index, table, &tarn::readNameTable(), query);
     };

@@ -10,6 +10,7 @@
 #include <QPixmap>
 
 #include <numeric>
+#include <utility>
 
 namespace tarn {
 
@@ -23,10 +24,11 @@ void IndexModel::setListText(const QString &text)
     setTable(IndexTable::fromText(text));
 }
 
-void IndexModel::setTable(IndexTable table)
+void IndexModel::setTable(IndexTable table, DetailSource details)
 {
     beginResetModel();
     m_table = std::move(table);
+    m_pendingDetails = std::move(details);
     m_shown.resize(m_table.rows.size());
     std::iota(m_shown.begin(), m_shown.end(), 0);
     m_matches.clear();
@@ -35,10 +37,25 @@ void IndexModel::setTable(IndexTable table)
     endResetModel();
 }
 
+void IndexModel::takeDetails() const
+{
+    if (!m_pendingDetails)
+        return;
+    const DetailSource details = std::exchange(m_pendingDetails, DetailSource());
+    m_table.setDetails(details(m_table));
+}
+
+const IndexTable &IndexModel::table() const
+{
+    takeDetails();
+    return m_table;
+}
+
 void IndexModel::setFilter(const QString &text)
 {
     if (text == m_filter)
         return;
+    takeDetails();
     QVector<int> shown;
     const std::optional<QualifiedName> qualified = qualifiedName(text);
     if (text.isEmpty() || (qualified && isClassName(qualified->className))) {
@@ -112,6 +129,7 @@ QVariant IndexModel::data(const QModelIndex &index, int role) const
 
 QString IndexModel::detail(int tableRow) const
 {
+    takeDetails();
     const QString parameters = m_table.parameters(tableRow);
     return parameters.isEmpty() ? m_table.what(tableRow) : parameters;
 }

@@ -11,6 +11,8 @@
 #include <QStyledItemDelegate>
 #include <QVector>
 
+#include <functional>
+
 namespace tarn {
 
 // Every class and member of index.lst in display order, narrowed by a filter.
@@ -36,8 +38,12 @@ public:
     // Takes the text of index.lst and puts its entries in display order:
     // classes before members, names case-folded, exact order breaking ties.
     void setListText(const QString &text);
-    // Takes an index already parsed, on another thread say.
-    void setTable(IndexTable table);
+    // Takes an index already parsed, on another thread say. What entries.lst
+    // adds to it (`details`, when given) is asked for only when the model
+    // first needs it, to filter or to tell twins apart: showing the list
+    // needs none of it.
+    using DetailSource = std::function<IndexDetails(const IndexTable &)>;
+    void setTable(IndexTable table, DetailSource details = {});
 
     // Shows the entries whose name holds `text`, in any case, as indexRows
     // orders them: the entries of that very name first; the empty text shows
@@ -54,16 +60,19 @@ public:
     int entryCount() const;
     IndexEntry entry(int row) const;
 
-    // The whole index, for lookups by name.
-    const IndexTable &table() const { return m_table; }
+    // The whole index with its details, for lookups by name.
+    const IndexTable &table() const;
 
     QVariant data(const QModelIndex &index, int role) const override;
 
 private:
     QStringView view(IndexTable::Span span) const { return m_table.view(span); }
     QIcon iconFor(QStringView kind) const;
+    void takeDetails() const;
 
-    IndexTable m_table;
+    // Its details come late, but change nothing a view has been told.
+    mutable IndexTable m_table;
+    mutable DetailSource m_pendingDetails;
     QString detail(int tableRow) const;
 
     QVector<int> m_shown; // rows of the table that pass the filter, in order

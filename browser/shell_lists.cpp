@@ -101,7 +101,7 @@ void fillInOrder(QTreeWidget *view, const QList<QTreeWidgetItem *> &items)
 
 void Shell::readIndex()
 {
-    d->indexModel->setTable(readIndexTable());
+    d->indexModel->setTable(readIndexTable(), readIndexDetails);
 }
 
 void Shell::readContents()

@@ -58,12 +58,15 @@ bool displayLess(QStringView a, QStringView b)
     return folded != 0 ? folded < 0 : a.compare(b) < 0;
 }
 
-IndexTable IndexTable::fromText(const QString &text)
+IndexTable IndexTable::fromLists(const QString &text, QByteArrayView entries)
 {
-    return fromLists(text, QByteArrayView());
+    IndexTable table = fromText(text);
+    if (!entries.isEmpty())
+        table.setDetails(table.readDetails(entries));
+    return table;
 }
 
-IndexTable IndexTable::fromLists(const QString &text, QByteArrayView entries)
+IndexTable IndexTable::fromText(const QString &text)
 {
     IndexTable table;
     table.text = text;
@@ -93,13 +96,13 @@ IndexTable IndexTable::fromLists(const QString &text, QByteArrayView entries)
         row.target = spanOf(target);
         row.kind = spanOf(kind);
         row.member = target.contains(u'#');
+        row.line = int(i);
         row.bareLength = int(name.size());
         if (const qsizetype open = name.lastIndexOf(u" (");
             row.member && open > 0 && name.endsWith(u')'))
             row.bareLength = int(open);
         nameLength += name.size();
     }
-    table.addDetails(parsed, entries);
 
     // The names case-folded, one after the other in one buffer: comparing
     // folded copies makes each comparison of the sort a plain one, and the
@@ -118,7 +121,8 @@ IndexTable IndexTable::fromLists(const QString &text, QByteArrayView entries)
         return QStringView(folded).mid(span.start, span.length);
     };
     // The rows' places are sorted, not the rows: a stable sort needs a
-    // buffer as large as what it sorts.
+    // buffer as large as what it sorts. Entries of one name keep the file's
+    // order, which is the order of the reference.
     QVector<int> order = populatedVector<int>(parsed.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
@@ -127,10 +131,8 @@ IndexTable IndexTable::fromLists(const QString &text, QByteArrayView entries)
         if (rowA.member != rowB.member)
             return rowB.member;
         const int byFolded = foldedName(a).compare(foldedName(b));
-        if (byFolded != 0)
-            return byFolded < 0;
-        const int exact = table.view(rowA.name).compare(table.view(rowB.name));
-        return exact != 0 ? exact < 0 : rowA.place < rowB.place;
+        return byFolded != 0 ? byFolded < 0
+                             : table.view(rowA.name).compare(table.view(rowB.name)) < 0;
     });
     table.rows = populatedVector<Row>(parsed.size());
     for (qsizetype i = 0; i < order.size(); ++i) {
@@ -143,39 +145,16 @@ IndexTable IndexTable::fromLists(const QString &text, QByteArrayView entries)
         if (table.name(int(i)) == table.name(int(i - 1)))
             table.rows[i].twin = table.rows[i - 1].twin = true;
     }
-
-    // The lookup order: the entries of one member name, which the display
-    // order keeps together, by name and then by place.
+    // Until details come, the lookup knows no places: the display order.
     table.lookupOrder = populatedVector<int>(table.rows.size());
     std::iota(table.lookupOrder.begin(), table.lookupOrder.end(), 0);
-    const auto foldedBare = [&](int position) {
-        const Row &row = table.rows.at(position);
-        return foldedName(order.at(position)).left(row.bareLength);
-    };
-    for (int start = 0; start < table.rows.size();) {
-        int end = start + 1;
-        if (table.rows.at(start).member) {
-            while (end < table.rows.size() && foldedBare(end) == foldedBare(start))
-                ++end;
-        }
-        if (end - start > 1) {
-            std::stable_sort(table.lookupOrder.begin() + start, table.lookupOrder.begin() + end,
-                             [&table](int a, int b) {
-                                 const int exact = table.bareName(a).compare(table.bareName(b));
-                                 return exact != 0
-                                     ? exact < 0
-                                     : table.rows.at(a).place < table.rows.at(b).place;
-                             });
-        }
-        start = end;
-    }
     return table;
 }
 
-void IndexTable::addDetails(QVector<Row> &parsed, QByteArrayView entries)
+IndexDetails IndexTable::readDetails(QByteArrayView entries) const
 {
-    if (entries.isEmpty())
-        return;
+    IndexDetails out;
+    out.whats.append(QString());
     // The lines of entries.lst: target===what===parameters===place===bases.
     struct Detail
     {
@@ -185,7 +164,7 @@ void IndexTable::addDetails(QVector<Row> &parsed, QByteArrayView entries)
         int place = 0;
     };
     QVector<Detail> lines;
-    lines.reserve(parsed.size());
+    lines.reserve(rows.size());
     for (qsizetype start = 0; start < entries.size();) {
         qsizetype end = entries.indexOf('\n', start);
         const qsizetype next = end < 0 ? entries.size() : end + 1;
@@ -208,37 +187,77 @@ void IndexTable::addDetails(QVector<Row> &parsed, QByteArrayView entries)
         start = next;
     }
 
-    const auto take = [this](Row &row, const Detail &detail) {
+    out.rows = populatedVector<IndexDetails::Row>(rows.size());
+    const auto take = [&out](IndexDetails::Row &row, const Detail &detail) {
         row.place = quint16(detail.place);
-        row.parameters = {int(details.size()), int(detail.parameters.size())};
-        details.append(detail.parameters);
+        row.parameters = {int(out.bytes.size()), int(detail.parameters.size())};
+        out.bytes.append(detail.parameters);
         qsizetype what = 0;
-        while (what < whats.size() && !QAnyStringView::equal(whats.at(what), detail.what))
+        while (what < out.whats.size() && !QAnyStringView::equal(out.whats.at(what), detail.what))
             ++what;
-        if (what == whats.size() && what < 0xff)
-            whats.append(QString::fromUtf8(detail.what));
+        if (what == out.whats.size() && what < 0xff)
+            out.whats.append(QString::fromUtf8(detail.what));
         row.what = quint8(std::min<qsizetype>(what, 0xff - 1));
     };
     // Line by line as the import writes them; where a line does not match
     // its entry, by target.
     QVector<int> unmatched;
-    for (qsizetype i = 0; i < parsed.size(); ++i) {
-        if (i < lines.size()
-            && QAnyStringView::equal(lines.at(i).target, view(parsed.at(i).target)))
-            take(parsed[i], lines.at(i));
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const int line = rows.at(i).line;
+        if (line < lines.size()
+            && QAnyStringView::equal(lines.at(line).target, view(rows.at(i).target)))
+            take(out.rows[i], lines.at(line));
         else
             unmatched.append(int(i));
     }
-    if (unmatched.isEmpty())
-        return;
-    QHash<QString, QVector<int>> byTarget;
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        byTarget[QString::fromUtf8(lines.at(i).target)].append(int(i));
-    for (const int i : std::as_const(unmatched)) {
-        auto it = byTarget.find(view(parsed.at(i).target).toString());
-        if (it != byTarget.end() && !it->isEmpty())
-            take(parsed[i], lines.at(it->takeFirst()));
+    if (!unmatched.isEmpty()) {
+        QHash<QString, QVector<int>> byTarget;
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            byTarget[QString::fromUtf8(lines.at(i).target)].append(int(i));
+        for (const int i : std::as_const(unmatched)) {
+            auto it = byTarget.find(view(rows.at(i).target).toString());
+            if (it != byTarget.end() && !it->isEmpty())
+                take(out.rows[i], lines.at(it->takeFirst()));
+        }
     }
+
+    // The lookup order: the entries of one member name, which the display
+    // order keeps together, by name and then by place.
+    out.lookupOrder = populatedVector<int>(rows.size());
+    std::iota(out.lookupOrder.begin(), out.lookupOrder.end(), 0);
+    for (int start = 0; start < rows.size();) {
+        int end = start + 1;
+        if (rows.at(start).member) {
+            while (end < rows.size()
+                   && bareName(end).compare(bareName(start), Qt::CaseInsensitive) == 0)
+                ++end;
+        }
+        if (end - start > 1) {
+            std::stable_sort(
+                out.lookupOrder.begin() + start, out.lookupOrder.begin() + end, [&](int a, int b) {
+                    const int exact = bareName(a).compare(bareName(b));
+                    return exact != 0 ? exact < 0 : out.rows.at(a).place < out.rows.at(b).place;
+                });
+        }
+        start = end;
+    }
+    return out;
+}
+
+void IndexTable::setDetails(IndexDetails d)
+{
+    if (d.rows.size() != rows.size() || d.lookupOrder.size() != rows.size())
+        return;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        Row &row = rows[i];
+        row.parameters = d.rows.at(i).parameters;
+        row.place = d.rows.at(i).place;
+        row.what = d.rows.at(i).what;
+    }
+    details = std::move(d.bytes);
+    whats = std::move(d.whats);
+    lookupOrder = std::move(d.lookupOrder);
+    m_hasDetails = true;
 }
 
 QStringView IndexTable::className(int row) const

@@ -19,11 +19,14 @@ namespace tarn {
 // sort as a reader expects; exact order breaks ties.
 bool displayLess(QStringView a, QStringView b);
 
+struct IndexDetails;
+
 // Every entry of index.lst, in display order: classes before members, names
-// case-folded, exact order breaking ties, and entries of one name in the
-// place entries.lst gives them. The rows are views into the one list text;
-// nothing is copied per entry. Needs nothing of a GUI, so it can be built on
-// a thread of its own while the window is put together.
+// case-folded, exact order breaking ties, entries of one name as the file
+// has them. The rows are views into the one list text; nothing is copied per
+// entry. Needs nothing of a GUI, so it can be built on a thread of its own
+// while the window is put together. What entries.lst adds comes apart, later
+// if need be: the window needs none of it to show the list.
 struct IndexTable
 {
     struct Span
@@ -38,6 +41,7 @@ struct IndexTable
         Span kind;
         Span parameters;     // in `details`, UTF-8: a member's, or a class's bases
         int bareLength = 0;  // of the name: the member's own, before " (Class)"
+        int line = 0;        // of index.lst, and so of entries.lst
         quint16 place = 0;   // among the entries of one member name, from entries.lst
         quint8 what = 0;     // in `whats`
         bool member = false; // its target has an anchor
@@ -48,6 +52,14 @@ struct IndexTable
     // line whose target does not match is left out).
     static IndexTable fromText(const QString &text);
     static IndexTable fromLists(const QString &text, QByteArrayView entries);
+
+    // What entries.lst says of this table's rows. Only reads the table, so
+    // another thread may make it while this one uses the table.
+    IndexDetails readDetails(QByteArrayView entries) const;
+    // Takes details made for this table; details made for another are
+    // passed over.
+    void setDetails(IndexDetails details);
+    bool hasDetails() const { return m_hasDetails; }
 
     QStringView view(Span span) const { return QStringView(text).mid(span.start, span.length); }
     QStringView name(int row) const { return view(rows.at(row).name); }
@@ -81,7 +93,22 @@ struct IndexTable
     QStringList whats;        // "", "class", "function", ...
 
 private:
-    void addDetails(QVector<Row> &parsed, QByteArrayView entries);
+    bool m_hasDetails = false;
+};
+
+// What entries.lst adds to the rows of an index table, in its display order.
+struct IndexDetails
+{
+    struct Row
+    {
+        IndexTable::Span parameters; // in `bytes`
+        quint16 place = 0;
+        quint8 what = 0; // in `whats`
+    };
+    QVector<Row> rows;
+    QByteArray bytes;
+    QStringList whats;
+    QVector<int> lookupOrder;
 };
 
 // The names of the API that index.lst has no line for (names.lst), by name

@@ -17,7 +17,7 @@ namespace {
 
 const IndexTable &table()
 {
-    static const IndexTable table = readIndexTable();
+    static const IndexTable table = readFullIndexTable();
     return table;
 }
 
@@ -92,7 +92,7 @@ private Q_SLOTS:
         QFETCH(QString, first);
         QFETCH(QString, later);
         IndexModel model;
-        model.setTable(readIndexTable());
+        model.setTable(readIndexTable(), readIndexDetails);
         model.setFilter(text);
         QVERIFY(model.rowCount() > 0);
         QStringList shown;
@@ -103,7 +103,7 @@ private Q_SLOTS:
             QVERIFY2(shown.indexOf(later) > 0, qPrintable(later));
             // Typed one key at a time, the same order.
             IndexModel typed;
-            typed.setTable(readIndexTable());
+            typed.setTable(readIndexTable(), readIndexDetails);
             for (qsizetype i = 1; i <= text.size(); ++i)
                 typed.setFilter(text.left(i));
             QCOMPARE(typed.rowCount(), model.rowCount());
@@ -118,7 +118,7 @@ private Q_SLOTS:
     void everyRowOfAClassReadsApart()
     {
         IndexModel model;
-        model.setTable(readIndexTable());
+        model.setTable(readIndexTable(), readIndexDetails);
         QHash<QString, QString> seen; // what the row reads -> its target
         QStringList alike;
         int twins = 0;

@@ -31,8 +31,6 @@ QString embeddedText(const char *name)
 {
     int length = 0;
     const unsigned char *stored = findEmbeddedFile(name, &length);
-    if (!stored)
-        stored = findEmbeddedLookupFile(name, &length);
     return stored ? QString::fromUtf8(qUncompress(stored, length)) : QString();
 }
 
@@ -76,31 +74,20 @@ QStringList memberNames(QTreeWidget *view)
 }
 
 // Every index entry in display order: classes before members, names case
-// folded, exact order breaking ties, and overloads of one name in the order
-// of the reference, the place entries.lst gives them.
+// folded, exact order breaking ties.
 QList<IndexEntry> indexInDisplayOrder()
 {
     const QString text = embeddedText("index.lst");
-    const QString detailText = embeddedText("entries.lst");
-    const QList<QStringView> details = splitListLines(detailText);
-    QList<QPair<IndexEntry, int>> entries;
-    for (const QStringView line : splitListLines(text)) {
-        const qsizetype i = entries.size();
-        entries.append({parseIndexLine(line),
-                        i < details.size() ? parseEntryDetailLine(details.at(i)).place : 0});
-    }
-    std::stable_sort(entries.begin(), entries.end(), [](const auto &a, const auto &b) {
-        const QString ka = indexSortKey(a.first);
-        const QString kb = indexSortKey(b.first);
+    QList<IndexEntry> entries;
+    for (const QStringView line : splitListLines(text))
+        entries.append(parseIndexLine(line));
+    std::stable_sort(entries.begin(), entries.end(), [](const IndexEntry &a, const IndexEntry &b) {
+        const QString ka = indexSortKey(a);
+        const QString kb = indexSortKey(b);
         const int folded = ka.compare(kb, Qt::CaseInsensitive);
-        if (folded != 0)
-            return folded < 0;
-        return ka != kb ? ka < kb : a.second < b.second;
+        return folded != 0 ? folded < 0 : ka < kb;
     });
-    QList<IndexEntry> ordered;
-    for (const auto &entry : std::as_const(entries))
-        ordered.append(entry.first);
-    return ordered;
+    return entries;
 }
 
 // The group of the Index's order a match of `text` falls in: its name is

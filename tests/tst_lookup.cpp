@@ -77,11 +77,12 @@ const ApiLine apiLines[] = {
      "(const QString &)", 0},
     {"setWindowTitle (QWindow)", "qwindow.html#title-prop", "+S", "function", "(const QString &)",
      1},
+    // Overloads in the order of the reference, as the import writes them.
+    {"singleShot (QTimer)", "qtimer.html#singleShot", "+F", "function",
+     "(int msec, const QObject *receiver, const char *member)", 0},
     {"singleShot (QTimer)", "qtimer.html#singleShot-1", "+F", "function",
      "(int msec, const QObject *context, Functor functor)", 1},
     {"singleShot (QTimer)", "qtimer.html#singleShot-prop", "", "property", "", 2},
-    {"singleShot (QTimer)", "qtimer.html#singleShot", "+F", "function",
-     "(int msec, const QObject *receiver, const char *member)", 0},
 };
 
 const char apiNames[] = "AlignLeft===Qt===qt.html#AlignmentFlag-enum===enumvalue\r\n"

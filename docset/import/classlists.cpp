@@ -364,11 +364,14 @@ QVector<IndexLine> indexLines(const QVector<ClassEntry> &classes)
                 j);
         }
     }
-    // By name, then by the rest of the line, as bytes.
+    // By name, as bytes; lines of one name (the overloads of a member) in
+    // the order of the reference, which the Index keeps for them.
     std::stable_sort(lines.begin(), lines.end(), [](const IndexLine &a, const IndexLine &b) {
         if (a.name != b.name)
             return a.name < b.name;
-        return a.line < b.line;
+        if (a.classIndex != b.classIndex)
+            return a.classIndex < b.classIndex;
+        return a.memberIndex < b.memberIndex;
     });
     return lines;
 }
