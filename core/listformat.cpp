@@ -84,8 +84,9 @@ EntryDetail parseEntryDetailLine(QStringView line)
 {
     bool ok = false;
     const int place = field(line, 3).toInt(&ok);
-    return {field(line, 0).toString(), field(line, 1).toString(), field(line, 2).toString(),
-            ok && place >= 0 ? place : 0, field(line, 4).toString()};
+    return {field(line, 0).toString(),    field(line, 1).toString(), field(line, 2).toString(),
+            ok && place >= 0 ? place : 0, field(line, 4).toString(), field(line, 5).toString(),
+            field(line, 6) == u"1"};
 }
 
 NameEntry parseNameLine(QStringView line)
@@ -135,7 +136,9 @@ QString formatIndexLine(const QString &name, const QString &target, const QStrin
 QString formatEntryDetailLine(const EntryDetail &detail)
 {
     return detail.target + fieldSeparator + detail.what + fieldSeparator + detail.parameters
-        + fieldSeparator + QString::number(detail.place) + fieldSeparator + detail.bases;
+        + fieldSeparator + QString::number(detail.place) + fieldSeparator + detail.bases
+        + fieldSeparator + detail.since + fieldSeparator
+        + (detail.deprecated ? QStringLiteral("1") : QString());
 }
 
 QString formatNameLine(const NameEntry &name)

@@ -16,7 +16,8 @@
 //                 the list closed by ";" (nothing after "@" for no members)
 //   index.lst     one entry a line: "name===target===kind"
 //   entries.lst   what an index line cannot say, a line for each line of
-//                 index.lst in its order: "target===what===parameters===place===bases"
+//                 index.lst in its order:
+//                 "target===what===parameters===place===bases===since===deprecated"
 //   names.lst     the names of the API that index.lst has no line for (enum
 //                 values, macros, namespaces): "name===scope===target===what"
 // Lines end in CR LF; a reader also takes a bare LF. The last two may grow
@@ -61,6 +62,10 @@ struct EntryDetail
     int place = 0;
     // A class's direct bases, "QIODeviceBase,QObject"; empty for a member.
     QString bases;
+    // The Qt the entry came with, "6.2"; empty when the reference does not say.
+    QString since;
+    // Still documented, but not to be used in new code: "1" in the file.
+    bool deprecated = false;
 };
 
 // A name of the API that index.lst has no line for.

@@ -52,6 +52,55 @@ template <typename T> QVector<T> populatedVector(qsizetype size)
 
 } // namespace
 
+EntryKind entryKind(QStringView kindCode, QStringView what)
+{
+    if (isClassKind(kindCode))
+        return EntryKind::Class;
+    if (kindCode == u"+f" || kindCode == u"+F" || kindCode == u"-f")
+        return EntryKind::Function;
+    if (kindCode == u"+S" || kindCode == u"-S")
+        return EntryKind::Slot;
+    if (kindCode == u"+s")
+        return EntryKind::Signal;
+    if (kindCode == u"+v")
+        return EntryKind::Variable;
+    if (kindCode == u"+R")
+        return EntryKind::Related;
+    if (!kindCode.isEmpty())
+        return EntryKind::Other;
+    // The members the kind codes have no letter for.
+    if (what == u"property")
+        return EntryKind::Property;
+    if (what == u"enum" || what == u"typedef" || what == u"alias" || what == u"enumvalue")
+        return EntryKind::EnumOrType;
+    if (what == u"variable")
+        return EntryKind::Variable;
+    if (what == u"macro")
+        return EntryKind::Related;
+    if (what == u"function")
+        return EntryKind::Function;
+    if (what == u"class" || what == u"namespace")
+        return EntryKind::Class;
+    return EntryKind::Other;
+}
+
+int versionNumber(QStringView version)
+{
+    const qsizetype dot = version.indexOf(u'.');
+    if (dot <= 0)
+        return 0;
+    qsizetype end = version.indexOf(u'.', dot + 1);
+    if (end < 0)
+        end = version.size();
+    bool majorOk = false;
+    bool minorOk = false;
+    const int major = version.left(dot).toInt(&majorOk);
+    const int minor = version.mid(dot + 1, end - dot - 1).toInt(&minorOk);
+    if (!majorOk || !minorOk || major < 1 || major > 99 || minor < 0 || minor > 99)
+        return 0;
+    return major * 100 + minor;
+}
+
 bool displayLess(QStringView a, QStringView b)
 {
     const int folded = a.compare(b, Qt::CaseInsensitive);
@@ -98,6 +147,7 @@ IndexTable IndexTable::fromText(const QString &text)
         row.member = target.contains(u'#');
         row.line = int(i);
         row.bareLength = int(name.size());
+        row.kindOf = entryKind(kind, QStringView());
         if (const qsizetype open = name.lastIndexOf(u" (");
             row.member && open > 0 && name.endsWith(u')'))
             row.bareLength = int(open);
@@ -155,13 +205,16 @@ IndexDetails IndexTable::readDetails(QByteArrayView entries) const
 {
     IndexDetails out;
     out.whats.append(QString());
-    // The lines of entries.lst: target===what===parameters===place===bases.
+    // The lines of entries.lst:
+    // target===what===parameters===place===bases===since===deprecated.
     struct Detail
     {
         QByteArrayView target;
         QByteArrayView what;
         QByteArrayView parameters; // or a class's bases
         int place = 0;
+        quint16 since = 0;
+        bool deprecated = false;
     };
     QVector<Detail> lines;
     lines.reserve(rows.size());
@@ -173,7 +226,7 @@ IndexDetails IndexTable::readDetails(QByteArrayView entries) const
         if (end > start && entries.at(end - 1) == '\r')
             --end;
         QByteArrayView line = entries.sliced(start, end - start);
-        QByteArrayView fields[5];
+        QByteArrayView fields[7];
         for (QByteArrayView &field : fields) {
             const qsizetype at = line.indexOf(QByteArrayView("==="));
             field = at < 0 ? line : line.first(at);
@@ -183,13 +236,18 @@ IndexDetails IndexTable::readDetails(QByteArrayView entries) const
         const int place = fields[3].toInt(&ok);
         // A class has bases where a function has parameters; never both.
         lines.append({fields[0], fields[1], fields[2].isEmpty() ? fields[4] : fields[2],
-                      ok ? std::clamp(place, 0, 0xffff) : 0});
+                      ok ? std::clamp(place, 0, 0xffff) : 0,
+                      fields[5].isEmpty() ? quint16(0)
+                                          : quint16(versionNumber(QString::fromLatin1(fields[5]))),
+                      fields[6] == "1"});
         start = next;
     }
 
     out.rows = populatedVector<IndexDetails::Row>(rows.size());
     const auto take = [&out](IndexDetails::Row &row, const Detail &detail) {
         row.place = quint16(detail.place);
+        row.since = detail.since;
+        row.deprecated = detail.deprecated;
         row.parameters = {int(out.bytes.size()), int(detail.parameters.size())};
         out.bytes.append(detail.parameters);
         qsizetype what = 0;
@@ -253,9 +311,13 @@ void IndexTable::setDetails(IndexDetails d)
         row.parameters = d.rows.at(i).parameters;
         row.place = d.rows.at(i).place;
         row.what = d.rows.at(i).what;
+        row.since = d.rows.at(i).since;
+        row.deprecated = d.rows.at(i).deprecated;
     }
     details = std::move(d.bytes);
     whats = std::move(d.whats);
+    for (Row &row : rows)
+        row.kindOf = entryKind(view(row.kind), whats.value(row.what));
     lookupOrder = std::move(d.lookupOrder);
     m_hasDetails = true;
 }

@@ -21,6 +21,27 @@ bool displayLess(QStringView a, QStringView b);
 
 struct IndexDetails;
 
+// What an entry is, as the Index tells entries apart when it filters by kind.
+enum class EntryKind : quint8 {
+    Class,
+    Function,
+    Slot,
+    Signal,
+    Property,
+    EnumOrType, // enums, typedefs and aliases
+    Variable,
+    Related, // related non-members, macros among them
+    Other,
+};
+inline constexpr int entryKindCount = int(EntryKind::Other) + 1;
+
+// By the index's kind code, "+s", and where that is empty by the element
+// of the reference the entry documents, "property".
+EntryKind entryKind(QStringView kindCode, QStringView what);
+
+// "6.2" as 602 and "6.3.1" as 603, to compare; 0 for what is no version.
+int versionNumber(QStringView version);
+
 // Every entry of index.lst, in display order: classes before members, names
 // case-folded, exact order breaking ties, entries of one name as the file
 // has them. The rows are views into the one list text; nothing is copied per
@@ -46,6 +67,9 @@ struct IndexTable
         quint8 what = 0;     // in `whats`
         bool member = false; // its target has an anchor
         bool twin = false;   // another row shows the same name
+        bool deprecated = false;
+        EntryKind kindOf = EntryKind::Other;
+        quint16 since = 0; // versionNumber of the Qt it came with; 0: not known
     };
 
     // index.lst alone, and with what entries.lst says of its lines (any
@@ -103,7 +127,9 @@ struct IndexDetails
     {
         IndexTable::Span parameters; // in `bytes`
         quint16 place = 0;
+        quint16 since = 0;
         quint8 what = 0; // in `whats`
+        bool deprecated = false;
     };
     QVector<Row> rows;
     QByteArray bytes;

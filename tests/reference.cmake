@@ -15,6 +15,7 @@ if(NOT VELMORA_DOCSET)
     velmora_add_test(tst_referenceset SOURCES tst_referenceset.cpp LIBS velmora_importlib)
     target_compile_definitions(tst_referenceset PRIVATE
         VELMORA_ASSEMBLED_DIR="${PROJECT_BINARY_DIR}/docset/assembled"
-        VELMORA_REFERENCE_VERSION="${VELMORA_REFERENCE_VERSION}")
+        VELMORA_REFERENCE_VERSION="${VELMORA_REFERENCE_VERSION}"
+        VELMORA_REFERENCE_HTML="${VELMORA_REFERENCE_HTML}")
     add_dependencies(tst_referenceset velmora_docdata)
 endif()

@@ -279,6 +279,52 @@ private Q_SLOTS:
         QCOMPARE(label.bases, QStringLiteral("QFrame"));
     }
 
+    // Each entry's since and deprecation ride in entries.lst: a member is as
+    // new as its class and deprecated with it; deprecated members are listed,
+    // internal ones are not, and a "since" that is no version is dropped.
+    void entryList_sinceAndDeprecated()
+    {
+        QByteArray xml =
+            "<INDEX version=\"6.4.2\"><namespace name=\"\">"
+            "<class name=\"QNew\" href=\"qnew.html\" status=\"active\" access=\"public\""
+            " since=\"6.2\">"
+            "<function name=\"old\" href=\"qnew.html#old\" status=\"active\" access=\"public\""
+            " since=\"5.0\" meta=\"plain\" type=\"void\" signature=\"void old()\"/>"
+            "<function name=\"newer\" href=\"qnew.html#newer\" status=\"active\""
+            " access=\"public\" since=\"6.3.1\" meta=\"signal\" type=\"void\""
+            " signature=\"void newer()\"/>"
+            "<function name=\"gone\" href=\"qnew-obsolete.html#gone\" status=\"deprecated\""
+            " access=\"public\" meta=\"plain\" type=\"void\" signature=\"void gone()\"/>"
+            "<function name=\"hidden\" href=\"qnew.html#hidden\" status=\"internal\""
+            " access=\"public\" meta=\"plain\" type=\"void\" signature=\"void hidden()\"/>"
+            "</class>"
+            "<class name=\"QOld\" href=\"qold.html\" status=\"deprecated\" access=\"public\""
+            " since=\"six\">"
+            "<property name=\"p\" href=\"qold.html#p-prop\" status=\"active\""
+            " access=\"public\"/>"
+            "</class></namespace></INDEX>";
+        QBuffer buffer(&xml);
+        buffer.open(QIODevice::ReadOnly);
+        ClassCatalog catalog;
+        QString error;
+        QVERIFY2(catalog.addIndex(&buffer, nullptr, &error), qPrintable(error));
+        const QVector<ClassEntry> classes = catalog.classes([](const QString &) { return true; });
+        const QList<QByteArray> index = linesOf(indexList(classes));
+        const QList<QByteArray> entries = linesOf(entryList(classes, catalog));
+        QCOMPARE(entries.size(), index.size());
+        QStringList found;
+        for (qsizetype i = 0; i < index.size(); ++i) {
+            const tarn::IndexEntry line = tarn::parseIndexLine(QString::fromUtf8(index.at(i)));
+            const tarn::EntryDetail d =
+                tarn::parseEntryDetailLine(QString::fromUtf8(entries.at(i)));
+            found.append(line.name + u'|' + d.since + u'|' + (d.deprecated ? "deprecated" : ""));
+        }
+        const QStringList expected = {
+            "QNew|6.2|",           "QOld||deprecated", "gone (QNew)|6.2|deprecated",
+            "newer (QNew)|6.3.1|", "old (QNew)|6.2|",  "p (QOld)||deprecated"};
+        QCOMPARE(found, expected);
+    }
+
     // names.lst: enum values with the scope a qualified name gives them
     // (an enum class's own name for its values), macros outside classes,
     // namespaces; nothing internal.

@@ -206,8 +206,13 @@ private Q_SLOTS:
         }
         // The lookup's lists; fields a later writer adds at a line's end
         // are passed over.
-        const EntryDetail detail{page + QStringLiteral("#a"), QStringLiteral("function"), name, 7,
-                                 QString()};
+        const EntryDetail detail{page + QStringLiteral("#a"),
+                                 QStringLiteral("function"),
+                                 name,
+                                 7,
+                                 QString(),
+                                 QStringLiteral("6.2"),
+                                 true};
         const EntryDetail detailBack = parseEntryDetailLine(
             QString(formatEntryDetailLine(detail) + QStringLiteral("===6.2===x")));
         const NameEntry apiName{name, QStringLiteral("Qt"), page + QStringLiteral("#a"),
@@ -220,6 +225,8 @@ private Q_SLOTS:
             QCOMPARE(detailBack.parameters, name);
             QCOMPARE(detailBack.place, 7);
             QCOMPARE(detailBack.bases, QString());
+            QCOMPARE(detailBack.since, QStringLiteral("6.2"));
+            QVERIFY(detailBack.deprecated);
             QCOMPARE(nameBack.name, name);
             QCOMPARE(nameBack.scope, apiName.scope);
             QCOMPARE(nameBack.target, apiName.target);

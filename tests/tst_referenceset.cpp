@@ -3,10 +3,12 @@
 #include "linkcheck.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
+#include <QXmlStreamReader>
 
 namespace {
 
@@ -36,6 +38,72 @@ QHash<QString, QString> classKinds()
                      head.section(QStringLiteral("==="), 0, 0));
     }
     return kinds;
+}
+
+// What the .index files say of one class's members: by target (as the
+// list writes it, "qtimer.html#singleShot"), the member's own since and
+// status, and "" for the class itself. Targets two elements share are left
+// out: they cannot tell which of them a line is.
+struct IndexedVersions
+{
+    struct Entry
+    {
+        QString since;
+        bool deprecated = false;
+    };
+    QHash<QString, Entry> byTarget;
+    QSet<QString> shared;
+};
+
+IndexedVersions indexedVersions(const QString &className)
+{
+    IndexedVersions out;
+    QDirIterator files(QStringLiteral(VELMORA_REFERENCE_HTML), {QStringLiteral("*.index")},
+                       QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        QXmlStreamReader xml(&file);
+        int depth = 0;
+        int classDepth = -1;
+        while (!xml.atEnd()) {
+            const QXmlStreamReader::TokenType token = xml.readNext();
+            if (token == QXmlStreamReader::EndElement && --depth < classDepth)
+                classDepth = -1;
+            if (token != QXmlStreamReader::StartElement)
+                continue;
+            ++depth;
+            const QXmlStreamAttributes a = xml.attributes();
+            const QString href = a.value(QLatin1String("href")).toString();
+            const IndexedVersions::Entry entry{a.value(QLatin1String("since")).toString(),
+                                               a.value(QLatin1String("status")) == u"deprecated"};
+            if (xml.name() == u"class" && a.value(QLatin1String("name")) == className
+                && classDepth < 0 && out.byTarget.isEmpty()) {
+                classDepth = depth;
+                out.byTarget.insert(QString(), entry);
+            } else if (classDepth >= 0 && depth == classDepth + 1 && href.contains(u'#')) {
+                if (out.byTarget.contains(href))
+                    out.shared.insert(href);
+                out.byTarget.insert(href, entry);
+            }
+        }
+    }
+    return out;
+}
+
+// "6.10" after "6.9"; the members of a class are as new as the class.
+QString later(const QString &a, const QString &b)
+{
+    const QStringList pa = a.split(u'.');
+    const QStringList pb = b.split(u'.');
+    for (qsizetype i = 0; i < std::max(pa.size(), pb.size()); ++i) {
+        const int va = pa.value(i, QStringLiteral("-1")).toInt();
+        const int vb = pb.value(i, QStringLiteral("-1")).toInt();
+        if (va != vb)
+            return va > vb ? a : b;
+    }
+    return a;
 }
 
 } // namespace
@@ -149,6 +217,70 @@ private Q_SLOTS:
         QFETCH(QString, page);
         QVERIFY(QFileInfo::exists(assembled + QLatin1Char('/') + page));
         QVERIFY(classKinds().size() > 750);
+    }
+
+    // entries.lst says, line for line of index.lst, what the .index files
+    // say of the entry: the Qt it came with and whether it is deprecated.
+    void entriesCarryTheIndexesVersions_data()
+    {
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<bool>("someNew");
+        QTest::addColumn<bool>("someDeprecated");
+        if (!isQt6())
+            QSKIP("the sample is of the Qt 6 reference");
+        QTest::newRow("members since 6.x") << QStringLiteral("QString") << true << true;
+        QTest::newRow("a class since 6.0, its members with it")
+            << QStringLiteral("QModelRoleDataSpan") << true << false;
+        QTest::newRow("deprecated members on their own page")
+            << QStringLiteral("QMessageBox") << false << true;
+        QTest::newRow("a deprecated class")
+            << QStringLiteral("QGraphicsItemAnimation") << false << true;
+        QTest::newRow("signals, nothing new")
+            << QStringLiteral("QAbstractButton") << false << false;
+        QTest::newRow("a timer") << QStringLiteral("QTimer") << false << false;
+    }
+
+    void entriesCarryTheIndexesVersions()
+    {
+        QFETCH(QString, className);
+        QFETCH(bool, someNew);
+        QFETCH(bool, someDeprecated);
+        const IndexedVersions indexed = indexedVersions(className);
+        QVERIFY2(indexed.byTarget.contains(QString()), qPrintable(className));
+        const IndexedVersions::Entry own = indexed.byTarget.value(QString());
+        const QStringList index =
+            QString::fromUtf8(readFile(assembled + "/index.lst")).split(QStringLiteral("\r\n"));
+        const QStringList entries =
+            QString::fromUtf8(readFile(assembled + "/entries.lst")).split(QStringLiteral("\r\n"));
+        QCOMPARE(entries.size(), index.size());
+        const QString suffix = QStringLiteral(" (") + className + u')';
+        int checked = 0;
+        bool anyNew = false;
+        bool anyDeprecated = false;
+        for (qsizetype i = 0; i < index.size(); ++i) {
+            const QStringList line = index.at(i).split(QStringLiteral("==="));
+            const QStringList detail = entries.at(i).split(QStringLiteral("==="));
+            if (line.size() < 2 || detail.size() < 7)
+                continue;
+            const bool isClass = line.at(0) == className;
+            if (!isClass && !line.at(0).endsWith(suffix))
+                continue;
+            const QString key = isClass ? QString() : line.at(1);
+            if (!indexed.byTarget.contains(key) || indexed.shared.contains(key))
+                continue; // a target the import repaired against its page
+            const IndexedVersions::Entry entry = indexed.byTarget.value(key);
+            const QString since = isClass ? own.since : later(entry.since, own.since);
+            const bool deprecated = entry.deprecated || own.deprecated;
+            QVERIFY2(detail.at(5) == since, qPrintable(index.at(i) + " " + entries.at(i)));
+            QVERIFY2((detail.at(6) == u"1") == deprecated,
+                     qPrintable(index.at(i) + " " + entries.at(i)));
+            anyNew = anyNew || since.startsWith(QLatin1String("6."));
+            anyDeprecated = anyDeprecated || deprecated;
+            ++checked;
+        }
+        QVERIFY2(checked > 5, qPrintable(QString::number(checked)));
+        QCOMPARE(anyNew, someNew);
+        QCOMPARE(anyDeprecated, someDeprecated);
     }
 };
 

@@ -122,11 +122,17 @@ QByteArray entryList(const QVector<ClassEntry> &classes, const ClassCatalog &cat
         if (line.memberIndex < 0) {
             QStringList bases = catalog.bases(c.name);
             bases.removeIf([](const QString &base) { return !isSafeListField(base); });
-            detail = {c.page, QStringLiteral("class"), QString(), 0, bases.join(u',')};
+            detail = {c.page,      QStringLiteral("class"), QString(), 0, bases.join(u','), c.since,
+                      c.deprecated};
         } else {
             const MemberEntry &m = c.members.at(line.memberIndex);
-            detail = {m.target, m.what, memberParameters(m),
-                      places.at(line.classIndex).at(line.memberIndex), QString()};
+            detail = {m.target,
+                      m.what,
+                      memberParameters(m),
+                      places.at(line.classIndex).at(line.memberIndex),
+                      QString(),
+                      m.since,
+                      m.deprecated};
         }
         out += formatEntryDetailLine(detail).toUtf8() + listLineEnd;
     }

@@ -27,6 +27,37 @@ bool isMemberElement(QStringView tag)
         || tag == u"typedef" || tag == u"alias";
 }
 
+// Listed are what the reference documents as current, and what it keeps
+// documenting as deprecated.
+bool isListedStatus(QStringView status)
+{
+    return status == u"active" || status == u"deprecated";
+}
+
+// "6.2" of since="6.2"; anything but digits and dots is no version.
+QString sinceOf(const QXmlStreamAttributes &a)
+{
+    const QString since = a.value(QLatin1String("since")).toString().trimmed();
+    const bool version = !since.isEmpty() && since.front().isDigit()
+        && std::all_of(since.cbegin(), since.cend(),
+                       [](QChar c) { return c.isDigit() || c == u'.'; });
+    return version ? since : QString();
+}
+
+// The later of two versions, "6.10" after "6.9"; an empty one is no version.
+QString laterVersion(const QString &a, const QString &b)
+{
+    const QList<QStringView> pa = QStringView(a).split(u'.');
+    const QList<QStringView> pb = QStringView(b).split(u'.');
+    for (qsizetype i = 0; i < std::max(pa.size(), pb.size()); ++i) {
+        const int va = i < pa.size() ? pa.at(i).toInt() : -1;
+        const int vb = i < pb.size() ? pb.at(i).toInt() : -1;
+        if (va != vb)
+            return va > vb ? a : b;
+    }
+    return a;
+}
+
 bool isClassElement(QStringView tag)
 {
     return tag == u"class" || tag == u"struct";
@@ -190,13 +221,14 @@ bool ClassCatalog::addIndex(QIODevice *device, IndexInfo *info, QString *error)
                 const QString baseList = a.value(QLatin1String("bases")).toString();
                 if (!baseList.isEmpty())
                     bases.insert(name, baseList.split(QLatin1Char(','), Qt::SkipEmptyParts));
-                if (a.value(QLatin1String("status")) == u"active"
-                    && a.value(QLatin1String("access")) == u"public" && !page.isEmpty()
-                    && !classPages.contains(page)) {
+                const QStringView status = a.value(QLatin1String("status"));
+                if (isListedStatus(status) && a.value(QLatin1String("access")) == u"public"
+                    && !page.isEmpty() && !classPages.contains(page)) {
                     if (isSafeListField(name) && isSafeListField(page)) {
                         classPages.insert(page);
                         scope.listed = int(classes.size());
-                        classes.append(ClassEntry{QString(), name, page, {}});
+                        classes.append(ClassEntry{
+                            QString(), name, page, {}, sinceOf(a), status == u"deprecated"});
                     } else {
                         unsafe.append(name);
                     }
@@ -210,7 +242,10 @@ bool ClassCatalog::addIndex(QIODevice *device, IndexInfo *info, QString *error)
                      QStringLiteral("enumvalue")});
         } else if (isMemberElement(tag)) {
             const QStringView href = a.value(QLatin1String("href"));
-            const bool shown = a.value(QLatin1String("status")) == u"active"
+            const QStringView status = a.value(QLatin1String("status"));
+            // What is no longer current is listed in its class, and nowhere else.
+            const bool shown =
+                (status == u"active" || (status == u"deprecated" && parent.listed >= 0))
                 && a.value(QLatin1String("access")) != u"private" && !href.isEmpty();
             // Classes that are not listed keep their enums to themselves.
             const bool open = parent.listed >= 0 || !parent.isClass;
@@ -247,6 +282,10 @@ bool ClassCatalog::addIndex(QIODevice *device, IndexInfo *info, QString *error)
                     m.name = m.bareName;
                 m.target = bareTarget(href);
                 m.overload = a.value(QLatin1String("overload")) == u"true";
+                // What came with its class, or was deprecated with it, is so too.
+                const ClassEntry &in = classes.at(parent.listed);
+                m.since = laterVersion(sinceOf(a), in.since);
+                m.deprecated = status == u"deprecated" || in.deprecated;
                 m.properties = a.value(QLatin1String("associated-property"))
                                    .toString()
                                    .split(QLatin1Char(','), Qt::SkipEmptyParts);

@@ -25,6 +25,8 @@ struct MemberEntry
     bool overload = false;
     QStringList parameterTypes; // of a function, as the index writes them
     QStringList properties;     // the properties a function reads, writes or notifies
+    QString since;              // "6.2": the Qt it came with, or that of its class; may be empty
+    bool deprecated = false;    // it, or its class
 };
 
 struct ClassEntry
@@ -33,6 +35,8 @@ struct ClassEntry
     QString name;
     QString page;
     QVector<MemberEntry> members;
+    QString since;
+    bool deprecated = false;
 };
 
 // A name of the API that the index list has no line for: an enum value, a
