@@ -6,6 +6,7 @@
 #include "utils.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPixmap>
 
@@ -28,6 +29,7 @@ void IndexModel::setTable(IndexTable table, DetailSource details)
 {
     beginResetModel();
     m_table = std::move(table);
+    m_rowsByTarget.clear();
     m_pendingDetails = std::move(details);
     m_shown.resize(m_table.rows.size());
     std::iota(m_shown.begin(), m_shown.end(), 0);
@@ -35,6 +37,8 @@ void IndexModel::setTable(IndexTable table, DetailSource details)
     m_matchesKept = false;
     m_filter.clear();
     endResetModel();
+    if (m_entryFilter.isActive())
+        refilter(QString());
 }
 
 void IndexModel::takeDetails() const
@@ -55,11 +59,29 @@ void IndexModel::setFilter(const QString &text)
 {
     if (text == m_filter)
         return;
+    refilter(text);
+}
+
+void IndexModel::setEntryFilter(const IndexFilter &filter)
+{
+    if (filter == m_entryFilter)
+        return;
+    m_entryFilter = filter;
+    refilter(m_filter);
+}
+
+IndexFilter IndexModel::entryFilter() const
+{
+    return m_entryFilter;
+}
+
+void IndexModel::refilter(const QString &text)
+{
     takeDetails();
     QVector<int> shown;
     const std::optional<QualifiedName> qualified = qualifiedName(text);
     if (text.isEmpty() || (qualified && isClassName(qualified->className))) {
-        shown = indexRows(m_table, text);
+        shown = indexRows(m_table, text, m_entryFilter);
         m_matches.clear();
         m_matchesKept = false;
     } else {
@@ -67,12 +89,23 @@ void IndexModel::setFilter(const QString &text)
         const bool narrowing = m_matchesKept && text.contains(m_filter, Qt::CaseInsensitive);
         m_matches = matchingRows(m_table, text, narrowing ? &m_matches : nullptr);
         m_matchesKept = true;
-        shown = groupedRows(m_table, text, m_matches);
+        shown = groupedRows(m_table, text, filteredRows(m_table, m_matches, m_entryFilter));
     }
     m_filter = text;
     beginResetModel();
     m_shown = std::move(shown);
     endResetModel();
+}
+
+int IndexModel::tableRowOf(const QString &target) const
+{
+    if (m_rowsByTarget.isEmpty()) {
+        m_rowsByTarget.reserve(m_table.rows.size());
+        // The first of rows that share a target: the one the list shows first.
+        for (int row = int(m_table.rows.size()) - 1; row >= 0; --row)
+            m_rowsByTarget.insert(view(m_table.rows.at(row).target), row);
+    }
+    return m_rowsByTarget.value(target, -1);
 }
 
 bool IndexModel::isClassName(const QString &name) const
@@ -111,9 +144,21 @@ QVariant IndexModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return view(r.name).toString();
-    case Qt::ToolTipRole:
-        return r.twin ? view(r.name) + QLatin1String("  ") + detail(m_shown.at(index.row()))
-                      : view(r.name).toString();
+    case Qt::ToolTipRole: {
+        QString tip = r.twin ? view(r.name) + QLatin1String("  ") + detail(m_shown.at(index.row()))
+                             : view(r.name).toString();
+        takeDetails();
+        const IndexTable::Row &known = m_table.rows.at(m_shown.at(index.row()));
+        if (const QString note = versionNote(newInSeries(known), known.deprecated); !note.isEmpty())
+            tip += u'\n' + note;
+        return tip;
+    }
+    case SinceRole:
+        takeDetails();
+        return newInSeries(m_table.rows.at(m_shown.at(index.row())));
+    case DeprecatedRole:
+        takeDetails();
+        return m_table.rows.at(m_shown.at(index.row())).deprecated;
     case DetailRole:
         return r.twin ? detail(m_shown.at(index.row())) : QString();
     case Qt::DecorationRole:
@@ -154,6 +199,71 @@ QIcon IndexModel::iconFor(QStringView kind) const
     return it.value();
 }
 
+QString newInSeries(const IndexTable::Row &row)
+{
+    if (row.since < 600 || row.since >= 700)
+        return QString();
+    return QStringLiteral("%1.%2").arg(row.since / 100).arg(row.since % 100);
+}
+
+QString versionNote(const QString &since, bool deprecated)
+{
+    QStringList lines;
+    if (!since.isEmpty())
+        lines.append(QCoreApplication::translate("tarn::IndexModel", "Since Qt %1").arg(since));
+    if (deprecated)
+        lines.append(QCoreApplication::translate("tarn::IndexModel", "Deprecated"));
+    return lines.join(u'\n');
+}
+
+namespace {
+
+QColor lightText(const QStyleOptionViewItem &opt, qreal alpha)
+{
+    const bool selected = opt.state & QStyle::State_Selected;
+    const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+        : opt.state & QStyle::State_Active                                  ? QPalette::Active
+                                                                            : QPalette::Inactive;
+    QColor colour = opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
+    colour.setAlphaF(selected ? std::min(1.0, alpha + 0.2) : alpha);
+    return colour;
+}
+
+} // namespace
+
+int paintVersionMark(QPainter *painter, const QStyleOptionViewItem &option, const QString &mark)
+{
+    if (mark.isEmpty())
+        return 0;
+    QFont font = option.font;
+    font.setPointSizeF(std::max(6.0, font.pointSizeF() * 0.8));
+    const QFontMetrics metrics(font);
+    const int margin = metrics.averageCharWidth();
+    const int width = metrics.horizontalAdvance(mark) + 2 * margin;
+    const QRect room(option.rect.right() - width, option.rect.top(), width, option.rect.height());
+    painter->save();
+    painter->setFont(font);
+    painter->setPen(lightText(option, 0.6));
+    painter->drawText(room, Qt::AlignCenter, mark);
+    painter->restore();
+    return width;
+}
+
+void markDeprecated(QStyleOptionViewItem *option)
+{
+    option->font.setStrikeOut(true);
+    const QColor dim = lightText(*option, 0.55);
+    option->palette.setColor(QPalette::Text, dim);
+    option->palette.setColor(QPalette::HighlightedText, lightText(*option, 0.8));
+}
+
+void IndexRowDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (index.data(IndexModel::DeprecatedRole).toBool())
+        markDeprecated(option);
+}
+
 QSize IndexRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     return {1, QStyledItemDelegate::sizeHint(option, index).height()};
@@ -162,11 +272,22 @@ QSize IndexRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QMode
 void IndexRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                              const QModelIndex &index) const
 {
-    QStyledItemDelegate::paint(painter, option, index);
+    const QString mark = index.data(IndexModel::SinceRole).toString();
+    QStyleOptionViewItem named = option;
+    if (!mark.isEmpty()) {
+        // The row's background goes under the mark too; the name gives way
+        // to the mark at its right.
+        QStyleOptionViewItem marked = option;
+        initStyleOption(&marked, index);
+        const QStyle *style = marked.widget ? marked.widget->style() : QApplication::style();
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &marked, painter, marked.widget);
+        named.rect.setRight(option.rect.right() - paintVersionMark(painter, marked, mark));
+    }
+    QStyledItemDelegate::paint(painter, named, index);
     const QString detail = index.data(IndexModel::DetailRole).toString();
     if (detail.isEmpty())
         return;
-    QStyleOptionViewItem opt = option;
+    QStyleOptionViewItem opt = named;
     initStyleOption(&opt, index);
     const QWidget *widget = opt.widget;
     const QStyle *style = widget ? widget->style() : QApplication::style();
@@ -179,12 +300,7 @@ void IndexRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opti
                      text.right() - margin - nameEnd, text.height());
     if (room.width() < metrics.averageCharWidth() * 3)
         return;
-    const bool selected = opt.state & QStyle::State_Selected;
-    const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
-        : opt.state & QStyle::State_Active                                  ? QPalette::Active
-                                                                            : QPalette::Inactive;
-    QColor colour = opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
-    colour.setAlphaF(selected ? 0.75 : 0.55);
+    const QColor colour = lightText(opt, 0.55);
     painter->save();
     painter->setFont(opt.font);
     painter->setPen(colour);

@@ -4,6 +4,7 @@
 
 #include "listformat.h"
 #include "listtables.h"
+#include "lookup.h"
 
 #include <QAbstractListModel>
 #include <QIcon>
@@ -31,6 +32,9 @@ public:
         // apart: the parameter list, "(qlonglong a, int fieldWidth)", or
         // what the entry is, "property". Empty for every other row.
         DetailRole,
+        // "6.2" for an entry new in the Qt 6 series, else empty.
+        SinceRole,
+        DeprecatedRole, // bool
     };
 
     explicit IndexModel(QObject *parent = nullptr);
@@ -51,6 +55,10 @@ public:
     // "QString::arg" or "QString arg", shows that class's members whose names
     // start so, in the list's order.
     void setFilter(const QString &text);
+    // Narrows the list further, by kind, version and deprecation, with the
+    // text or without it.
+    void setEntryFilter(const IndexFilter &filter);
+    IndexFilter entryFilter() const;
     // Whether the index lists a class of that name, in any case.
     bool isClassName(const QString &name) const;
     QString filter() const;
@@ -59,9 +67,15 @@ public:
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int entryCount() const;
     IndexEntry entry(int row) const;
+    // The row of the table a shown row is, -1 for none.
+    int tableRow(int row) const { return row >= 0 && row < m_shown.size() ? m_shown.at(row) : -1; }
 
     // The whole index with its details, for lookups by name.
     const IndexTable &table() const;
+    // Whether the details are in, so that asking for them costs nothing.
+    bool hasDetails() const { return !m_pendingDetails; }
+    // The row of the table whose target that is, -1 for none.
+    int tableRowOf(const QString &target) const;
 
     QVariant data(const QModelIndex &index, int role) const override;
 
@@ -69,11 +83,13 @@ private:
     QStringView view(IndexTable::Span span) const { return m_table.view(span); }
     QIcon iconFor(QStringView kind) const;
     void takeDetails() const;
+    void refilter(const QString &text);
 
     // Its details come late, but change nothing a view has been told.
     mutable IndexTable m_table;
     mutable DetailSource m_pendingDetails;
     QString detail(int tableRow) const;
+    mutable QHash<QStringView, int> m_rowsByTarget;
 
     QVector<int> m_shown; // rows of the table that pass the filter, in order
     // The rows the filter's text matches, in lookup order; what typing on
@@ -81,8 +97,21 @@ private:
     QVector<int> m_matches;
     bool m_matchesKept = false;
     QString m_filter;
+    IndexFilter m_entryFilter;
     mutable QHash<QString, QIcon> m_icons;
 };
+
+// "6.2" for an entry new in the Qt 6 series; empty for any other.
+QString newInSeries(const IndexTable::Row &row);
+// What a row's tool tip adds for its version: "Since Qt 6.2", "Deprecated",
+// one a line; empty for neither.
+QString versionNote(const QString &since, bool deprecated);
+
+// Draws a row's "6.2" small and light at its right end and returns how wide
+// it was drawn, margin included; 0 for no mark.
+int paintVersionMark(QPainter *painter, const QStyleOptionViewItem &option, const QString &mark);
+// A deprecated row reads struck through and dimmed.
+void markDeprecated(QStyleOptionViewItem *option);
 
 // An index row: icon and name, then for overloads, in a lighter colour,
 // what tells the row from its twins. As wide as the list, the name cut with
@@ -96,6 +125,9 @@ public:
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
 };
 
 } // namespace tarn

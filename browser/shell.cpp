@@ -142,6 +142,7 @@ Shell::Shell(QWidget *parent, const char *name)
     createActions();
     traceStart("window-built");
     readIndex();
+    createIndexFilters();
     readContents();
     loadBookmarks();
     traceStart("lists-filled");
@@ -324,8 +325,20 @@ void Shell::createActions()
     // Full-text search over every page, in a row of its own at the top.
     auto *searchBar = new SearchBar(this);
     addToolBar(Qt::TopToolBarArea, searchBar);
+    d->searchField = searchBar->field();
+    // The Index's filters hold for the API a query names, and for the pages
+    // of classes they hide.
     searchBar->field()->setNameSource([this](const QString &query) {
-        return namedEntries(d->indexModel->table(), &readNameTable(), query);
+        return namedEntries(d->indexModel->table(), &readNameTable(), query,
+                            d->indexModel->entryFilter());
+    });
+    searchBar->field()->setPageFilter([this](const QString &page) {
+        IndexFilter versions = d->indexModel->entryFilter();
+        versions.kinds = 0;
+        if (!versions.isActive())
+            return true;
+        const int row = d->indexModel->tableRowOf(page);
+        return row < 0 || versions.passes(d->indexModel->table().rows.at(row));
     });
     connect(searchBar->field(), &SearchField::openRequested, this,
             [this](const QString &page, const QList<SearchTerm> &terms) {

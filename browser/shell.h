@@ -17,6 +17,7 @@ class ShellPrivate;
 namespace tarn {
 
 struct Bookmark;
+struct IndexFilter;
 
 // The one browser window. Its slots are declared in a fixed order, so that
 // meta-object method offset + i is always the same slot; keep it that way.
@@ -54,6 +55,10 @@ public:
     // The family of "pre", "code" and "tt" text.
     QString fixedFamily() const;
     bool isLeftPanelShown() const;
+    // What the Index's filters let through, and the same in words
+    // ("Signals; up to Qt 6.3"), empty for no filter.
+    IndexFilter indexFilter() const;
+    QString indexFilterSummary() const;
 
     // Prints the page shown onto a printer that is ready to paint.
     void printDocument(QPrinter *printer);
@@ -131,6 +136,10 @@ private:
     void readIndex();
     void openIndexRow(int row);
     void readContents();
+    void markMembers();
+    // shell_filters.cpp
+    void createIndexFilters();
+    void applyIndexFilter(bool chosen);
     // shell_bookmarks.cpp
     void loadBookmarks();
     QList<Bookmark> shownBookmarks() const;

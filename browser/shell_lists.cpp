@@ -12,6 +12,7 @@
 #include "shell_p.h"
 #include "utils.h"
 
+#include <QApplication>
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +20,7 @@
 #include <QPixmap>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -47,10 +49,28 @@ class KindColumnDelegate : public QStyledItemDelegate
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
+    // A member's version mark at the right, as in the Index.
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        const QString mark = index.data(IndexModel::SinceRole).toString();
+        QStyleOptionViewItem named = option;
+        if (!mark.isEmpty()) {
+            QStyleOptionViewItem marked = option;
+            initStyleOption(&marked, index);
+            const QStyle *style = marked.widget ? marked.widget->style() : QApplication::style();
+            style->drawPrimitive(QStyle::PE_PanelItemViewItem, &marked, painter, marked.widget);
+            named.rect.setRight(option.rect.right() - paintVersionMark(painter, marked, mark));
+        }
+        QStyledItemDelegate::paint(painter, named, index);
+    }
+
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
+        if (index.data(IndexModel::DeprecatedRole).toBool())
+            markDeprecated(option);
         if (!(option->features & QStyleOptionViewItem::HasDecoration)) {
             static const QIcon blank = [] {
                 QPixmap pixmap(16, 16);
@@ -150,6 +170,33 @@ void Shell::loadMembers(QTreeWidgetItem *item)
     // A new class's members start at their top, wherever the last list was.
     view->scrollToTop();
     view->setUpdatesEnabled(true);
+    // The first list is filled before the Index's details are read: its
+    // marks come once the window is up.
+    if (d->indexModel->hasDetails())
+        markMembers();
+    else
+        QTimer::singleShot(0, this, &Shell::markMembers);
+}
+
+// The members new in the Qt 6 series get their "6.2", the deprecated ones
+// are struck through; both say so in their tool tips.
+void Shell::markMembers()
+{
+    QTreeWidget *view = d->form->membersView;
+    const IndexModel *model = d->indexModel;
+    const IndexTable &table = model->table();
+    for (int i = 0; i < view->topLevelItemCount(); ++i) {
+        QTreeWidgetItem *item = view->topLevelItem(i);
+        const int row = model->tableRowOf(item->text(1));
+        if (row < 0)
+            continue;
+        const IndexTable::Row &r = table.rows.at(row);
+        const QString since = newInSeries(r);
+        item->setData(0, IndexModel::SinceRole, since);
+        item->setData(0, IndexModel::DeprecatedRole, r.deprecated);
+        if (const QString note = versionNote(since, r.deprecated); !note.isEmpty())
+            item->setToolTip(0, item->text(0) + u'\n' + note);
+    }
 }
 
 void Shell::itemClicked(QTreeWidgetItem *item)
@@ -185,10 +232,13 @@ void Shell::loadFirstInIndex()
 void Shell::openName(const QString &name)
 {
     IndexModel *model = d->indexModel;
-    const Lookup found = lookUp(name, model->table(), &readNameTable(), [](const QString &page) {
-        int length = 0;
-        return findEmbeddedFile(page.toLatin1().constData(), &length) != nullptr;
-    });
+    const Lookup found = lookUp(
+        name, model->table(), &readNameTable(),
+        [](const QString &page) {
+            int length = 0;
+            return findEmbeddedFile(page.toLatin1().constData(), &length) != nullptr;
+        },
+        model->entryFilter());
     MainWidget *form = d->form;
     switch (found.kind) {
     case Lookup::Nothing:

@@ -10,9 +10,12 @@
 
 namespace tarn {
 class IndexModel;
-}
+class SearchField;
+} // namespace tarn
 class MainWidget;
+class QAction;
 class QMenu;
+class QToolButton;
 class QSettings;
 class QTimer;
 class QTreeWidgetItem;
@@ -44,4 +47,10 @@ public:
 
     // The index list's rows, shown by the form's indexView.
     tarn::IndexModel *indexModel = nullptr;
+    // The Index's filters: a toggle for each kind, the versions, deprecation.
+    QToolButton *indexFilterButton = nullptr;
+    QVector<QAction *> indexKindActions;
+    QVector<QAction *> indexVersionActions;
+    QAction *indexHideDeprecated = nullptr;
+    tarn::SearchField *searchField = nullptr;
 };

@@ -125,24 +125,28 @@ QVector<int> groupedRows(const IndexTable &table, QStringView text, const QVecto
     return shown;
 }
 
-QVector<int> indexRows(const IndexTable &table, QStringView text)
+QVector<int> indexRows(const IndexTable &table, QStringView text, const IndexFilter &filter)
 {
     QVector<int> shown;
     if (text.isEmpty()) {
-        shown.resize(table.rows.size());
-        std::iota(shown.begin(), shown.end(), 0);
+        shown.reserve(table.rows.size());
+        for (int row = 0; row < table.rows.size(); ++row) {
+            if (filter.passes(table.rows.at(row)))
+                shown.append(row);
+        }
         return shown;
     }
     // "QString::arg" or "QString arg": the members of that class, by name.
     if (const std::optional<QualifiedName> qualified = qualifiedName(text);
         qualified && table.classNames.contains(qualified->className.toCaseFolded())) {
         for (int row = 0; row < table.rows.size(); ++row) {
-            if (table.rows.at(row).member && isMemberEntryOf(table.name(row), *qualified))
+            if (table.rows.at(row).member && isMemberEntryOf(table.name(row), *qualified)
+                && filter.passes(table.rows.at(row)))
                 shown.append(row);
         }
         return shown;
     }
-    return groupedRows(table, text, matchingRows(table, text));
+    return groupedRows(table, text, filteredRows(table, matchingRows(table, text), filter));
 }
 
 namespace {
@@ -219,7 +223,42 @@ QVector<ApiMatch> spelledClasses(const IndexTable &index, QStringView text)
 
 } // namespace
 
-QVector<ApiMatch> namedEntries(const IndexTable &index, const NameTable *names, QStringView text)
+QVector<int> filteredRows(const IndexTable &table, const QVector<int> &rows,
+                          const IndexFilter &filter)
+{
+    if (!filter.isActive())
+        return rows;
+    QVector<int> kept;
+    kept.reserve(rows.size());
+    for (const int row : rows) {
+        if (filter.passes(table.rows.at(row)))
+            kept.append(row);
+    }
+    return kept;
+}
+
+namespace {
+
+// What the filter lets through of what a text names. The names the index
+// lacks know no version: only their kind can hide them.
+QVector<ApiMatch> filteredMatches(const IndexTable &index, QVector<ApiMatch> found,
+                                  const IndexFilter &filter)
+{
+    if (!filter.isActive())
+        return found;
+    found.removeIf([&](const ApiMatch &match) {
+        if (match.row >= 0)
+            return !filter.passes(index.rows.at(match.row));
+        return filter.kinds != 0
+            && (filter.kinds & IndexFilter::bit(entryKind(QStringView(), match.what))) == 0;
+    });
+    return found;
+}
+
+} // namespace
+
+QVector<ApiMatch> namedEntries(const IndexTable &index, const NameTable *names, QStringView text,
+                               const IndexFilter &filter)
 {
     text = text.trimmed();
     if (!mayName(text))
@@ -290,14 +329,15 @@ QVector<ApiMatch> namedEntries(const IndexTable &index, const NameTable *names, 
             sorted(namesInCase, namesAnyCase, nameMatch(*names, row),
                    names->view(names->rows.at(row).name) == text);
     }
-    QVector<ApiMatch> found = inCase + namesInCase + anyCase + namesAnyCase;
+    QVector<ApiMatch> found =
+        filteredMatches(index, inCase + namesInCase + anyCase + namesAnyCase, filter);
     if (found.isEmpty())
-        found = spelledClasses(index, text);
+        found = filteredMatches(index, spelledClasses(index, text), filter);
     return found;
 }
 
 Lookup lookUp(QStringView name, const IndexTable &index, const NameTable *names,
-              const std::function<bool(const QString &page)> &pageExists)
+              const std::function<bool(const QString &page)> &pageExists, const IndexFilter &filter)
 {
     name = name.trimmed();
     if (name.isEmpty())
@@ -309,9 +349,9 @@ Lookup lookUp(QStringView name, const IndexTable &index, const NameTable *names,
     if (page.endsWith(QLatin1String(".html")) && pageExists(page))
         return {Lookup::Page, name.toString()};
 
-    if (const QVector<ApiMatch> named = namedEntries(index, names, name); !named.isEmpty())
+    if (const QVector<ApiMatch> named = namedEntries(index, names, name, filter); !named.isEmpty())
         return {Lookup::Entry, named.first().target};
-    if (const QVector<int> shown = indexRows(index, name); !shown.isEmpty())
+    if (const QVector<int> shown = indexRows(index, name, filter); !shown.isEmpty())
         return {Lookup::FirstMatch, index.view(index.rows.at(shown.first()).target).toString()};
     return {Lookup::NoMatch, QString()};
 }

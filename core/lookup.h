@@ -35,6 +35,33 @@ bool isMemberEntryOf(QStringView entryName, const QualifiedName &name);
 QVector<int> matchingRows(const IndexTable &table, QStringView text,
                           const QVector<int> *among = nullptr);
 
+// What a reader narrows the Index to besides the text: kinds of entry, the
+// Qt they target, and whether deprecated entries show. The default lets
+// every entry through.
+struct IndexFilter
+{
+    quint16 kinds = 0; // a bit for each EntryKind shown; none set: every kind
+    int upTo = 0;      // versionNumber: what came with a later Qt is hidden; 0: any
+    bool hideDeprecated = false;
+
+    static constexpr quint16 bit(EntryKind kind) { return quint16(1u << int(kind)); }
+    bool isActive() const { return kinds != 0 || upTo != 0 || hideDeprecated; }
+    bool passes(const IndexTable::Row &row) const
+    {
+        return (kinds == 0 || (kinds & bit(row.kindOf)) != 0) && (upTo == 0 || row.since <= upTo)
+            && !(hideDeprecated && row.deprecated);
+    }
+    bool operator==(const IndexFilter &other) const
+    {
+        return kinds == other.kinds && upTo == other.upTo && hideDeprecated == other.hideDeprecated;
+    }
+    bool operator!=(const IndexFilter &other) const { return !(*this == other); }
+};
+
+// The rows of `rows` that `filter` lets through, in their order.
+QVector<int> filteredRows(const IndexTable &table, const QVector<int> &rows,
+                          const IndexFilter &filter);
+
 // Matches of `text` as the Index shows them, in four groups, each in lookup
 // order: entries whose name is the text, in case (a member's own name, a
 // class name, or the whole entry as it reads); the other classes; members
@@ -43,8 +70,9 @@ QVector<int> groupedRows(const IndexTable &table, QStringView text, const QVecto
 
 // What the Index shows for `text`: every row in display order for no text;
 // for "Class::member" or "Class member", that class's members whose names
-// start so, in display order; else the matches, grouped.
-QVector<int> indexRows(const IndexTable &table, QStringView text);
+// start so, in display order; else the matches, grouped. Only what
+// `filter` lets through.
+QVector<int> indexRows(const IndexTable &table, QStringView text, const IndexFilter &filter = {});
 
 // An entry of the API that a text names.
 struct ApiMatch
@@ -64,8 +92,10 @@ struct ApiMatch
 // text's case come first, then those in any case; index entries before the
 // names of `names`, each in lookup order. Failing all that, words that
 // spell a class ("message box", "system tray icon") name it. Any other text
-// names nothing.
-QVector<ApiMatch> namedEntries(const IndexTable &index, const NameTable *names, QStringView text);
+// names nothing. With an active `filter`, only the index entries it lets
+// through, and no names of `names`: the filter cannot tell what they are.
+QVector<ApiMatch> namedEntries(const IndexTable &index, const NameTable *names, QStringView text,
+                               const IndexFilter &filter = {});
 
 // Where a name given from outside the window (the command line, an editor)
 // leads.
@@ -84,7 +114,9 @@ struct Lookup
 
 // Looks a name up: a page name of the set (with or without its anchor); else
 // the best entry the name names; else the first row the Index shows for it.
+// Entries `filter` hides are not found.
 Lookup lookUp(QStringView name, const IndexTable &index, const NameTable *names,
-              const std::function<bool(const QString &page)> &pageExists);
+              const std::function<bool(const QString &page)> &pageExists,
+              const IndexFilter &filter = {});
 
 } // namespace tarn

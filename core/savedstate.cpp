@@ -2,6 +2,8 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "savedstate.h"
 
+#include "listtables.h"
+
 #include <QSettings>
 #include <QStringList>
 
@@ -82,6 +84,20 @@ SavedState SavedState::read(QSettings &settings)
     else if (fixed.isValid())
         settings.remove(key(k::fixedFamily));
 
+    // A version of the Qt 6 series, and a boolean as QSettings writes one;
+    // anything else shows every entry, as no choice would.
+    const QVariant upTo = settings.value(key(k::indexUpTo));
+    if (upTo.typeId() == QMetaType::QString) {
+        const int version = versionNumber(upTo.toString().trimmed());
+        if (version >= 600 && version < 700)
+            state.indexUpTo = version;
+    }
+    const QVariant hide = settings.value(key(k::indexHideDeprecated));
+    if (hide.typeId() == QMetaType::Bool)
+        state.hideDeprecated = hide.toBool();
+    else if (hide.typeId() == QMetaType::QString)
+        state.hideDeprecated = hide.toString() == u"true";
+
     state.bookmarks = readBookmarks(settings);
     return state;
 }
@@ -121,6 +137,14 @@ void SavedState::writeBookmarks(QSettings &settings, const QList<Bookmark> &book
     }
     settings.setValue(key(settingskeys::bookmarkNames), names);
     settings.setValue(key(settingskeys::bookmarkUrls), urls);
+}
+
+void SavedState::writeVersionFilter(QSettings &settings, int upTo, bool hideDeprecated)
+{
+    settings.setValue(key(settingskeys::indexUpTo),
+                      upTo > 0 ? QStringLiteral("%1.%2").arg(upTo / 100).arg(upTo % 100)
+                               : QString());
+    settings.setValue(key(settingskeys::indexHideDeprecated), hideDeprecated);
 }
 
 void SavedState::writeFixedFamily(QSettings &settings, const QString &family)

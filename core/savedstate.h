@@ -23,6 +23,8 @@ inline constexpr char textFont[] = "/velmora/font/f";
 inline constexpr char fixedFamily[] = "/velmora/font/fixed";
 inline constexpr char bookmarkNames[] = "/velmora/bookmarks/names";
 inline constexpr char bookmarkUrls[] = "/velmora/bookmarks/urls";
+inline constexpr char indexUpTo[] = "/velmora/index/upto";
+inline constexpr char indexHideDeprecated[] = "/velmora/index/hidedeprecated";
 // Read at start-up, under the start-up prefix ("/qz/fonts/Application").
 inline constexpr char startupPrefix[] = "/qz";
 inline constexpr char applicationFont[] = "/fonts/Application";
@@ -68,6 +70,10 @@ struct SavedState
     // Empty when the reader never chose one.
     QString fixedFamily;
     QList<Bookmark> bookmarks;
+    // The Qt the reader targets, as versionNumber gives it (603 for "6.3"):
+    // newer entries are hidden. 0: every version shows.
+    int indexUpTo = 0;
+    bool hideDeprecated = false;
 
     // Every key, each missing or damaged value replaced by its default:
     // numbers that are not numbers, sizes no screen shows, lists that are not
@@ -86,6 +92,9 @@ struct SavedState
     static void writeBookmarks(QSettings &settings, const QList<Bookmark> &bookmarks);
 
     static void writeFixedFamily(QSettings &settings, const QString &family);
+    // The version filter, written when it is chosen: "6.3" or "" for none,
+    // and "true" or "false".
+    static void writeVersionFilter(QSettings &settings, int upTo, bool hideDeprecated);
 };
 
 } // namespace tarn

@@ -9,6 +9,7 @@ velmora_add_test(tst_print SOURCES tst_print.cpp LIBS velmora_browser velmora_do
 velmora_add_test(tst_history SOURCES tst_history.cpp LIBS velmora_browser velmora_docdata)
 velmora_add_test(tst_pageparts SOURCES tst_pageparts.cpp LIBS velmora_browser velmora_docdata)
 velmora_add_test(tst_keyboard SOURCES tst_keyboard.cpp LIBS velmora_browser velmora_docdata)
+velmora_add_test(tst_indexfilter SOURCES tst_indexfilter.cpp LIBS velmora_browser velmora_docdata)
 
 # A window stored at one scale opened at another: a screen of 1600 x 1000 at
 # scale 2 leaves 800 x 500 for the window.

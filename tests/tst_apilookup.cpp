@@ -112,6 +112,93 @@ private Q_SLOTS:
         }
     }
 
+    // The Index's kind and version filters with a text: what they let
+    // through, what they hide, and that typing key by key shows the same.
+    void entryFilter_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("kinds");
+        QTest::addColumn<int>("upTo");
+        QTest::addColumn<bool>("hideDeprecated");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QStringList>("hidden");
+        const auto bit = [](EntryKind kind) { return int(IndexFilter::bit(kind)); };
+        const int signalKind = bit(EntryKind::Signal);
+        QTest::newRow("clicked, signals: every class's signal, no slot")
+            << "clicked" << signalKind << 0 << false
+            << QStringList{"qabstractbutton.html#clicked", "qabstractitemview.html#clicked",
+                           "qgroupbox.html#clicked", "qcalendarwidget.html#clicked"}
+            << QStringList{"qabstractbutton.html#click", "qabstractbutton.html#mouseReleaseEvent"};
+        QTest::newRow("click, slots and functions: no signal")
+            << "click" << (bit(EntryKind::Slot) | bit(EntryKind::Function)) << 0 << false
+            << QStringList{"qabstractbutton.html#click"}
+            << QStringList{"qabstractbutton.html#clicked"};
+        QTest::newRow("no text, properties only")
+            << "" << bit(EntryKind::Property) << 0 << false
+            << QStringList{"qwidget.html#windowTitle-prop", "qtimer.html#singleShot-prop"}
+            << QStringList{"qwidget.html", "qtimer.html#singleShot"};
+        QTest::newRow("singleShot, enums and types: none")
+            << "singleShot" << bit(EntryKind::EnumOrType) << 0 << false << QStringList()
+            << QStringList{"qtimer.html#singleShot", "qtimer.html#singleShot-prop"};
+        QTest::newRow("a class's members, signals only")
+            << "QAbstractButton::" << signalKind << 0 << false
+            << QStringList{"qabstractbutton.html#clicked", "qabstractbutton.html#toggled"}
+            << QStringList{"qabstractbutton.html#click", "qabstractbutton.html#text-prop"};
+        QTest::newRow("a 6.4 entry at up to 6.3")
+            << "MacOSVentura" << 0 << 603 << false << QStringList()
+            << QStringList{"qoperatingsystemversion.html#MacOSVentura-var"};
+        QTest::newRow("a 6.4 entry at up to 6.4")
+            << "MacOSVentura" << 0 << 604 << false
+            << QStringList{"qoperatingsystemversion.html#MacOSVentura-var"} << QStringList();
+        QTest::newRow("the 6.4 overload of a constructor at up to 6.3")
+            << "QDate::QDate" << 0 << 603 << false << QStringList{"qdate.html#QDate-1"}
+            << QStringList{"qdate.html#QDate-4"};
+        QTest::newRow("deprecated hidden, the rest stays")
+            << "Button" << 0 << 0 << true << QStringList{"qmessagebox.html#StandardButton-enum"}
+            << QStringList{"qmessagebox-obsolete.html#Button-typedef"};
+        QTest::newRow("deprecated shown when not hidden")
+            << "Button" << 0 << 0 << false
+            << QStringList{"qmessagebox-obsolete.html#Button-typedef"} << QStringList();
+    }
+    void entryFilter()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, kinds);
+        QFETCH(int, upTo);
+        QFETCH(bool, hideDeprecated);
+        QFETCH(QStringList, shown);
+        QFETCH(QStringList, hidden);
+        IndexFilter filter;
+        filter.kinds = quint16(kinds);
+        filter.upTo = upTo;
+        filter.hideDeprecated = hideDeprecated;
+        IndexModel model;
+        model.setTable(readIndexTable(), readIndexDetails);
+        model.setEntryFilter(filter);
+        model.setFilter(text);
+        QStringList targets;
+        const IndexTable &all = model.table();
+        for (int row = 0; row < model.rowCount(); ++row) {
+            targets.append(model.entry(row).target);
+            // Every row is of a kind asked for, and of the versions.
+            QVERIFY2(filter.passes(all.rows.at(model.tableRow(row))), qPrintable(targets.last()));
+        }
+        for (const QString &target : std::as_const(shown))
+            QVERIFY2(targets.contains(target), qPrintable(target));
+        for (const QString &target : std::as_const(hidden))
+            QVERIFY2(!targets.contains(target), qPrintable(target));
+        // Typed a key at a time, with the filter set first, the same rows.
+        IndexModel typed;
+        typed.setTable(readIndexTable(), readIndexDetails);
+        typed.setEntryFilter(filter);
+        for (qsizetype i = 1; i <= text.size(); ++i)
+            typed.setFilter(text.left(i));
+        QStringList typedTargets;
+        for (int row = 0; row < typed.rowCount(); ++row)
+            typedTargets.append(typed.entry(row).target);
+        QCOMPARE(typedTargets, targets);
+    }
+
     // What a reader sees of a row, its name and what tells it from its
     // twins, is never the same for two entries of one class, and a row
     // that has no twin shows nothing more.

@@ -193,6 +193,24 @@ void SearchField::setNameSource(NameSource names)
     m_names = std::move(names);
 }
 
+void SearchField::setPageFilter(PageFilter pages)
+{
+    m_pages = std::move(pages);
+}
+
+void SearchField::setFilterNote(const QString &note)
+{
+    if (note == m_filterNote)
+        return;
+    m_filterNote = note;
+    setPlaceholderText(note.isEmpty() ? tr("Search all pages (Ctrl+Shift+F)")
+                                      : tr("Search, filtered: %1").arg(note));
+    setToolTip(note.isEmpty() ? QString() : tr("Filtered as the Index is: %1").arg(note));
+    // Results shown were found without the filter, or with another.
+    if (!text().trimmed().isEmpty() && m_popup->isVisible())
+        searchNow();
+}
+
 SearchIndex *SearchField::index() const
 {
     // The built-in index is opened by the first search, not with the window.
@@ -222,8 +240,11 @@ void SearchField::scheduleSearch()
 void SearchField::searchNow()
 {
     m_pause.stop();
+    SearchResults found = index()->search(text());
+    if (m_pages)
+        found.hits.removeIf([this](const SearchHit &hit) { return !m_pages(hit.page); });
     const SearchResults results =
-        namesFirst(index()->search(text()), m_names ? m_names(text()) : QVector<ApiMatch>());
+        namesFirst(std::move(found), m_names ? m_names(text()) : QVector<ApiMatch>());
     m_terms = results.terms;
     m_list->clear();
     for (const SearchHit &hit : results.hits) {
@@ -241,6 +262,10 @@ void SearchField::searchNow()
     else if (results.status == SearchResults::Status::Ok
              && results.hits.size() >= ranking::maxResults && message.isEmpty())
         message = tr("The best %1 pages.").arg(results.hits.size());
+    if (!m_filterNote.isEmpty()) {
+        const QString filtered = tr("Filtered: %1.").arg(m_filterNote);
+        message = message.isEmpty() ? filtered : filtered + u' ' + message;
+    }
     m_message->setText(message);
     m_message->setVisible(!message.isEmpty());
     m_list->setVisible(m_list->count() > 0);

@@ -38,6 +38,15 @@ public:
     using NameSource = std::function<QVector<ApiMatch>(const QString &query)>;
     void setNameSource(NameSource names);
 
+    // Which pages' text hits may show: all unless set.
+    using PageFilter = std::function<bool(const QString &page)>;
+    void setPageFilter(PageFilter pages);
+
+    // Says that a filter narrows what the search shows ("Signals; up to Qt
+    // 6.3"), in the empty field and over the results; empty for none.
+    void setFilterNote(const QString &note);
+    QString filterNote() const { return m_filterNote; }
+
     // Searches now rather than after the pause in typing.
     void searchNow();
 
@@ -70,6 +79,8 @@ private:
     QListWidget *m_list = nullptr;
     SearchIndex *m_index = nullptr;
     NameSource m_names;
+    PageFilter m_pages;
+    QString m_filterNote;
     QList<SearchTerm> m_terms;
 };
 
