@@ -10,6 +10,7 @@
 #include "pagebrowser.h"
 #include "shell.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -328,12 +329,50 @@ double typeAndPaint(MainWidget *form, const QString &before, const QString &afte
     return msSince(timer);
 }
 
+// The Index's filters a bench runs with: none, a kind that holds most
+// entries, a rare one, and the versions.
+struct FilterChoice
+{
+    const char *label;
+    QStringList actions; // object names of the filter's actions, triggered in turn
+};
+
+const FilterChoice filterChoices[] = {
+    {"no filter", {}},
+    {"Functions", {QStringLiteral("indexKind2")}},
+    {"Signals", {QStringLiteral("indexKind4")}},
+    {"up to Qt 6.3, no deprecated",
+     {QStringLiteral("indexUpTo603"), QStringLiteral("indexHideDeprecated")}},
+};
+
+void chooseFilter(Shell *shell, const FilterChoice &choice)
+{
+    for (const QString &name : choice.actions) {
+        if (QAction *action = shell->findChild<QAction *>(name))
+            action->trigger();
+    }
+}
+
+// Back to no filter, and the version choice the bench made undone in its
+// own settings store.
+void clearFilter(Shell *shell)
+{
+    for (const char *name : {"indexKindAll", "indexUpTo0"}) {
+        if (QAction *action = shell->findChild<QAction *>(QString::fromLatin1(name)))
+            action->trigger();
+    }
+    if (QAction *hide = shell->findChild<QAction *>(QStringLiteral("indexHideDeprecated")))
+        if (hide->isChecked())
+            hide->trigger();
+}
+
 // In a fresh process: the window shown, then one pass of the keystrokes,
 // each for the first time. Figures go to stdout as step=milliseconds.
-int firstPassMode()
+int firstPassMode(int filter)
 {
     Shell shell;
     showPainted(&shell);
+    chooseFilter(&shell, filterChoices[filter]);
     MainWidget *form = shell.form();
     form->leftTabs->setCurrentIndex(1);
     form->indexLineEdit->setFocus();
@@ -355,7 +394,7 @@ int firstPassMode()
 
 // The first pass after start, in fresh processes: what a reader who types
 // once feels, before any cache of the run is warm.
-void indexFirstPass(const QString &program)
+void indexFirstPass(const QString &program, int filter = 0)
 {
     constexpr int processes = 7;
     const QStringList steps = filterSteps();
@@ -363,7 +402,7 @@ void indexFirstPass(const QString &program)
     for (int run = 0; run < processes; ++run) {
         QProcess child;
         child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(program, {QStringLiteral("--first-pass")});
+        child.start(program, {QStringLiteral("--first-pass"), QString::number(filter)});
         child.waitForFinished(120000);
         const QList<QByteArray> lines = child.readAllStandardOutput().split('\n');
         for (qsizetype i = 0; i < steps.size(); ++i)
@@ -371,9 +410,9 @@ void indexFirstPass(const QString &program)
     }
     double worstMedian = 0;
     double worstAny = 0;
-    std::printf("index filter, first pass after start, repaint included (median of %d "
+    std::printf("index filter, first pass after start, %s, repaint included (median of %d "
                 "processes):",
-                processes);
+                filterChoices[filter].label, processes);
     for (qsizetype i = 0; i < steps.size(); ++i) {
         const double m = median(times[i]);
         worstMedian = std::max(worstMedian, m);
@@ -384,9 +423,10 @@ void indexFirstPass(const QString &program)
                 worstMedian, worstAny);
 }
 
-void indexFilter(Shell *shell)
+void indexFilter(Shell *shell, int filter = 0)
 {
     MainWidget *form = shell->form();
+    chooseFilter(shell, filterChoices[filter]);
     form->leftTabs->setCurrentIndex(1);
     settle();
     const QStringList steps = filterSteps();
@@ -402,16 +442,73 @@ void indexFilter(Shell *shell)
         }
     }
     double worst = 0;
-    std::printf("index filter, repaint included (median of 11):");
+    std::printf("index filter, %s, repaint included (median of 11):", filterChoices[filter].label);
     for (qsizetype i = 0; i < steps.size(); ++i) {
         const double m = median(times[i]);
         worst = std::max(worst, m);
         std::printf(" [%s] %.1f", qPrintable(steps.at(i)), m);
     }
     std::printf("\n  worst keystroke %.1f ms (goal <= 16)\n", worst);
+    clearFilter(shell);
     form->indexLineEdit->clear();
     form->leftTabs->setCurrentIndex(3);
     settle();
+}
+
+// What the executable holds for the versions: entries.lst as embedded, and
+// as it would be without its since and deprecated fields; and what the
+// deprecated entries add to index.lst and entries.lst, compressed alike.
+void versionTableCost()
+{
+    const auto stored = [](const char *name) {
+        int length = 0;
+        const unsigned char *data = findEmbeddedFile(name, &length);
+        if (!data)
+            data = findEmbeddedLookupFile(name, &length);
+        return std::pair{data, length};
+    };
+    const auto [entriesData, entriesStored] = stored("entries.lst");
+    const auto [indexData, indexStored] = stored("index.lst");
+    if (!entriesData || !indexData) {
+        std::printf("version table: entries.lst or index.lst is not embedded\n");
+        return;
+    }
+    const QList<QByteArray> entries = inflateEmbedded(entriesData, entriesStored).split('\n');
+    const QList<QByteArray> index = inflateEmbedded(indexData, indexStored).split('\n');
+    QByteArray withoutFields, entriesCurrent, indexCurrent;
+    int deprecated = 0;
+    int since = 0;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const QByteArray line = entries.at(i);
+        // target===what===parameters===place===bases===since===deprecated
+        QByteArray kept = line;
+        int separators = 0;
+        for (qsizetype at = 0; (at = kept.indexOf("===", at)) >= 0; at += 3) {
+            if (++separators == 5) {
+                kept.truncate(at);
+                break;
+            }
+        }
+        const bool isDeprecated = line.endsWith("===1") || line.endsWith("===1\r");
+        deprecated += isDeprecated;
+        since += line.contains("===6.") || line.contains("===5.");
+        if (!line.isEmpty())
+            withoutFields += kept + (line.endsWith('\r') ? "\r\n" : "\n");
+        if (!isDeprecated) {
+            entriesCurrent += kept + "\r\n";
+            indexCurrent += index.value(i) + '\n';
+        }
+    }
+    const qsizetype bare = qCompress(withoutFields).size();
+    const qsizetype before = qCompress(entriesCurrent).size() + qCompress(indexCurrent).size();
+    const qsizetype growth = entriesStored - bare;
+    const qsizetype listed = entriesStored + indexStored - before;
+    std::printf("version table: entries.lst %d bytes stored, %lld without since and deprecated "
+                "(%d entries with a version, %d deprecated): +%.1f KB\n",
+                entriesStored, static_cast<long long>(bare), since, deprecated, growth / 1024.0);
+    std::printf("  index.lst and entries.lst with the deprecated entries, against without them "
+                "and the fields: +%.1f KB (goal <= 300 KB)\n",
+                listed / 1024.0);
 }
 
 } // namespace
@@ -425,13 +522,17 @@ int main(int argc, char **argv)
     tarn::tuneAllocator();
     QApplication app(argc, argv);
     if (app.arguments().value(1) == QLatin1String("--first-pass"))
-        return firstPassMode();
-    // The keystrokes alone, for before-and-after figures.
+        return firstPassMode(
+            std::clamp(app.arguments().value(2).toInt(), 0, int(std::size(filterChoices)) - 1));
+    // The keystrokes alone, for before-and-after figures, with each filter.
     if (app.arguments().value(1) == QLatin1String("--index")) {
-        indexFirstPass(app.applicationFilePath());
+        versionTableCost();
+        for (int filter = 0; filter < int(std::size(filterChoices)); ++filter)
+            indexFirstPass(app.applicationFilePath(), filter);
         Shell shell;
         showPainted(&shell);
-        indexFilter(&shell);
+        for (int filter = 0; filter < int(std::size(filterChoices)); ++filter)
+            indexFilter(&shell, filter);
         return 0;
     }
 
@@ -444,8 +545,11 @@ int main(int argc, char **argv)
     firstScreen(&shell, QStringLiteral("qstring.html"), "after the long session");
     backForward(&shell, QStringLiteral("qstring.html"), QStringLiteral("qbitmap.html"));
     backForward(&shell, QStringLiteral("qwidget.html"), QStringLiteral("qobject.html"));
-    indexFilter(&shell);
+    for (int filter = 0; filter < int(std::size(filterChoices)); ++filter)
+        indexFilter(&shell, filter);
     indexFirstPass(app.applicationFilePath());
+    indexFirstPass(app.applicationFilePath(), 1);
+    versionTableCost();
     documentCost(&shell);
     return 0;
 }
