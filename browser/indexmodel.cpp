@@ -231,11 +231,16 @@ QColor lightText(const QStyleOptionViewItem &opt, qreal alpha)
 
 } // namespace
 
-int paintVersionMark(QPainter *painter, const QStyleOptionViewItem &option, const QString &mark)
+QStyleOptionViewItem paintVersionMark(QPainter *painter, const QStyleOptionViewItem &option,
+                                      const QStyleOptionViewItem &styled, const QString &mark)
 {
+    QStyleOptionViewItem named = option;
     if (mark.isEmpty())
-        return 0;
-    QFont font = option.font;
+        return named;
+    // The row's background goes under the mark too.
+    const QStyle *style = styled.widget ? styled.widget->style() : QApplication::style();
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &styled, painter, styled.widget);
+    QFont font = styled.font;
     font.setPointSizeF(std::max(6.0, font.pointSizeF() * 0.8));
     const QFontMetrics metrics(font);
     const int margin = metrics.averageCharWidth();
@@ -243,10 +248,11 @@ int paintVersionMark(QPainter *painter, const QStyleOptionViewItem &option, cons
     const QRect room(option.rect.right() - width, option.rect.top(), width, option.rect.height());
     painter->save();
     painter->setFont(font);
-    painter->setPen(lightText(option, 0.6));
+    painter->setPen(lightText(styled, 0.6));
     painter->drawText(room, Qt::AlignCenter, mark);
     painter->restore();
-    return width;
+    named.rect.setRight(option.rect.right() - width);
+    return named;
 }
 
 void markDeprecated(QStyleOptionViewItem *option)
@@ -272,17 +278,11 @@ QSize IndexRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QMode
 void IndexRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                              const QModelIndex &index) const
 {
-    const QString mark = index.data(IndexModel::SinceRole).toString();
-    QStyleOptionViewItem named = option;
-    if (!mark.isEmpty()) {
-        // The row's background goes under the mark too; the name gives way
-        // to the mark at its right.
-        QStyleOptionViewItem marked = option;
-        initStyleOption(&marked, index);
-        const QStyle *style = marked.widget ? marked.widget->style() : QApplication::style();
-        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &marked, painter, marked.widget);
-        named.rect.setRight(option.rect.right() - paintVersionMark(painter, marked, mark));
-    }
+    QStyleOptionViewItem styled = option;
+    initStyleOption(&styled, index);
+    // The name gives way to the mark at its right.
+    const QStyleOptionViewItem named =
+        paintVersionMark(painter, option, styled, index.data(IndexModel::SinceRole).toString());
     QStyledItemDelegate::paint(painter, named, index);
     const QString detail = index.data(IndexModel::DetailRole).toString();
     if (detail.isEmpty())

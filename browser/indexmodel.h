@@ -107,9 +107,12 @@ QString newInSeries(const IndexTable::Row &row);
 // one a line; empty for neither.
 QString versionNote(const QString &since, bool deprecated);
 
-// Draws a row's "6.2" small and light at its right end and returns how wide
-// it was drawn, margin included; 0 for no mark.
-int paintVersionMark(QPainter *painter, const QStyleOptionViewItem &option, const QString &mark);
+// Draws a row's background and its "6.2", small and light, at its right
+// end; returns `option` with the room left for the name. `styled` is the
+// option as the delegate initialised it for the row. Nothing is drawn for
+// no mark.
+QStyleOptionViewItem paintVersionMark(QPainter *painter, const QStyleOptionViewItem &option,
+                                      const QStyleOptionViewItem &styled, const QString &mark);
 // A deprecated row reads struck through and dimmed.
 void markDeprecated(QStyleOptionViewItem *option);
 

@@ -12,7 +12,6 @@
 #include "shell_p.h"
 #include "utils.h"
 
-#include <QApplication>
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
@@ -53,15 +52,10 @@ public:
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override
     {
-        const QString mark = index.data(IndexModel::SinceRole).toString();
-        QStyleOptionViewItem named = option;
-        if (!mark.isEmpty()) {
-            QStyleOptionViewItem marked = option;
-            initStyleOption(&marked, index);
-            const QStyle *style = marked.widget ? marked.widget->style() : QApplication::style();
-            style->drawPrimitive(QStyle::PE_PanelItemViewItem, &marked, painter, marked.widget);
-            named.rect.setRight(option.rect.right() - paintVersionMark(painter, marked, mark));
-        }
+        QStyleOptionViewItem styled = option;
+        initStyleOption(&styled, index);
+        const QStyleOptionViewItem named =
+            paintVersionMark(painter, option, styled, index.data(IndexModel::SinceRole).toString());
         QStyledItemDelegate::paint(painter, named, index);
     }
 

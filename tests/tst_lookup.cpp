@@ -102,9 +102,13 @@ const IndexTable &apiTable()
                                     QString::fromUtf8(l.kind))
                 + QLatin1String(listLineEnd);
             const bool member = QByteArrayView(l.target).contains('#');
-            EntryDetail detail{QString::fromUtf8(l.target), QString::fromUtf8(l.what),
-                               member ? QString::fromUtf8(l.parameters) : QString(), l.place,
-                               member ? QString() : QString::fromUtf8(l.parameters)};
+            EntryDetail detail{QString::fromUtf8(l.target),
+                               QString::fromUtf8(l.what),
+                               member ? QString::fromUtf8(l.parameters) : QString(),
+                               l.place,
+                               member ? QString() : QString::fromUtf8(l.parameters),
+                               QString(),
+                               false};
             details += formatEntryDetailLine(detail).toUtf8() + listLineEnd;
         }
         return IndexTable::fromLists(text, details);
