@@ -16,7 +16,8 @@ if [[ "${1:-}" == "--test" ]]; then
     # clang-format is pinned: its output changes between versions, and the
     # format test holds the tree to version 14's.
     packages+=(xvfb xauth imagemagick poppler-utils xdotool x11-utils evilwm
-        desktop-file-utils appstream clang-format-14)
+        desktop-file-utils appstream clang-format-14
+        clang libclang-rt-14-dev)
 fi
 
 missing=()
