@@ -2,7 +2,7 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "shell.h"
 
-#include "embeddedfiles.h"
+#include "embeddedpages.h"
 #include "indexmodel.h"
 #include "listformat.h"
 #include "listreader.h"
@@ -190,10 +190,7 @@ void Shell::openName(const QString &name)
         [model](qsizetype i) {
             return LookupEntry{model->nameAt(int(i)), model->targetAt(int(i))};
         },
-        [](const QString &page) {
-            int length = 0;
-            return findEmbeddedFile(page.toLatin1().constData(), &length) != nullptr;
-        },
+        [](const QString &page) { return hasPage(page); },
         [model](const QString &className) { return model->isClassName(className); });
     MainWidget *form = d->form;
     switch (found.kind) {

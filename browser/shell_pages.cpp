@@ -2,7 +2,7 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "shell.h"
 
-#include "embeddedfiles.h"
+#include "embeddedpages.h"
 #include "externalbrowser.h"
 #include "mainwidget.h"
 #include "memorytrim.h"
@@ -34,10 +34,7 @@ void Shell::load(const QString &name)
         return;
     }
 
-    int storedLength = 0;
-    const bool stored =
-        !parts.page.isEmpty() && findEmbeddedFile(parts.page.toLatin1().constData(), &storedLength);
-    if (!stored && isWebLink(name)) {
+    if (!hasPage(parts.page) && isWebLink(name)) {
         // The view never follows a web link itself, so the reader stays
         // where they were on the page.
         auto *process = new QProcess(this);

@@ -38,6 +38,10 @@ qsizetype embeddedInflatedLength(const unsigned char *data, qsizetype storedLeng
 // damaged or its header claims more than any file of the set could be.
 QByteArray inflateEmbedded(const unsigned char *data, qsizetype storedLength);
 
+// The file of that exact name inflated, its blob's pages handed back to the
+// system after; empty when the table has none or its blob is damaged.
+QByteArray readEmbeddedFile(const char *name);
+
 // Lets the system take back the resident pages of a blob that was just
 // inflated. The tables live in the program's read-only data, pages the
 // system reads back from the executable on the next touch; without this,
