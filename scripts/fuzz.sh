@@ -41,10 +41,16 @@ for target in "${targets[@]}"; do
     log="$build/$target.log"
     mkdir -p "$corpus" "$artifacts"
     cp -n fuzz/corpus/"$target"/* "$corpus"/ 2>/dev/null || true
+    # fuzz/<target>.options: flags of that target's own, one a line.
+    options=()
+    if [[ -f "fuzz/$target.options" ]]; then
+        mapfile -t options < <(grep -v '^[[:space:]]*\(#\|$\)' "fuzz/$target.options")
+    fi
     started=$SECONDS
     status=0
     "$build/$target" "$corpus" -max_total_time="$seconds" -print_final_stats=1 \
-        -rss_limit_mb=2048 -timeout=10 -artifact_prefix="$artifacts" >"$log" 2>&1 || status=$?
+        -rss_limit_mb=2048 -timeout=10 -artifact_prefix="$artifacts" "${options[@]}" \
+        >"$log" 2>&1 || status=$?
     elapsed=$((SECONDS - started))
     execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
     files=$(find "$corpus" -type f | wc -l)
