@@ -92,7 +92,8 @@ int main(int argc, char **argv)
         }
         QString answer;
         if (!invocation.newWindow
-            && tarn::cli::handOver({invocation.name, invocation.search}, 5000, &answer))
+            && tarn::cli::handOver({invocation.name, invocation.search, invocation.newTab}, 5000,
+                                   &answer))
             return 0;
     }
 
@@ -117,10 +118,15 @@ int main(int argc, char **argv)
     splash->show();
     app.processEvents();
 
-    tarn::Shell window(nullptr, "doc::Pagewright");
+    // A window beside another leaves the session to that one.
+    tarn::Shell window(nullptr, "doc::Pagewright",
+                       invocation.newWindow ? tarn::Shell::Start::Fresh
+                                            : tarn::Shell::Start::RestoringSession);
     window.setFont(font);
     window.setSavesOnlyBookmarks(invocation.newWindow);
-    if (!invocation.name.isEmpty())
+    if (invocation.newTab && !invocation.name.isEmpty())
+        window.openInNewTab(invocation.name);
+    else if (!invocation.name.isEmpty())
         window.openName(invocation.name);
     if (!invocation.search.isEmpty())
         window.fillSearch(invocation.search);
@@ -129,14 +135,7 @@ int main(int argc, char **argv)
     // raises itself and answers once it shows what was asked.
     tarn::cli::RequestServer requests(
         [&window](const tarn::cli::Request &request, std::function<void()> done) {
-            window.showNormal();
-            window.raise();
-            window.activateWindow();
-            if (!request.name.isEmpty())
-                window.openName(request.name);
-            if (!request.search.isEmpty())
-                window.fillSearch(request.search);
-            window.pageView()->viewport()->repaint();
+            window.serveRequest(request.name, request.search, request.newTab);
             done();
         });
     if (!invocation.newWindow) {

@@ -8,6 +8,7 @@
 #include "indexmodel.h"
 #include "mainwidget.h"
 #include "pagebrowser.h"
+#include "pagename.h"
 #include "searchbar.h"
 #include "searchfield.h"
 #include "shell_p.h"
@@ -24,6 +25,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QSettings>
 #include <QStyledItemDelegate>
@@ -107,6 +109,45 @@ private:
     QListView *m_list;
 };
 
+// A middle click on a row of a list opens it elsewhere (in a new tab); a
+// list view itself answers only the left button.
+class MiddleClickOpens : public QObject
+{
+public:
+    using Open = std::function<void(const QModelIndex &)>;
+
+    MiddleClickOpens(QAbstractItemView *view, Open open)
+        : QObject(view)
+        , m_view(view)
+        , m_open(std::move(open))
+    {
+        view->viewport()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::MouseButtonPress
+            && event->type() != QEvent::MouseButtonRelease)
+            return false;
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() != Qt::MiddleButton)
+            return false;
+        const QModelIndex index = m_view->indexAt(mouse->position().toPoint());
+        if (event->type() == QEvent::MouseButtonPress) {
+            m_pressed = index;
+        } else if (index.isValid() && index == m_pressed) {
+            m_open(index);
+        }
+        return true;
+    }
+
+private:
+    QAbstractItemView *m_view;
+    Open m_open;
+    QPersistentModelIndex m_pressed;
+};
+
 // A row as wide as the list, its name cut with "..." where the list is
 // narrower: a list view never makes a row narrower than the row's own hint.
 class FullWidthRows : public QStyledItemDelegate
@@ -137,7 +178,7 @@ Shell *Shell::instance()
     return qobject_cast<Shell *>(shellInstance());
 }
 
-Shell::Shell(QWidget *parent, const char *name)
+Shell::Shell(QWidget *parent, const char *name, Start start)
     : QMainWindow(parent)
     , d(new ShellPrivate)
 {
@@ -151,13 +192,14 @@ Shell::Shell(QWidget *parent, const char *name)
     restoreFonts();
     restoreGeometry();
     connectForm();
+    connectLists();
     createActions();
     traceStart("window-built");
     readIndex();
     readContents();
     loadBookmarks();
     traceStart("lists-filled");
-    load(QString::fromLatin1(docnames::startPage));
+    restoreSession(start);
     startLayoutTimer();
     setWindowTitle(QLatin1String("Velmora: ") + programVersion()
                    + QLatin1String(", Documentation: ") + documentationVersion());
@@ -178,6 +220,9 @@ void Shell::createForm()
     form->indexView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setUpListView(form->bookmarksView, {1, 2});
     setUpListView(form->aboutView, {1, 2});
+    // Every tab's view keeps its laid-out pages under one budget.
+    d->keptDocuments = form->browser->keptDocuments();
+    d->front = form->browser;
     form->aboutView->sortItems(2, Qt::AscendingOrder);
     form->aboutView->setSortingEnabled(true);
     form->bookmarksView->sortItems(0, Qt::AscendingOrder);
@@ -187,16 +232,8 @@ void Shell::createForm()
 void Shell::connectForm()
 {
     MainWidget *form = d->form;
-    // The view hands over links as written; an in-page "#x" is made whole
-    // first, so the window always sees which page a link names.
-    connect(form->browser, &QTextBrowser::anchorClicked, this,
-            [this, form](const QUrl &url) { linkLoad(form->browser->resolved(url).toString()); });
-    connect(form->browser, &QTextBrowser::sourceChanged, this,
-            [this](const QUrl &url) { sourceChanged(url.toString()); });
-    connect(form->browser, qOverload<const QUrl &>(&QTextBrowser::highlighted), form->statusLabel,
-            [form](const QUrl &url) {
-                form->statusLabel->setText(form->browser->resolved(url).toString());
-            });
+    connectPageView(form->browser);
+    createTabActions();
     connect(form->indexLineEdit, &QLineEdit::textChanged, this, &Shell::jumpInIndex);
     // Return opens the row the reader moved to with the arrow keys, else the
     // first, which a keystroke always chooses.
@@ -207,22 +244,6 @@ void Shell::connectForm()
         else
             loadFirstInIndex();
     });
-    for (QTreeWidget *view :
-         {form->classesView, form->membersView, form->bookmarksView, form->aboutView})
-        connect(view, &QTreeWidget::itemClicked, this, &Shell::itemClicked);
-    connect(form->indexView, &QListView::clicked, this,
-            [this](const QModelIndex &index) { openIndexRow(index.row()); });
-    new ReturnOpensRow(form->indexView,
-                       [this](const QModelIndex &index) { openIndexRow(index.row()); });
-    // Return on a row of any other list is a click on it, with the click's
-    // sender, so a class opened by key shows its members too.
-    for (QTreeWidget *view :
-         {form->classesView, form->membersView, form->bookmarksView, form->aboutView}) {
-        new ReturnOpensRow(view, [view](const QModelIndex &index) {
-            if (QTreeWidgetItem *item = view->itemFromIndex(index))
-                Q_EMIT view->itemClicked(item, 0);
-        });
-    }
     // Up, Down and the page keys in the Index field move through the list;
     // choosing the Index tab puts the cursor in its field.
     new IndexFieldKeys(form->indexLineEdit, form->indexView);
@@ -241,17 +262,48 @@ void Shell::connectForm()
             });
 }
 
-void Shell::createActions()
+// Clicks and Return on the lists open their entries in the current tab; a
+// middle click opens one in a new tab behind it.
+void Shell::connectLists()
 {
     MainWidget *form = d->form;
-    auto *toolBar = new QToolBar(QStringLiteral("navToolbar"), form->toolbarFrame);
-    toolBar->setObjectName(QStringLiteral("navToolbar"));
-    toolBar->setMovable(false);
-    toolBar->setFloatable(false);
-    toolBar->setIconSize(QSize(22, 22));
-    form->navToolbar = toolBar;
-    toolBar->setFixedSize(form->toolbarFrame->size());
+    for (QTreeWidget *view :
+         {form->classesView, form->membersView, form->bookmarksView, form->aboutView}) {
+        connect(view, &QTreeWidget::itemClicked, this, &Shell::itemClicked);
+        // Return on a row is a click on it, with the click's sender, so a
+        // class opened by key shows its members too.
+        new ReturnOpensRow(view, [view](const QModelIndex &index) {
+            if (QTreeWidgetItem *item = view->itemFromIndex(index))
+                Q_EMIT view->itemClicked(item, 0);
+        });
+        new MiddleClickOpens(view, [this, view](const QModelIndex &index) {
+            if (QTreeWidgetItem *item = view->itemFromIndex(index))
+                openInNewTab(item->text(1), true);
+        });
+    }
+    connect(form->indexView, &QListView::clicked, this,
+            [this](const QModelIndex &index) { openIndexRow(index.row()); });
+    new ReturnOpensRow(form->indexView,
+                       [this](const QModelIndex &index) { openIndexRow(index.row()); });
+    new MiddleClickOpens(form->indexView, [this](const QModelIndex &index) {
+        openInNewTab(index.data(IndexModel::TargetRole).toString(), true);
+    });
+}
 
+// The actions by area; each adds its keys to the window, so they work
+// wherever the focus is.
+void Shell::createActions()
+{
+    createNavigationActions();
+    createToolBar();
+    createFontMenu();
+    createSearchBar();
+    createBookmarkMenu();
+    createKeyboardActions();
+}
+
+void Shell::createNavigationActions()
+{
     struct Row
     {
         const char *name;
@@ -266,8 +318,8 @@ void Shell::createActions()
          SLOT(panel())},
         {"Shell/Back", QT_TR_NOOP("Back"), (Qt::ALT | Qt::Key_Left).toCombined(), "Back", this,
          SLOT(backward())},
-        {"Shell/Home", QT_TR_NOOP("Home"), (Qt::ALT | Qt::Key_Home).toCombined(), "Home",
-         form->browser, SLOT(home())},
+        {"Shell/Home", QT_TR_NOOP("Home"), (Qt::ALT | Qt::Key_Home).toCombined(), "Home", nullptr,
+         nullptr},
         {"Shell/Forward", QT_TR_NOOP("Forward"), (Qt::ALT | Qt::Key_Right).toCombined(), "Forward",
          this, SLOT(forward())},
         {"Shell/Search", QT_TR_NOOP("Search"), (Qt::CTRL | Qt::Key_F).toCombined(), "find", this,
@@ -294,6 +346,22 @@ void Shell::createActions()
         addAction(action);
     }
 
+    // Home goes to the current tab's first page.
+    connect(Action::find(QStringLiteral("Shell/Home")), &QAction::triggered, this,
+            [this] { d->form->browser->home(); });
+}
+
+void Shell::createToolBar()
+{
+    MainWidget *form = d->form;
+    auto *toolBar = new QToolBar(QStringLiteral("navToolbar"), form->toolbarFrame);
+    toolBar->setObjectName(QStringLiteral("navToolbar"));
+    toolBar->setMovable(false);
+    toolBar->setFloatable(false);
+    toolBar->setIconSize(QSize(22, 22));
+    form->navToolbar = toolBar;
+    toolBar->setFixedSize(form->toolbarFrame->size());
+
     auto add = [toolBar](const char *name) {
         if (Action *action = Action::find(QString::fromLatin1(name)))
             action->addTo(toolBar);
@@ -308,8 +376,27 @@ void Shell::createActions()
     toolBar->addSeparator();
     add("Shell/FontSmaller");
     add("Shell/FontSelect");
+    add("Shell/FontLarger");
+    toolBar->addSeparator();
+    add("Shell/Print");
+    toolBar->addSeparator();
+    add("Shell/AddBookmark");
+    auto *stretch = new QWidget(toolBar);
+    stretch->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolBar->addWidget(stretch);
 
-    // The Font button opens its menu at once.
+    for (const char *name :
+         {"Shell/Back", "Shell/Home", "Shell/Forward", "Shell/FontSelect", "Shell/Print"}) {
+        if (Action *action = Action::find(QString::fromLatin1(name)))
+            action->showTextLabel();
+    }
+    // Back and Forward are enabled while the current tab has somewhere to go.
+    updateHistoryButtons();
+}
+
+// The Font button opens its menu at once.
+void Shell::createFontMenu()
+{
     Action *fontSelect = Action::find(QStringLiteral("Shell/FontSelect"));
     auto *fontButton = qobject_cast<QToolButton *>(fontSelect->toolButton());
     QAction *fontText =
@@ -323,17 +410,11 @@ void Shell::createActions()
         fontMenu->addAction(fontText);
         fontMenu->addAction(fontFixed);
     }
+}
 
-    add("Shell/FontLarger");
-    toolBar->addSeparator();
-    add("Shell/Print");
-    toolBar->addSeparator();
-    add("Shell/AddBookmark");
-    auto *stretch = new QWidget(toolBar);
-    stretch->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    toolBar->addWidget(stretch);
-
-    // Full-text search over every page, in a row of its own at the top.
+// Full-text search over every page, in a row of its own at the top.
+void Shell::createSearchBar()
+{
     auto *searchBar = new SearchBar(this);
     addToolBar(Qt::TopToolBarArea, searchBar);
     connect(searchBar->field(), &SearchField::openRequested, this,
@@ -343,27 +424,15 @@ void Shell::createActions()
                 d->form->browser->finishPage();
                 highlightHits(d->form->browser, terms);
             });
+}
 
-    for (const char *name :
-         {"Shell/Back", "Shell/Home", "Shell/Forward", "Shell/FontSelect", "Shell/Print"}) {
-        if (Action *action = Action::find(QString::fromLatin1(name)))
-            action->showTextLabel();
-    }
-
-    QAction *forwardAction = Action::find(QStringLiteral("Shell/Forward"));
-    QAction *backAction = Action::find(QStringLiteral("Shell/Back"));
-    connect(form->browser, &QTextBrowser::forwardAvailable, forwardAction, &QAction::setEnabled);
-    connect(form->browser, &QTextBrowser::backwardAvailable, backAction, &QAction::setEnabled);
-    forwardAction->setEnabled(false);
-    backAction->setEnabled(false);
-
+void Shell::createBookmarkMenu()
+{
     d->bookmarkMenu = new QMenu(this);
     d->bookmarkMenu->addAction(
         Action::create(tr("Rename Label"), "Bookmarks/Rename", 0, this, SLOT(renameBookmark())));
     d->bookmarkMenu->addAction(
         Action::create(tr("Delete Bookmark"), "Bookmarks/Delete", 0, this, SLOT(deleteBookmark())));
-
-    createKeyboardActions();
 }
 
 // What every reader expects of the keyboard beyond the toolbar's keys: the
@@ -442,12 +511,12 @@ PageBrowser *Shell::pageView() const
 
 QString Shell::currentSource() const
 {
-    return d->source;
+    return d->form->browser->loadedName();
 }
 
 QString Shell::currentPage() const
 {
-    return d->page;
+    return splitPageName(currentSource()).page;
 }
 
 bool Shell::isAnchorPending() const
@@ -494,12 +563,14 @@ void Shell::fillSearch(const QString &words)
     }
 }
 
-void Shell::serveRequest(const QString &name, const QString &search)
+void Shell::serveRequest(const QString &name, const QString &search, bool inNewTab)
 {
     showNormal();
     raise();
     activateWindow();
-    if (!name.isEmpty())
+    if (inNewTab)
+        openInNewTab(name.isEmpty() ? QString::fromLatin1(docnames::startPage) : name);
+    else if (!name.isEmpty())
         openName(name);
     if (!search.isEmpty())
         fillSearch(search);

@@ -4,14 +4,17 @@
 
 #include "savedstate.h"
 
-#include <QMap>
+#include <QPointer>
 #include <QString>
-#include <QVector>
+
+#include <memory>
 
 namespace tarn {
 class IndexModel;
 }
+class KeptDocuments;
 class MainWidget;
+class PageBrowser;
 class QMenu;
 class QSettings;
 class QTimer;
@@ -23,12 +26,22 @@ class ShellPrivate
 public:
     MainWidget *form = nullptr;
     QTimer *timer = nullptr;
-    QString source;
-    QString page;
     QSettings *settings = nullptr;
     QMenu *bookmarkMenu = nullptr;
     bool anchorPending = false;
-    QMap<QString, int> scrollPositions;
+    // What is shown (the page name, the page, the positions noted when a
+    // page was left by a link) each tab's page view keeps for itself; the
+    // window reads the current one's.
+
+    // The tabs: the view in front, the budget all views keep their
+    // documents in, how many tabs were opened behind the current one since
+    // it became current (the next goes after them), and the timer that
+    // writes page and scroll changes to the session within a second.
+    QPointer<PageBrowser> front;
+    std::shared_ptr<KeptDocuments> keptDocuments;
+    int openedBehind = 0;
+    QTimer *sessionTimer = nullptr;
+    bool writesSession = true;
 
     // What the store held at start, read once for every restore.
     tarn::SavedState restored;

@@ -96,7 +96,11 @@ Invocation parseCommandLine(const QStringList &arguments)
         QStringLiteral("new-window"),
         QStringLiteral("Open a window of its own even when one is open (it keeps only its "
                        "bookmarks when closed)."));
-    parser.addOptions({help, version, search, newWindow});
+    const QCommandLineOption newTab(
+        QStringLiteral("new-tab"),
+        QStringLiteral("Open NAME in a new tab of the window open already (or of the new "
+                       "window), beside the tabs open there."));
+    parser.addOptions({help, version, search, newWindow, newTab});
     parser.addPositionalArgument(QStringLiteral("NAME"), QStringLiteral("What to open."),
                                  QStringLiteral("[NAME]"));
     const QString usage = parser.helpText().replace(
@@ -120,6 +124,7 @@ Invocation parseCommandLine(const QStringList &arguments)
     }
     const QString words = parser.positionalArguments().join(u' ').simplified();
     result.newWindow = parser.isSet(newWindow);
+    result.newTab = parser.isSet(newTab);
     if (parser.isSet(search)) {
         // "--search implicitly shared" without quotes: the words that follow
         // are the search's too.

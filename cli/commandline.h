@@ -23,6 +23,7 @@ struct Invocation
     QString name;   // what to look up, words joined by a blank; may be empty
     QString search; // --search: words for the full-text search
     bool newWindow = false;
+    bool newTab = false;     // --new-tab: NAME in a tab of its own
     QStringList qtArguments; // the program name and Qt's own options
 };
 

@@ -30,6 +30,8 @@ QByteArray encodeRequest(const Request &request)
     };
     field("name", request.name);
     field("search", request.search);
+    if (request.newTab)
+        out += "tab new\n";
     return out + '\n';
 }
 
@@ -58,6 +60,7 @@ std::optional<Request> decodeRequest(const QByteArray &bytes, QString *problem)
     Request request;
     bool haveName = false;
     bool haveSearch = false;
+    bool haveTab = false;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QStringView line = lines.at(i);
         const qsizetype blank = line.indexOf(u' ');
@@ -70,6 +73,11 @@ std::optional<Request> decodeRequest(const QByteArray &bytes, QString *problem)
         } else if (key == u"search") {
             seen = &haveSearch;
             request.search = value;
+        } else if (key == u"tab") {
+            seen = &haveTab;
+            if (value != QLatin1String("new"))
+                return refuse(problem, QStringLiteral("tab \"%1\" is not \"new\"").arg(value));
+            request.newTab = true;
         } else {
             return refuse(problem, QStringLiteral("unknown field \"%1\"").arg(key.toString()));
         }

@@ -12,13 +12,15 @@ namespace tarn::cli {
 // What a second start asks of the window open already.
 struct Request
 {
-    QString name;   // what to look up; may be empty
-    QString search; // words for the full-text search; may be empty
+    QString name;        // what to look up; may be empty
+    QString search;      // words for the full-text search; may be empty
+    bool newTab = false; // the name in a tab of its own
 };
 
 // The request as sent: a versioned header line, one line a field, an empty
 // line at the end, all UTF-8:
-//   velmora-request 1\n name QString::arg\n search implicitly shared\n \n
+//   velmora-request 1\n name QString::arg\n search implicitly shared\n tab new\n \n
+// A field left out is empty; "tab" has the one value "new".
 inline constexpr char requestHeader[] = "velmora-request 1";
 // A request longer than this is refused: none needs more.
 inline constexpr int maxRequestBytes = 64 * 1024;

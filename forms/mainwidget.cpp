@@ -124,6 +124,7 @@ MainWidget::MainWidget(QWidget *parent, const char *name, Qt::WindowFlags f)
     aboutLabel = ui->aboutLabel;
     logoLabel = ui->logoLabel;
     browserFrame = ui->browserFrame;
+    pageTabs = ui->pageTabs;
     browser = ui->browser;
     captionLabel = ui->captionLabel;
     toolbarFrame = ui->toolbarFrame;

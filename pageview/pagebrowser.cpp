@@ -8,7 +8,11 @@
 #include "pageparts.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -17,6 +21,7 @@
 #include <QTextLayout>
 #include <QTimer>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -182,15 +187,73 @@ private:
     qsizetype m_next = 0;
 };
 
-struct PageBrowser::Kept
+KeptDocuments::KeptDocuments(qint64 budget)
+    : m_budget(budget)
 {
-    std::unique_ptr<PageDocument> document;
-    qint64 cost = 0;
-};
+}
 
-PageBrowser::PageBrowser(QWidget *parent)
+qint64 KeptDocuments::budget() const
+{
+    return m_budget;
+}
+
+void KeptDocuments::setBudget(qint64 bytes)
+{
+    m_budget = bytes;
+    trim();
+}
+
+qint64 KeptDocuments::bytes() const
+{
+    qint64 sum = 0;
+    for (const Entry &entry : m_entries)
+        sum += entry.cost;
+    return sum;
+}
+
+int KeptDocuments::count() const
+{
+    return int(m_entries.size());
+}
+
+void KeptDocuments::add(PageBrowser *view, const QTextDocument *document, qint64 cost)
+{
+    m_entries.insert(m_entries.begin(), Entry{view, document, cost});
+    trim();
+}
+
+void KeptDocuments::remove(const QTextDocument *document)
+{
+    m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(),
+                                   [document](const Entry &e) { return e.document == document; }),
+                    m_entries.end());
+}
+
+void KeptDocuments::removeAll(const PageBrowser *view)
+{
+    m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(),
+                                   [view](const Entry &e) { return e.view == view; }),
+                    m_entries.end());
+}
+
+void KeptDocuments::trim()
+{
+    // The document left last stays whatever its size: Back to it is the
+    // step most often taken.
+    qint64 sum = bytes();
+    while (m_entries.size() > 1 && sum > m_budget) {
+        const Entry oldest = m_entries.back();
+        m_entries.pop_back();
+        sum -= oldest.cost;
+        oldest.view->forget(oldest.document);
+    }
+}
+
+PageBrowser::PageBrowser(QWidget *parent, std::unique_ptr<PageSource> source)
     : QTextBrowser(parent)
-    , m_source(std::make_unique<PageSource>())
+    , m_source(source ? std::move(source) : std::make_unique<PageSource>())
+    , m_keptDocuments(std::make_shared<KeptDocuments>())
+    , m_nothing(new QTextDocument(this))
     , m_partTimer(new QTimer(this))
 {
     // One part at a time, between the window's own events: input and
@@ -206,8 +269,9 @@ PageBrowser::PageBrowser(QWidget *parent)
 
 PageBrowser::~PageBrowser()
 {
+    m_keptDocuments->removeAll(this);
     // The view must not be left pointing at a document that goes first.
-    setDocument(new QTextDocument(this));
+    setDocument(m_nothing);
 }
 
 PageSource *PageBrowser::pageSource() const
@@ -218,7 +282,7 @@ PageSource *PageBrowser::pageSource() const
 void PageBrowser::setPageSource(std::unique_ptr<PageSource> source)
 {
     m_source = source ? std::move(source) : std::make_unique<PageSource>();
-    m_kept.clear();
+    dropKept();
 }
 
 QVariant PageBrowser::loadResource(int type, const QUrl &name)
@@ -259,6 +323,21 @@ QString PageBrowser::pageText() const
     return m_page.isEmpty() ? QString() : m_source->text(m_page);
 }
 
+QString PageBrowser::title() const
+{
+    return m_shown ? documentTitle() : m_deferredTitle;
+}
+
+QString PageBrowser::loadedName() const
+{
+    return m_loadedName;
+}
+
+void PageBrowser::setLoadedName(const QString &name)
+{
+    m_loadedName = name;
+}
+
 bool PageBrowser::isBackwardAvailable() const
 {
     return m_back.size() > 1;
@@ -287,6 +366,22 @@ void PageBrowser::clearHistory()
     emitHistorySignals();
 }
 
+void PageBrowser::setHome(const QUrl &url)
+{
+    m_home = url;
+}
+
+void PageBrowser::rememberLinkPosition()
+{
+    if (!m_page.isEmpty())
+        m_linkPositions.insert(m_page, scrollPosition());
+}
+
+QMap<QString, int> PageBrowser::linkPositions() const
+{
+    return m_linkPositions;
+}
+
 QUrl PageBrowser::resolved(const QUrl &link) const
 {
     if (link.isRelative() && link.path().isEmpty() && link.hasFragment() && !m_page.isEmpty()) {
@@ -302,10 +397,15 @@ void PageBrowser::setPageStyleSheet(const QString &css)
     if (css == m_styleSheet && document()->defaultStyleSheet() == css)
         return;
     m_styleSheet = css;
-    m_kept.clear();
+    dropKept();
     document()->setDefaultStyleSheet(css);
     if (!m_shown)
         return;
+    // A view in the background parses its page again when it is shown.
+    if (!m_inFront) {
+        m_styleWaits = true;
+        return;
+    }
     // Parse the page shown again, in place: same page, same history, the
     // same line at the top.
     const QUrl shown = m_current;
@@ -326,7 +426,7 @@ void PageBrowser::finishPage()
 
 void PageBrowser::parseNextPart()
 {
-    if (isPageComplete())
+    if (isPageComplete() || !m_inFront)
         return;
     m_shown->parseNextPart();
     if (!isPageComplete())
@@ -393,26 +493,38 @@ QString PageBrowser::pageStyleSheet() const
 
 int PageBrowser::keptDocumentCount() const
 {
-    return int(m_kept.size());
+    return m_keptDocuments->count();
 }
 
 qint64 PageBrowser::keptDocumentBytes() const
 {
-    qint64 bytes = 0;
-    for (const Kept &kept : m_kept)
-        bytes += kept.cost;
-    return bytes;
+    return m_keptDocuments->bytes();
 }
 
 qint64 PageBrowser::keptDocumentBudget() const
 {
-    return m_keptBudget;
+    return m_keptDocuments->budget();
 }
 
 void PageBrowser::setKeptDocumentBudget(qint64 bytes)
 {
-    m_keptBudget = bytes;
-    trimKept();
+    m_keptDocuments->setBudget(bytes);
+}
+
+std::shared_ptr<KeptDocuments> PageBrowser::keptDocuments() const
+{
+    return m_keptDocuments;
+}
+
+void PageBrowser::shareKeptDocuments(std::shared_ptr<KeptDocuments> kept)
+{
+    if (!kept || kept == m_keptDocuments)
+        return;
+    dropKept();
+    m_keptDocuments->removeAll(this);
+    m_keptDocuments = std::move(kept);
+    if (!m_inFront && m_shown)
+        m_keptDocuments->add(this, m_shown.get(), m_shown->cost());
 }
 
 void PageBrowser::doSetSource(const QUrl &name, QTextDocument::ResourceType)
@@ -443,7 +555,7 @@ void PageBrowser::backward()
         return;
     rememberPosition();
     m_forward.append(m_back.takeLast());
-    restore(m_back.last());
+    restore(m_back.last(), -1);
     emitHistorySignals();
 }
 
@@ -453,7 +565,7 @@ void PageBrowser::forward()
         return;
     rememberPosition();
     m_back.append(m_forward.takeLast());
-    restore(m_back.last());
+    restore(m_back.last(), -1);
     emitHistorySignals();
 }
 
@@ -469,6 +581,9 @@ void PageBrowser::showUrl(const QUrl &url, Showing how)
     const bool samePage = how == Reuse && m_shown && page == m_page && m_shown->isPristine();
     if (!samePage) {
         std::unique_ptr<PageDocument> next = takeOrBuild(page);
+        // A view in the background had its page under the budget.
+        if (m_shown)
+            m_keptDocuments->remove(m_shown.get());
         if (next->defaultFont() != font())
             next->setDefaultFont(font());
         // The view lets go of the old document before it is kept or dropped,
@@ -479,9 +594,12 @@ void PageBrowser::showUrl(const QUrl &url, Showing how)
             keep(std::move(m_shown));
         m_shown = std::move(next);
         m_page = page;
+        m_styleWaits = false;
     }
     m_current = url;
-    if (!isPageComplete())
+    m_loadedName = url.toString();
+    m_scrollOnShow = -1;
+    if (!isPageComplete() && m_inFront)
         m_partTimer->start();
     if (!url.fragment().isEmpty()) {
         scrollToAnchor(url.fragment());
@@ -489,15 +607,19 @@ void PageBrowser::showUrl(const QUrl &url, Showing how)
         horizontalScrollBar()->setValue(0);
         verticalScrollBar()->setValue(0);
     }
+    // A page shown while in the background waits under the budget.
+    if (!samePage && !m_inFront)
+        m_keptDocuments->add(this, m_shown.get(), m_shown->cost());
     Q_EMIT sourceChanged(url);
 }
 
 std::unique_ptr<PageBrowser::PageDocument> PageBrowser::takeOrBuild(const QString &page)
 {
     for (auto it = m_kept.begin(); it != m_kept.end(); ++it) {
-        if (it->document->page() == page) {
-            std::unique_ptr<PageDocument> found = std::move(it->document);
+        if ((*it)->page() == page) {
+            std::unique_ptr<PageDocument> found = std::move(*it);
             m_kept.erase(it);
+            m_keptDocuments->remove(found.get());
             return found;
         }
     }
@@ -518,35 +640,241 @@ void PageBrowser::keep(std::unique_ptr<PageDocument> document)
     // goes on from there when it comes back.
     if (!document || !document->isPristine())
         return;
+    const PageDocument *kept = document.get();
     const qint64 cost = document->cost();
-    m_kept.insert(m_kept.begin(), Kept{std::move(document), cost});
-    trimKept();
+    m_kept.insert(m_kept.begin(), std::move(document));
+    m_keptDocuments->add(this, kept, cost);
 }
 
-void PageBrowser::trimKept()
+void PageBrowser::forget(const QTextDocument *document)
 {
-    // The page just left stays whatever its size: Back to it is the step
-    // most often taken.
-    qint64 bytes = keptDocumentBytes();
-    while (m_kept.size() > 1 && bytes > m_keptBudget) {
-        bytes -= m_kept.back().cost;
-        m_kept.pop_back();
+    if (m_shown && document == m_shown.get()) {
+        // The budget took the page of this view in the background.
+        m_deferredTitle = documentTitle();
+        showNothing();
+        return;
     }
+    m_kept.erase(std::remove_if(m_kept.begin(), m_kept.end(),
+                                [document](const std::unique_ptr<PageDocument> &kept) {
+                                    return kept.get() == document;
+                                }),
+                 m_kept.end());
+}
+
+void PageBrowser::dropKept()
+{
+    for (const std::unique_ptr<PageDocument> &kept : m_kept)
+        m_keptDocuments->remove(kept.get());
+    m_kept.clear();
+}
+
+void PageBrowser::showNothing()
+{
+    m_partTimer->stop();
+    setExtraSelections({});
+    setDocument(m_nothing);
+    m_shown.reset();
 }
 
 void PageBrowser::rememberPosition()
 {
-    if (m_back.isEmpty())
+    if (m_back.isEmpty() || !m_shown)
         return;
     m_back.last().hpos = horizontalScrollBar()->value();
     m_back.last().vpos = verticalScrollBar()->value();
 }
 
-void PageBrowser::restore(const HistoryEntry &entry)
+// Shows a page of the history at `vpos`, or when that is negative, at the
+// position it was left at by a link, else at the one it had.
+void PageBrowser::restore(const HistoryEntry &entry, int vpos)
 {
     showUrl(entry.url);
     horizontalScrollBar()->setValue(entry.hpos);
-    scrollToPosition(entry.vpos);
+    scrollToPosition(vpos >= 0 ? vpos : m_linkPositions.value(m_page, entry.vpos));
+}
+
+int PageBrowser::scrollPosition() const
+{
+    if (m_scrollOnShow >= 0)
+        return m_scrollOnShow;
+    if (!m_shown)
+        return m_back.isEmpty() ? 0 : m_back.last().vpos;
+    return verticalScrollBar()->value();
+}
+
+void PageBrowser::setInFront(bool front)
+{
+    if (front == m_inFront)
+        return;
+    m_inFront = front;
+    if (front) {
+        comeToFront();
+        return;
+    }
+    m_partTimer->stop();
+    if (!m_shown)
+        return;
+    rememberPosition();
+    m_backTop = verticalScrollBar()->value() == 0 ? -1 : cursorForPosition(QPoint(0, 0)).position();
+    m_backFont = m_shown->defaultFont();
+    if (m_shown->isPristine())
+        m_keptDocuments->add(this, m_shown.get(), m_shown->cost());
+}
+
+bool PageBrowser::isInFront() const
+{
+    return m_inFront;
+}
+
+bool PageBrowser::isPageDeferred() const
+{
+    return !m_shown && !m_current.isEmpty();
+}
+
+void PageBrowser::setDeferredSource(const QUrl &url, int vpos, const QString &title)
+{
+    const QUrl whole = resolved(url);
+    if (whole.isEmpty() || tarn::isWebLink(whole.toString()))
+        return;
+    m_keptDocuments->removeAll(this);
+    m_kept.clear();
+    showNothing();
+    m_current = whole;
+    m_page = storeName(whole);
+    m_loadedName = whole.toString();
+    m_back = {{whole, 0, qMax(0, vpos)}};
+    m_forward.clear();
+    m_backTop = -1;
+    m_deferredTitle = title;
+    if (!m_home.isValid())
+        m_home = whole;
+    if (m_inFront)
+        comeToFront();
+    emitHistorySignals();
+}
+
+void PageBrowser::comeToFront()
+{
+    if (!m_shown) {
+        if (m_current.isEmpty() || m_back.isEmpty())
+            return;
+        // The page comes back laid out anew: where the reader left it, or
+        // in a page never shown yet, at its anchor.
+        const HistoryEntry entry = m_back.last();
+        const bool sameFont = m_backFont == font();
+        showUrl(entry.url);
+        if (m_backTop >= 0 && !sameFont) {
+            scrollToTextPosition(m_backTop);
+        } else if (entry.vpos > 0) {
+            horizontalScrollBar()->setValue(entry.hpos);
+            scrollToPosition(entry.vpos);
+            if (!isVisible())
+                m_scrollOnShow = entry.vpos;
+        }
+        m_backTop = -1;
+        return;
+    }
+    m_keptDocuments->remove(m_shown.get());
+    if (m_styleWaits) {
+        m_styleWaits = false;
+        const QUrl shown = m_current;
+        const int top = m_backTop;
+        showUrl(shown, Rebuild);
+        if (top >= 0)
+            scrollToTextPosition(top);
+    } else if (m_shown->defaultFont() != font()) {
+        m_shown->setDefaultFont(font());
+        if (m_backTop >= 0)
+            scrollToTextPosition(m_backTop);
+    }
+    m_backTop = -1;
+    if (!isPageComplete())
+        m_partTimer->start();
+}
+
+void PageBrowser::changeEvent(QEvent *event)
+{
+    // In the background a new font only waits: laying the page out for it
+    // now would cost every tab's layout at every zoom step.
+    if (event->type() == QEvent::FontChange && !m_inFront) {
+        QAbstractScrollArea::changeEvent(event);
+        return;
+    }
+    QTextBrowser::changeEvent(event);
+}
+
+QUrl PageBrowser::linkAt(const QPoint &viewportPos) const
+{
+    const QString anchor = anchorAt(viewportPos);
+    return anchor.isEmpty() ? QUrl() : resolved(QUrl(anchor));
+}
+
+bool PageBrowser::opensInNewTab(const QMouseEvent *event) const
+{
+    const bool middle = event->button() == Qt::MiddleButton;
+    const bool controlClick =
+        event->button() == Qt::LeftButton && (event->modifiers() & Qt::ControlModifier);
+    return (middle || controlClick) && !linkAt(event->position().toPoint()).isEmpty();
+}
+
+void PageBrowser::mousePressEvent(QMouseEvent *event)
+{
+    if (opensInNewTab(event)) {
+        m_pressedLink = linkAt(event->position().toPoint());
+        event->accept();
+        return;
+    }
+    m_pressedLink.clear();
+    QTextBrowser::mousePressEvent(event);
+}
+
+void PageBrowser::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (opensInNewTab(event)) {
+        // Pressed and let go on the same link, as a click on it must be.
+        const QUrl link = linkAt(event->position().toPoint());
+        if (link == m_pressedLink)
+            Q_EMIT openInNewTabRequested(link);
+        m_pressedLink.clear();
+        event->accept();
+        return;
+    }
+    QTextBrowser::mouseReleaseEvent(event);
+}
+
+QMenu *PageBrowser::createContextMenu(const QPoint &viewportPos)
+{
+    const QPoint inDocument(viewportPos.x() + horizontalScrollBar()->value(),
+                            viewportPos.y() + verticalScrollBar()->value());
+    QMenu *menu = createStandardContextMenu(inDocument);
+    const QUrl link = linkAt(viewportPos);
+    if (!link.isEmpty() && !tarn::isWebLink(link.toString())) {
+        auto *open = new QAction(tr("Open in New Tab"), menu);
+        open->setObjectName(QStringLiteral("openInNewTab"));
+        connect(open, &QAction::triggered, this,
+                [this, link] { Q_EMIT openInNewTabRequested(link); });
+        QAction *first = menu->actions().value(0);
+        menu->insertAction(first, open);
+        if (first)
+            menu->insertSeparator(first);
+    }
+    return menu;
+}
+
+void PageBrowser::showEvent(QShowEvent *event)
+{
+    QTextBrowser::showEvent(event);
+    if (m_scrollOnShow >= 0) {
+        const int vpos = m_scrollOnShow;
+        m_scrollOnShow = -1;
+        scrollToPosition(vpos);
+    }
+}
+
+void PageBrowser::contextMenuEvent(QContextMenuEvent *event)
+{
+    std::unique_ptr<QMenu> menu(createContextMenu(event->pos()));
+    menu->exec(event->globalPos());
 }
 
 void PageBrowser::scrollToPosition(int vpos)

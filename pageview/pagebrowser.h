@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QImage>
+#include <QMap>
 #include <QString>
 #include <QTextBrowser>
 #include <QUrl>
@@ -10,9 +11,12 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
+class QMenu;
 class QTextDocument;
 class QTimer;
+class PageBrowser;
 
 // Where the page view takes everything it shows, by bare name: page texts,
 // style sheets and images. The default source asks the default mime-source
@@ -27,25 +31,69 @@ public:
     virtual QImage image(const QString &name) const;
 };
 
+// The laid-out documents that page views hold without showing them, under
+// one budget of bytes: the pages a view keeps for Back and Forward, and the
+// page of a view in the background (a tab not shown). Views that share one
+// share the budget, so a window stays bounded however many views it has;
+// the documents left longest ago go first, and the one left last stays
+// whatever its size.
+class KeptDocuments
+{
+public:
+    // What the kept documents may hold together, by estimate.
+    static constexpr qint64 defaultBudget = 18 * 1024 * 1024;
+
+    explicit KeptDocuments(qint64 budget = defaultBudget);
+    KeptDocuments(const KeptDocuments &) = delete;
+    KeptDocuments &operator=(const KeptDocuments &) = delete;
+
+    qint64 budget() const;
+    void setBudget(qint64 bytes);
+    qint64 bytes() const;
+    int count() const;
+
+private:
+    friend class PageBrowser;
+    struct Entry
+    {
+        PageBrowser *view;
+        const QTextDocument *document;
+        qint64 cost;
+    };
+    // Newest first; adding trims.
+    void add(PageBrowser *view, const QTextDocument *document, qint64 cost);
+    void remove(const QTextDocument *document);
+    void removeAll(const PageBrowser *view);
+    void trim();
+
+    std::vector<Entry> m_entries;
+    qint64 m_budget;
+};
+
 // A text browser whose pages, style sheets and images all come from its page
 // source: every page and image of the set is compiled into the program, so
 // the view never reads the file system, and a name the source lacks shows as
 // an empty page or an invisible image.
 //
-// It keeps the history itself. Each page it shows gets a document of its
-// own, and the documents of recently shown pages are kept, laid out, up to a
-// budget of bytes: Back and Forward to them swap the document in instead of
-// parsing the page again. Callers that hold a PageBrowser get the history
-// from it; QTextBrowser's own history stays empty.
+// It keeps the history itself, with the scroll position of every entry.
+// Each page it shows gets a document of its own, and the documents of
+// recently shown pages are kept, laid out, within the budget it shares with
+// the window's other views: Back and Forward to them swap the document in
+// instead of parsing the page again. Callers that hold a PageBrowser get the
+// history from it; QTextBrowser's own history stays empty.
+//
+// A view in the background (a tab not shown) parses nothing, lays nothing
+// out and may lose its document to the budget; brought to the front it
+// shows its page again where the reader left it.
 class PageBrowser : public QTextBrowser
 {
     Q_OBJECT
 
 public:
-    // What the kept documents may hold together, by estimate.
-    static constexpr qint64 defaultKeptBudget = 18 * 1024 * 1024;
+    static constexpr qint64 defaultKeptBudget = KeptDocuments::defaultBudget;
 
-    explicit PageBrowser(QWidget *parent = nullptr);
+    // Without a source the view reads the store.
+    explicit PageBrowser(QWidget *parent = nullptr, std::unique_ptr<PageSource> source = {});
     ~PageBrowser() override;
 
     QVariant loadResource(int type, const QUrl &name) override;
@@ -58,23 +106,57 @@ public:
     QUrl source() const;
     QString page() const;
     QString pageText() const;
+    // The page's title; known for a page not laid out yet too.
+    QString title() const;
+
+    // The name last asked of this view or shown by it, anchor included. The
+    // same as source() but when the window only named an anchor on the page
+    // shown and asked for no scrolling (setLoadedName).
+    QString loadedName() const;
+    void setLoadedName(const QString &name);
 
     bool isBackwardAvailable() const;
     bool isForwardAvailable() const;
     int backwardHistoryCount() const;
     int forwardHistoryCount() const;
     void clearHistory();
+    // Where Home goes; else the first page the view showed.
+    void setHome(const QUrl &url);
+
+    // Notes how far the page shown is scrolled, as the reader leaves it by a
+    // link: Back and Forward to that page bring this position back rather
+    // than the one it had when it was last left some other way.
+    void rememberLinkPosition();
+    // Page -> the position noted when it was last left by a link.
+    QMap<QString, int> linkPositions() const;
 
     // Scrolls the page to that vertical position, laying it out down to there
     // first: the view lays long pages out as they are scrolled, and until
     // then its scroll bar cannot reach far enough.
     void scrollToPosition(int vpos);
+    // The vertical position of the page shown, or for a view whose page is
+    // not laid out, the one it will come back at.
+    int scrollPosition() const;
 
     // Scrolls so that the line holding that text position is at the top.
     void scrollToTextPosition(int position);
     // Makes a change that lays the page out anew (a font, the zoom, a style
     // sheet) and keeps the line the reader had at the top of the view there.
     void keepReadingPosition(const std::function<void()> &change);
+
+    // A view in the background shows nothing: its document joins the kept
+    // ones, font and style changes wait, and parsing stops. Brought to the
+    // front it shows its page where the reader left it, parsing it again
+    // when the budget took its document. A view starts in the front.
+    void setInFront(bool front);
+    bool isInFront() const;
+    // Whether the view has a page to show that is not laid out yet: one it
+    // was given in the background, or one whose document the budget took.
+    bool isPageDeferred() const;
+    // Gives a view in the background a page to show when it comes to the
+    // front, scrolled to `vpos` (or to its anchor when 0), with the title
+    // to show for it until then. The history starts anew with that page.
+    void setDeferredSource(const QUrl &url, int vpos = 0, const QString &title = QString());
 
     // A long page is parsed in parts of about this many characters: the
     // first is shown at once, the others follow at the end of the page
@@ -99,16 +181,30 @@ public:
     void setPageStyleSheet(const QString &css);
     QString pageStyleSheet() const;
 
-    // The documents kept for Back and Forward, the page shown not counted.
+    // The documents kept under the budget this view shares, the page shown
+    // in front not counted; with one view, those kept for Back and Forward.
     int keptDocumentCount() const;
     qint64 keptDocumentBytes() const;
     qint64 keptDocumentBudget() const;
     void setKeptDocumentBudget(qint64 bytes);
+    // The budget this view keeps its documents in. Sharing another drops
+    // what the view kept so far.
+    std::shared_ptr<KeptDocuments> keptDocuments() const;
+    void shareKeptDocuments(std::shared_ptr<KeptDocuments> kept);
     // The estimate a document is counted at: its characters times this, plus
     // the bytes of the images it loaded. Measured on sixty class pages of the
     // Qt 6 reference, laid out (velmora-bench-session, heap in use): 41 bytes
     // a character.
     static constexpr qint64 bytesPerCharacter = 40;
+
+    // The context menu for that point of the viewport: the standard one,
+    // and "Open in New Tab" first over a link of the documentation.
+    QMenu *createContextMenu(const QPoint &viewportPos);
+
+Q_SIGNALS:
+    // A link the reader asked to see in a tab of its own: a middle click,
+    // Ctrl+click or the context menu. Made whole, as resolved() does.
+    void openInNewTabRequested(const QUrl &url);
 
 public Q_SLOTS:
     void backward() override;
@@ -117,8 +213,14 @@ public Q_SLOTS:
 
 protected:
     void doSetSource(const QUrl &name, QTextDocument::ResourceType type) override;
+    void changeEvent(QEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
+    friend class KeptDocuments;
     struct HistoryEntry
     {
         QUrl url;
@@ -126,7 +228,6 @@ private:
         int vpos = 0;
     };
     class PageDocument;
-    struct Kept;
 
     enum Showing { Reuse, Rebuild };
     // Shows the page of `url` (a kept document or a new one) and its anchor,
@@ -135,22 +236,45 @@ private:
     void showUrl(const QUrl &url, Showing how = Reuse);
     std::unique_ptr<PageDocument> takeOrBuild(const QString &page);
     void keep(std::unique_ptr<PageDocument> document);
-    void trimKept();
+    // The budget takes a document: one kept, or the page of a view in the
+    // background, which then shows its page again when it comes to the front.
+    void forget(const QTextDocument *document);
+    void dropKept();
+    void showNothing();
     void rememberPosition();
-    void restore(const HistoryEntry &entry);
+    void restore(const HistoryEntry &entry, int vpos);
+    void comeToFront();
     void emitHistorySignals();
     void parseNextPart();
     void parseThroughAnchor(const QString &anchor);
+    QUrl linkAt(const QPoint &viewportPos) const;
+    bool opensInNewTab(const QMouseEvent *event) const;
 
     std::unique_ptr<PageSource> m_source;
+    std::shared_ptr<KeptDocuments> m_keptDocuments;
     QString m_styleSheet;
     QUrl m_current;
     QString m_page;
+    QString m_loadedName;
     QUrl m_home;
     QVector<HistoryEntry> m_back; // the page shown last
     QVector<HistoryEntry> m_forward;
+    QMap<QString, int> m_linkPositions;
     std::unique_ptr<PageDocument> m_shown;
-    std::vector<Kept> m_kept; // most recently shown first
-    qint64 m_keptBudget = defaultKeptBudget;
+    std::vector<std::unique_ptr<PageDocument>> m_kept; // most recently shown first
+    QTextDocument *m_nothing;                          // shown while no page is laid out
     QTimer *m_partTimer;
+
+    bool m_inFront = true;
+    // Left behind by a view in the background: the text position at the top
+    // of the view (-1 at the very top), the font its page was laid out in,
+    // whether a new style sheet waits, and the title of a page not laid out.
+    int m_backTop = -1;
+    QFont m_backFont;
+    bool m_styleWaits = false;
+    QString m_deferredTitle;
+    // A position to come back at that waits for the view to be shown: until
+    // then it has no final width, and the page no final length.
+    int m_scrollOnShow = -1;
+    QUrl m_pressedLink;
 };

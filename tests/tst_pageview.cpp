@@ -9,8 +9,10 @@
 #include <QFile>
 #include <QImage>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
 
 class tst_PageView : public QObject
@@ -21,7 +23,25 @@ private Q_SLOTS:
     void resources_servesTextAndImageFromStore();
     void resources_wrongKindOrMissing_givesEmptyValue();
     void resources_neverReadsFiles();
+
+    void keptDocuments_sharedBudget_oldestGoFirst();
+    void background_waitsForFontAndComesBackInPlace();
 };
+
+namespace {
+
+// A page of `paragraphs` numbered paragraphs, registered under `name`.
+QString registerPage(const QString &name, int paragraphs)
+{
+    QString html =
+        QStringLiteral("<html><head><title>") + name + QStringLiteral("</title></head><body>");
+    for (int i = 0; i < paragraphs; ++i)
+        html += QStringLiteral("<p>%1 paragraph %2 of the page</p>").arg(name).arg(i);
+    MimeSourceFactory::defaultFactory()->setText(name, html + QStringLiteral("</body></html>"));
+    return name;
+}
+
+} // namespace
 
 static QImage solidImage(int w, int h, QColor colour)
 {
@@ -106,6 +126,66 @@ void tst_PageView::resources_neverReadsFiles()
             browser.document()->resource(QTextDocument::ImageResource, url);
         QVERIFY2(viaDocument.value<QImage>().size() != QSize(5, 5), qPrintable(url.toString()));
     }
+}
+
+// Views that share a budget keep within it together: the documents left
+// longest ago go first, whichever view holds them, and a view in the
+// background that lost its page shows it again when it comes to the front.
+void tst_PageView::keptDocuments_sharedBudget_oldestGoFirst()
+{
+    PageBrowser a;
+    PageBrowser b;
+    b.shareKeptDocuments(a.keptDocuments());
+    QCOMPARE(b.keptDocuments(), a.keptDocuments());
+    const QString pages[] = {registerPage(QStringLiteral("kept-1.html"), 400),
+                             registerPage(QStringLiteral("kept-2.html"), 400),
+                             registerPage(QStringLiteral("kept-3.html"), 400)};
+    a.setSource(QUrl(pages[0]));
+    a.setSource(QUrl(pages[1]));
+    const qint64 one = a.keptDocumentBytes();
+    QVERIFY(one > 0);
+    QCOMPARE(a.keptDocumentCount(), 1);
+    // Room for two: b's page in the background is the third.
+    a.setKeptDocumentBudget(2 * one + one / 2);
+    b.setSource(QUrl(pages[2]));
+    b.setInFront(false);
+    QCOMPARE(a.keptDocumentCount(), 2);
+    QVERIFY(!b.isPageDeferred());
+    a.setSource(QUrl(pages[0]));
+    // Three would not fit: the oldest, kept-1 of a, went.
+    QCOMPARE(a.keptDocumentCount(), 2);
+    QVERIFY(!b.isPageDeferred());
+    a.setSource(QUrl(pages[2]));
+    QVERIFY(b.isPageDeferred());
+    QCOMPARE(b.title(), QStringLiteral("kept-3.html"));
+    QCOMPARE(b.document()->isEmpty(), true);
+    b.setInFront(true);
+    QVERIFY(!b.isPageDeferred());
+    QVERIFY(b.toPlainText().contains(QLatin1String("kept-3.html paragraph 399")));
+    QVERIFY(a.keptDocumentBytes() <= a.keptDocumentBudget());
+}
+
+// A new font reaches a view in the background when it comes to the front,
+// with the line it showed at the top still there.
+void tst_PageView::background_waitsForFontAndComesBackInPlace()
+{
+    PageBrowser view;
+    view.resize(500, 400);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.setSource(QUrl(registerPage(QStringLiteral("font-wait.html"), 600)));
+    view.finishPage();
+    view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum() / 2);
+    const QString top = view.cursorForPosition(QPoint(0, 0)).block().text();
+    view.setInFront(false);
+    QFont larger = view.font();
+    larger.setPointSize(larger.pointSize() + 6);
+    const QFont before = view.document()->defaultFont();
+    view.setFont(larger);
+    QCOMPARE(view.document()->defaultFont(), before);
+    view.setInFront(true);
+    QCOMPARE(view.document()->defaultFont().pointSize(), larger.pointSize());
+    QCOMPARE(view.cursorForPosition(QPoint(0, 0)).block().text(), top);
 }
 
 QTEST_MAIN(tst_PageView)
