@@ -144,7 +144,7 @@ void Shell::createTabActions()
     QTabWidget *tabs = d->form->pageTabs;
     connect(tabs, &QTabWidget::currentChanged, this, &Shell::showTab);
     connect(tabs, &QTabWidget::tabCloseRequested, this, &Shell::closeTab);
-    connect(tabs->tabBar(), &QTabBar::tabMoved, this, [this] { writeSession(); });
+    connect(tabs->tabBar(), &QTabBar::tabMoved, this, [this] { writeSessionSoon(); });
     new MiddleClickCloses(tabs->tabBar(), [this](int tab) { closeTab(tab); });
 
     struct Row
@@ -205,7 +205,9 @@ void Shell::showTab(int tab)
     if (!deferred)
         d->form->captionLabel->setText(view->title());
     updateHistoryButtons();
-    writeSession();
+    // Which tab is current may wait a second: the store syncs to the disk,
+    // and a switch is to be painted within a frame.
+    writeSessionSoon();
 }
 
 void Shell::updateHistoryButtons()
