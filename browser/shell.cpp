@@ -28,6 +28,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSettings>
+#include <QShowEvent>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -478,6 +479,18 @@ void Shell::startLayoutTimer()
     d->timer = new QTimer(this);
     connect(d->timer, &QTimer::timeout, this, &Shell::timeout);
     d->timer->start(100);
+}
+
+// The toolbar and the columns get their fitted sizes before the first paint,
+// so that the timer's first pass finds nothing to change on the screen.
+void Shell::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous()) {
+        if (layout())
+            layout()->activate();
+        timeout();
+    }
 }
 
 // Keeps the toolbar as wide as its frame and every list's one column as wide

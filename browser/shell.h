@@ -171,6 +171,10 @@ private:
     QList<Bookmark> mergedBookmarks(QList<Bookmark> stored) const;
     void changeStoredBookmarks(const std::function<void(QList<Bookmark> &)> &change);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
     ShellPrivate *d;
 };
 
