@@ -361,26 +361,88 @@ void PageBrowser::scrollToAnchor(const QString &name)
     QTextBrowser::scrollToAnchor(name);
 }
 
-void PageBrowser::scrollToTextPosition(int position)
+// Where the line holding that text position starts, in document
+// coordinates; asking lays the page out down to it. A line in a table cell
+// is placed within its cell, its cell within its table.
+qreal PageBrowser::lineTop(int position) const
 {
-    finishPage();
     QTextDocument *doc = document();
     const QTextBlock block = doc->findBlock(qBound(0, position, doc->characterCount() - 1));
-    // Asking for the block's place lays the page out down to it.
     qreal y = doc->documentLayout()->blockBoundingRect(block).top();
     if (const QTextLayout *lines = block.layout()) {
         const QTextLine line = lines->lineForTextPosition(position - block.position());
         if (line.isValid())
             y += line.y();
     }
-    scrollToPosition(qRound(y));
+    return y;
+}
+
+// The text position of the line at the top of the view. The layout's hit
+// test at the view's left edge answers well in running text; inside a table
+// a point beside the cells, between rows or in a tall cell gives the table's
+// start, the block before it or the page's end. So the hit is taken only
+// when its line crosses the top edge, and otherwise the lines of the blocks
+// at that height are looked at one by one: the leftmost line that crosses
+// the edge (in a table of two columns, the left one's), else the highest
+// line below it.
+int PageBrowser::topLinePosition() const
+{
+    const QAbstractTextDocumentLayout *layout = document()->documentLayout();
+    const qreal top = verticalScrollBar()->value();
+    const qreal left = horizontalScrollBar()->value();
+    for (const qreal across : {0.0, 0.05, 0.2}) {
+        const int position =
+            layout->hitTest(QPointF(left + across * viewport()->width(), top), Qt::FuzzyHit);
+        if (position < 0)
+            continue;
+        const QTextBlock block = document()->findBlock(position);
+        const QTextLine line = block.layout()
+            ? block.layout()->lineForTextPosition(position - block.position())
+            : QTextLine();
+        const qreal lineY = lineTop(position);
+        if (line.isValid() && lineY <= top + 1 && lineY + line.height() > top)
+            return position;
+    }
+
+    int best = -1;
+    bool bestCrosses = false;
+    QPointF bestAt;
+    const qreal bottom = top + viewport()->height();
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        const QRectF rect = layout->blockBoundingRect(block);
+        const QTextLayout *lines = block.layout();
+        if (!lines || rect.bottom() <= top || rect.top() >= bottom)
+            continue;
+        for (int i = 0; i < lines->lineCount(); ++i) {
+            const QTextLine line = lines->lineAt(i);
+            const QPointF at = rect.topLeft() + QPointF(line.x(), line.y());
+            if (at.y() + line.height() <= top || at.y() >= bottom)
+                continue;
+            const bool crosses = at.y() <= top + 1;
+            const bool better = best < 0 || (crosses && !bestCrosses)
+                || (crosses == bestCrosses
+                    && (crosses ? at.x() < bestAt.x() : at.y() < bestAt.y()));
+            if (better) {
+                best = block.position() + line.textStart();
+                bestCrosses = crosses;
+                bestAt = at;
+            }
+        }
+    }
+    return best >= 0 ? best : cursorForPosition(QPoint(0, 0)).position();
+}
+
+void PageBrowser::scrollToTextPosition(int position)
+{
+    finishPage();
+    scrollToPosition(qRound(lineTop(position)));
 }
 
 void PageBrowser::keepReadingPosition(const std::function<void()> &change)
 {
     finishPage();
     const bool atTop = verticalScrollBar()->value() == 0;
-    const int top = cursorForPosition(QPoint(0, 0)).position();
+    const int top = topLinePosition();
     change();
     if (!atTop)
         scrollToTextPosition(top);

@@ -141,6 +141,8 @@ private:
     void emitHistorySignals();
     void parseNextPart();
     void parseThroughAnchor(const QString &anchor);
+    qreal lineTop(int position) const;
+    int topLinePosition() const;
 
     std::unique_ptr<PageSource> m_source;
     QString m_styleSheet;
