@@ -149,9 +149,11 @@ Shell::Shell(QWidget *parent, const char *name)
 
     createForm();
     restoreFonts();
+    restoreTheme();
     restoreGeometry();
     connectForm();
     createActions();
+    createThemeActions();
     traceStart("window-built");
     readIndex();
     readContents();

@@ -2,9 +2,11 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #pragma once
 
+#include "pagebrowser.h"
 #include "savedstate.h"
 
 #include <QMap>
+#include <QPalette>
 #include <QString>
 #include <QVector>
 
@@ -12,6 +14,7 @@ namespace tarn {
 class IndexModel;
 }
 class MainWidget;
+class QActionGroup;
 class QMenu;
 class QSettings;
 class QTimer;
@@ -41,6 +44,17 @@ public:
     bool leftPanelShown = true;
     bool savesOnlyBookmarks = false;
     QString fixedFamily;
+
+    // The theme chosen, whether it makes the pages dark, and the look every
+    // page view gets for it. The desktop's palette is kept for the System
+    // theme and for going back to it.
+    tarn::Theme theme = tarn::Theme::System;
+    bool darkPages = false;
+    PageLook pageLook;
+    QPalette systemPalette;
+    bool paletteOverridden = false;
+    bool settingPalette = false;
+    QActionGroup *themeActions = nullptr;
 
     // The index list's rows, shown by the form's indexView.
     tarn::IndexModel *indexModel = nullptr;

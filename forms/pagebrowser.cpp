@@ -2,6 +2,7 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "pagebrowser.h"
 
+#include "docnames.h"
 #include "logging.h"
 #include "mimesourcefactory.h"
 #include "pagename.h"
@@ -9,6 +10,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -51,6 +53,17 @@ QImage emptyImage()
         return img;
     }();
     return image;
+}
+
+// The image on an opaque plate of that colour.
+QImage onPlate(const QImage &image, const QColor &plate)
+{
+    QImage plated(image.size(), QImage::Format_RGB32);
+    plated.setDevicePixelRatio(image.devicePixelRatio());
+    plated.fill(plate);
+    QPainter painter(&plated);
+    painter.drawImage(QPoint(0, 0), image);
+    return plated;
 }
 
 } // namespace
@@ -223,6 +236,29 @@ void PageBrowser::setPageSource(std::unique_ptr<PageSource> source)
 
 QVariant PageBrowser::loadResource(int type, const QUrl &name)
 {
+    if (type == QTextDocument::StyleSheetResource && !m_look.styleSheets.isEmpty()) {
+        const auto standIn = m_look.styleSheets.constFind(storeName(name));
+        if (standIn != m_look.styleSheets.cend())
+            return loadPlainResource(type, QUrl(standIn.value()));
+    }
+    if (type != QTextDocument::ImageResource)
+        return loadPlainResource(type, name);
+    const QString key = storeName(name);
+    QImage image;
+    if (!key.isEmpty() && devicePixelRatioF() > 1.0) {
+        image = m_source->image(tarn::docnames::doubleSizeName(key));
+        image.setDevicePixelRatio(2.0);
+    }
+    if (image.isNull())
+        image = loadPlainResource(type, name).value<QImage>();
+    if (m_look.imagePlate.isValid() && image.hasAlphaChannel()
+        && image.cacheKey() != emptyImage().cacheKey())
+        image = onPlate(image, m_look.imagePlate);
+    return image;
+}
+
+QVariant PageBrowser::loadPlainResource(int type, const QUrl &name)
+{
     const QString scheme = name.scheme();
     // Compiled-in Qt resources are safe; data: URLs the document decodes itself.
     if (scheme == QLatin1String("qrc"))
@@ -302,12 +338,30 @@ void PageBrowser::setPageStyleSheet(const QString &css)
     if (css == m_styleSheet && document()->defaultStyleSheet() == css)
         return;
     m_styleSheet = css;
-    m_kept.clear();
     document()->setDefaultStyleSheet(css);
+    parseShownAgain();
+}
+
+void PageBrowser::setPageLook(const PageLook &look)
+{
+    if (look == m_look)
+        return;
+    m_look = look;
+    parseShownAgain();
+}
+
+const PageLook &PageBrowser::pageLook() const
+{
+    return m_look;
+}
+
+// Kept pages were parsed with the old style and go; the page shown is parsed
+// again, in place: same page, same history, the same line at the top.
+void PageBrowser::parseShownAgain()
+{
+    m_kept.clear();
     if (!m_shown)
         return;
-    // Parse the page shown again, in place: same page, same history, the
-    // same line at the top.
     const QUrl shown = m_current;
     keepReadingPosition([this, shown] { showUrl(shown, Rebuild); });
 }

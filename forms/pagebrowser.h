@@ -2,6 +2,8 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #pragma once
 
+#include <QColor>
+#include <QHash>
 #include <QImage>
 #include <QString>
 #include <QTextBrowser>
@@ -27,6 +29,23 @@ public:
     virtual QImage image(const QString &name) const;
 };
 
+// How a view dresses the pages beyond their own markup. The window gives
+// every page view it has the same look (Shell::applyPageLook).
+struct PageLook
+{
+    // A linked style sheet's name -> the name served in its place.
+    QHash<QString, QString> styleSheets;
+    // Laid behind images with transparent parts, so that drawings made for a
+    // white page stay legible on a dark one; invalid for none.
+    QColor imagePlate;
+
+    friend bool operator==(const PageLook &a, const PageLook &b)
+    {
+        return a.styleSheets == b.styleSheets && a.imagePlate == b.imagePlate;
+    }
+    friend bool operator!=(const PageLook &a, const PageLook &b) { return !(a == b); }
+};
+
 // A text browser whose pages, style sheets and images all come from its page
 // source: every page and image of the set is compiled into the program, so
 // the view never reads the file system, and a name the source lacks shows as
@@ -48,7 +67,13 @@ public:
     explicit PageBrowser(QWidget *parent = nullptr);
     ~PageBrowser() override;
 
+    // Pages, style sheets and images as the view shows them: with its look,
+    // and images drawn at twice the size where the screen has two device
+    // pixels a pixel and the source has them ("Back-2x.png" for "Back.png").
     QVariant loadResource(int type, const QUrl &name) override;
+    // The same as the page source has it, without the look: for printing,
+    // which stays light whatever the screen shows.
+    QVariant loadPlainResource(int type, const QUrl &name);
 
     PageSource *pageSource() const;
     void setPageSource(std::unique_ptr<PageSource> source);
@@ -98,6 +123,9 @@ public:
     // is; kept pages are dropped.
     void setPageStyleSheet(const QString &css);
     QString pageStyleSheet() const;
+    // The same for the look: the page shown is parsed again with it.
+    void setPageLook(const PageLook &look);
+    const PageLook &pageLook() const;
 
     // The documents kept for Back and Forward, the page shown not counted.
     int keptDocumentCount() const;
@@ -133,6 +161,7 @@ private:
     // or the top; says so with sourceChanged. Rebuild parses the page shown
     // again and drops its old document.
     void showUrl(const QUrl &url, Showing how = Reuse);
+    void parseShownAgain();
     std::unique_ptr<PageDocument> takeOrBuild(const QString &page);
     void keep(std::unique_ptr<PageDocument> document);
     void trimKept();
@@ -146,6 +175,7 @@ private:
 
     std::unique_ptr<PageSource> m_source;
     QString m_styleSheet;
+    PageLook m_look;
     QUrl m_current;
     QString m_page;
     QUrl m_home;

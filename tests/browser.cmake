@@ -16,3 +16,4 @@ velmora_add_test(tst_screenfit SOURCES tst_screenfit.cpp LIBS velmora_browser ve
 set_property(TEST tst_screenfit APPEND PROPERTY ENVIRONMENT
     "QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_SOURCE_DIR}/offscreen-hidpi.json"
     "QT_SCALE_FACTOR=2")
+velmora_add_test(tst_theme SOURCES tst_theme.cpp LIBS velmora_browser velmora_docdata)
