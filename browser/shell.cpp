@@ -161,6 +161,7 @@ Shell::Shell(QWidget *parent, const char *name)
     traceStart("lists-filled");
     load(QString::fromLatin1(docnames::startPage));
     startLayoutTimer();
+    nameControls();
     setWindowTitle(QLatin1String("Velmora: ") + programVersion()
                    + QLatin1String(", Documentation: ") + documentationVersion());
 }

@@ -134,6 +134,8 @@ private:
     void saveState();
     // shell_pages.cpp
     void restoreScrollPosition(const QString &page);
+    // shell_access.cpp
+    void nameControls();
     // shell_theme.cpp
     void restoreTheme();
     void createThemeActions();
