@@ -22,3 +22,4 @@ velmora_add_test(tst_theme SOURCES tst_theme.cpp LIBS velmora_browser velmora_do
 velmora_add_test(tst_sharpimages SOURCES tst_sharpimages.cpp LIBS velmora_browser velmora_docdata)
 set_property(TEST tst_sharpimages APPEND PROPERTY ENVIRONMENT "QT_SCALE_FACTOR=2")
 velmora_add_test(tst_accessibility SOURCES tst_accessibility.cpp LIBS velmora_browser velmora_docdata)
+velmora_add_test(tst_firstscreen SOURCES tst_firstscreen.cpp LIBS velmora_browser velmora_docdata)
