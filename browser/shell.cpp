@@ -153,7 +153,6 @@ Shell::Shell(QWidget *parent, const char *name)
     restoreGeometry();
     connectForm();
     createActions();
-    createThemeActions();
     traceStart("window-built");
     readIndex();
     readContents();

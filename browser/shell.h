@@ -138,7 +138,6 @@ private:
     void nameControls();
     // shell_theme.cpp
     void restoreTheme();
-    void createThemeActions();
     void chooseTheme(Theme theme);
     void applyTheme(Theme theme);
     QPalette lightPalette() const;

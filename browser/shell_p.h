@@ -6,13 +6,13 @@
 #include "savedstate.h"
 
 #include <QMap>
-#include <QPalette>
 #include <QString>
 #include <QVector>
 
 namespace tarn {
 class IndexModel;
-}
+class PaletteKeeper;
+} // namespace tarn
 class MainWidget;
 class QActionGroup;
 class QMenu;
@@ -46,15 +46,13 @@ public:
     QString fixedFamily;
 
     // The theme chosen, whether it makes the pages dark, and the look every
-    // page view gets for it. The desktop's palette is kept for the System
-    // theme and for going back to it.
+    // page view gets for it; the application palette that goes with it.
     tarn::Theme theme = tarn::Theme::System;
     bool darkPages = false;
     PageLook pageLook;
-    QPalette systemPalette;
-    bool paletteOverridden = false;
-    bool settingPalette = false;
+    tarn::PaletteKeeper *palette = nullptr;
     QActionGroup *themeActions = nullptr;
+    QMenu *themeMenu = nullptr;
 
     // The index list's rows, shown by the form's indexView.
     tarn::IndexModel *indexModel = nullptr;

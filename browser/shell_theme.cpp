@@ -13,10 +13,12 @@
 #include <QApplication>
 #include <QEvent>
 #include <QMenu>
+#include <QPalette>
 #include <QSettings>
 #include <QStyle>
 
-#include <memory>
+#include <functional>
+#include <optional>
 
 namespace tarn {
 
@@ -63,53 +65,81 @@ QPalette darkPalette()
     return p;
 }
 
-// Notices the desktop's palette changing, for the System theme.
-class DesktopPaletteWatch : public QObject
+} // namespace
+
+// The application's palette: the desktop's, or one of ours over it for a
+// theme the desktop does not have. It notices the desktop's palette changing
+// (for the System theme), and hands the desktop's back when the window goes,
+// so that the next window of the process sees the desktop as it is.
+class PaletteKeeper : public QObject
 {
 public:
-    DesktopPaletteWatch(QObject *parent, std::function<void()> changed)
+    PaletteKeeper(QObject *parent, std::function<void()> desktopChanged)
         : QObject(parent)
-        , m_changed(std::move(changed))
+        , m_desktop(QApplication::palette())
+        , m_desktopChanged(std::move(desktopChanged))
     {
         qApp->installEventFilter(this);
+    }
+
+    ~PaletteKeeper() override
+    {
+        if (m_overridden)
+            use(m_desktop);
+    }
+
+    const QPalette &desktop() const { return m_desktop; }
+    bool isOverridden() const { return m_overridden; }
+
+    // Our palette over the desktop's, or the desktop's own for a null one.
+    void override(const std::optional<QPalette> &palette)
+    {
+        if (palette)
+            use(*palette);
+        else if (m_overridden)
+            use(m_desktop);
+        m_overridden = bool(palette);
     }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange)
-            m_changed();
+        // Our own change of palette comes here too; only the desktop's
+        // counts, and only while it is the one in use.
+        if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange && !m_setting
+            && !m_overridden) {
+            m_desktop = QApplication::palette();
+            m_desktopChanged();
+        }
         return false;
     }
 
 private:
-    std::function<void()> m_changed;
+    void use(const QPalette &palette)
+    {
+        m_setting = true;
+        QApplication::setPalette(palette);
+        m_setting = false;
+    }
+
+    QPalette m_desktop;
+    std::function<void()> m_desktopChanged;
+    bool m_overridden = false;
+    bool m_setting = false;
 };
 
-} // namespace
-
 // The theme stored, before the first page is parsed: a dark start page is
-// parsed once, dark.
+// parsed once, dark. The choice of System, Light and Dark lives in the
+// page's context menu (applyPageLook puts it there): the toolbar and its Font
+// menu keep their set of buttons.
 void Shell::restoreTheme()
 {
-    d->systemPalette = QApplication::palette();
-    new DesktopPaletteWatch(this, [this] {
-        // Our own change of palette comes here too; only the desktop's counts.
-        if (d->settingPalette || d->paletteOverridden)
-            return;
-        d->systemPalette = QApplication::palette();
-        applyTheme(d->theme);
-    });
-    applyTheme(d->restored.theme);
-}
-
-// System, Light and Dark. They live in the page's context menu (applyPageLook
-// puts them there): the toolbar and its Font menu keep their set of buttons.
-void Shell::createThemeActions()
-{
+    d->palette = new PaletteKeeper(this, [this] { applyTheme(d->theme); });
     auto *group = new QActionGroup(this);
     group->setExclusive(true);
     d->themeActions = group;
+    d->themeMenu = new QMenu(tr("Theme"), this);
+    d->themeMenu->setObjectName(QStringLiteral("themeMenu"));
     const struct
     {
         const char *name;
@@ -123,12 +153,13 @@ void Shell::createThemeActions()
     for (const auto &row : rows) {
         QAction *action = Action::create(tr(row.text), row.name, 0, nullptr, nullptr);
         action->setCheckable(true);
-        action->setChecked(row.theme == d->theme);
         action->setData(int(row.theme));
         group->addAction(action);
+        d->themeMenu->addAction(action);
         const Theme theme = row.theme;
         connect(action, &QAction::triggered, this, [this, theme] { chooseTheme(theme); });
     }
+    applyTheme(d->restored.theme);
 }
 
 void Shell::chooseTheme(Theme theme)
@@ -151,18 +182,12 @@ bool Shell::showsDarkPages() const
 void Shell::applyTheme(Theme theme)
 {
     d->theme = theme;
-    const bool systemDark = isDark(d->systemPalette);
-    const bool dark = theme == Theme::Dark || (theme == Theme::System && systemDark);
-    d->settingPalette = true;
-    if (dark == systemDark) {
-        if (d->paletteOverridden)
-            QApplication::setPalette(d->systemPalette);
-        d->paletteOverridden = false;
-    } else {
-        QApplication::setPalette(dark ? darkPalette() : QApplication::style()->standardPalette());
-        d->paletteOverridden = true;
-    }
-    d->settingPalette = false;
+    const bool desktopDark = isDark(d->palette->desktop());
+    const bool dark = theme == Theme::Dark || (theme == Theme::System && desktopDark);
+    if (dark == desktopDark)
+        d->palette->override(std::nullopt);
+    else
+        d->palette->override(dark ? darkPalette() : QApplication::style()->standardPalette());
 
     d->darkPages = dark;
     d->pageLook = PageLook();
@@ -172,12 +197,12 @@ void Shell::applyTheme(Theme theme)
         // Diagrams drawn on a transparent ground for a white page.
         d->pageLook.imagePlate = QColor(0xf4, 0xf4, 0xf2);
     }
-    applyPageLook(d->form->browser);
+    // Every page view of the window, however many it has.
+    for (PageBrowser *view : findChildren<PageBrowser *>())
+        applyPageLook(view);
 
-    if (d->themeActions) {
-        for (QAction *action : d->themeActions->actions())
-            action->setChecked(action->data().toInt() == int(theme));
-    }
+    for (QAction *action : d->themeActions->actions())
+        action->setChecked(action->data().toInt() == int(theme));
 }
 
 // The window's colours as they are with light pages: for printing.
@@ -185,25 +210,17 @@ QPalette Shell::lightPalette() const
 {
     if (!d->darkPages)
         return QApplication::palette();
-    return isDark(d->systemPalette) ? QApplication::style()->standardPalette() : d->systemPalette;
+    const QPalette &desktop = d->palette->desktop();
+    return isDark(desktop) ? QApplication::style()->standardPalette() : desktop;
 }
 
-// The one place a page view gets the window's look: every view the window
-// has goes through here, when it is made and at every change of theme. The
-// first time, the view's context menu gets the theme choice.
+// The one place a page view gets the window's look and the theme menu:
+// every view the window has goes through here, when it is made and at every
+// change of theme.
 void Shell::applyPageLook(PageBrowser *view) const
 {
     view->setPageLook(d->pageLook);
-    if (view->contextMenuPolicy() == Qt::CustomContextMenu)
-        return;
-    view->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(view, &QWidget::customContextMenuRequested, view, [this, view](const QPoint &pos) {
-        std::unique_ptr<QMenu> menu(view->createStandardContextMenu(pos));
-        QMenu *theme = menu->addMenu(tr("Theme"));
-        if (d->themeActions)
-            theme->addActions(d->themeActions->actions());
-        menu->exec(view->viewport()->mapToGlobal(pos));
-    });
+    view->setWindowMenu(d->themeMenu);
 }
 
 } // namespace tarn

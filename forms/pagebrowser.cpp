@@ -9,7 +9,9 @@
 #include "pageparts.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QContextMenuEvent>
 #include <QEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
@@ -215,6 +217,10 @@ PageBrowser::PageBrowser(QWidget *parent)
     // change lays a long page out again; keeping it in place saves a quarter
     // of the time a large class page takes to show.
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Every view says what it is to a screen reader, however many the
+    // window makes.
+    setAccessibleName(tr("Page"));
+    setAccessibleDescription(tr("The documentation page shown"));
 }
 
 PageBrowser::~PageBrowser()
@@ -353,6 +359,24 @@ void PageBrowser::setPageLook(const PageLook &look)
 const PageLook &PageBrowser::pageLook() const
 {
     return m_look;
+}
+
+void PageBrowser::setWindowMenu(QMenu *menu)
+{
+    m_windowMenu = menu;
+}
+
+void PageBrowser::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The event comes from the viewport; the menu wants the document's place.
+    const QPoint inDocument(event->pos().x() + horizontalScrollBar()->value(),
+                            event->pos().y() + verticalScrollBar()->value());
+    std::unique_ptr<QMenu> menu(createStandardContextMenu(inDocument));
+    if (m_windowMenu) {
+        menu->addSeparator();
+        menu->addMenu(m_windowMenu);
+    }
+    menu->exec(event->globalPos());
 }
 
 // Kept pages were parsed with the old style and go; the page shown is parsed

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QHash>
 #include <QImage>
+#include <QPointer>
 #include <QString>
 #include <QTextBrowser>
 #include <QUrl>
@@ -13,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+class QMenu;
 class QTextDocument;
 class QTimer;
 
@@ -126,6 +128,10 @@ public:
     // The same for the look: the page shown is parsed again with it.
     void setPageLook(const PageLook &look);
     const PageLook &pageLook() const;
+    // A menu of the window's (the page theme) at the end of the view's
+    // context menu, after Copy and Select All; null for none. The window
+    // keeps it.
+    void setWindowMenu(QMenu *menu);
 
     // The documents kept for Back and Forward, the page shown not counted.
     int keptDocumentCount() const;
@@ -145,6 +151,7 @@ public Q_SLOTS:
 
 protected:
     void doSetSource(const QUrl &name, QTextDocument::ResourceType type) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     struct HistoryEntry
@@ -176,6 +183,7 @@ private:
     std::unique_ptr<PageSource> m_source;
     QString m_styleSheet;
     PageLook m_look;
+    QPointer<QMenu> m_windowMenu;
     QUrl m_current;
     QString m_page;
     QUrl m_home;

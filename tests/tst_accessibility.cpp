@@ -118,6 +118,12 @@ private Q_SLOTS:
         QVERIFY2(controls > 20, qPrintable(QString::number(controls)));
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral("\n"))));
 
+        // A page view made later (a tab's) says what it is by itself.
+        auto *view = new PageBrowser(shell.form());
+        view->show();
+        collect(&shell, &unnamed, &controls);
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral("\n"))));
+
         // And the walk does find one without a name.
         auto *stray = new QToolButton(shell.form());
         stray->show();

@@ -9,6 +9,7 @@
 #include "savedstate.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -176,6 +177,9 @@ private Q_SLOTS:
             QCOMPARE(shell.theme(), theme);
             QCOMPARE(store().value(themeKey).toString(), tarn::themeName(theme));
         }
+        // The window handed the desktop's palette back as it went.
+        QCOMPARE(QApplication::palette().color(QPalette::Window),
+                 m_desktop.color(QPalette::Window));
         Shell again;
         QCOMPARE(again.theme(), theme);
         QCOMPARE(again.showsDarkPages(), dark);
@@ -244,6 +248,19 @@ private Q_SLOTS:
         QCOMPARE(isDark(pageBackground(view)), desktopDark);
     }
 
+    // A page view the window makes later (a tab's) gets the look and the
+    // menu at the next change, as the first one does.
+    void everyPageViewGetsTheLook()
+    {
+        Shell shell;
+        auto *later = new PageBrowser(shell.form());
+        choose("Shell/ThemeDark");
+        QVERIFY(!later->pageLook().styleSheets.isEmpty());
+        QVERIFY(later->pageLook() == shell.pageView()->pageLook());
+        choose("Shell/ThemeLight");
+        QVERIFY(later->pageLook() == PageLook());
+    }
+
     // The choice is in the page's context menu, beside Copy and Select All,
     // with the theme in use checked.
     void pageContextMenuOffersTheTheme()
@@ -268,7 +285,9 @@ private Q_SLOTS:
             menu->close();
         });
         PageBrowser *view = shell.pageView();
-        Q_EMIT view->customContextMenuRequested(QPoint(20, 20));
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20),
+                                view->viewport()->mapToGlobal(QPoint(20, 20)));
+        QCoreApplication::sendEvent(view->viewport(), &event);
         QCOMPARE(seen,
                  QStringList({QStringLiteral("Theme"), QStringLiteral("System"),
                               QStringLiteral("Light *"), QStringLiteral("Dark")}));
