@@ -79,7 +79,9 @@ public:
         , m_desktop(QApplication::palette())
         , m_desktopChanged(std::move(desktopChanged))
     {
-        qApp->installEventFilter(this);
+        // The application sends the news to every widget: the window's
+        // own copy is enough, and costs nothing for the events of others.
+        parent->installEventFilter(this);
     }
 
     ~PaletteKeeper() override
@@ -106,7 +108,7 @@ protected:
     {
         // Our own change of palette comes here too; only the desktop's
         // counts, and only while it is the one in use.
-        if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange && !m_setting
+        if (watched == parent() && event->type() == QEvent::ApplicationPaletteChange && !m_setting
             && !m_overridden) {
             m_desktop = QApplication::palette();
             m_desktopChanged();

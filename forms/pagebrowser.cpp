@@ -249,14 +249,23 @@ QVariant PageBrowser::loadResource(int type, const QUrl &name)
     }
     if (type != QTextDocument::ImageResource)
         return loadPlainResource(type, name);
-    const QString key = storeName(name);
     QImage image;
-    if (!key.isEmpty() && devicePixelRatioF() > 1.0) {
-        image = m_source->image(tarn::docnames::doubleSizeName(key));
-        image.setDevicePixelRatio(2.0);
+    if (devicePixelRatioF() > 1.0 && name.scheme().isEmpty()) {
+        const QString key = storeName(name);
+        if (!key.isEmpty())
+            image = m_source->image(tarn::docnames::doubleSizeName(key));
+        if (!image.isNull())
+            image.setDevicePixelRatio(2.0);
     }
-    if (image.isNull())
-        image = loadPlainResource(type, name).value<QImage>();
+    if (image.isNull()) {
+        // Anything but an image of the store (a data: URL's null answer, a
+        // compiled-in resource's bytes) goes back as it came: the document
+        // decodes it.
+        const QVariant plain = loadPlainResource(type, name);
+        if (!m_look.imagePlate.isValid() || plain.typeId() != QMetaType::QImage)
+            return plain;
+        image = plain.value<QImage>();
+    }
     if (m_look.imagePlate.isValid() && image.hasAlphaChannel()
         && image.cacheKey() != emptyImage().cacheKey())
         image = onPlate(image, m_look.imagePlate);

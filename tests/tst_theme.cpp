@@ -248,7 +248,28 @@ private Q_SLOTS:
         QCOMPARE(isDark(pageBackground(view)), desktopDark);
     }
 
-    // A page view the window makes later (a tab's) gets the look and the
+    // With System, the pages follow the desktop when it changes during the
+    // run, and back; Dark holds.
+    void systemFollowsTheDesktopAsItChanges()
+    {
+        Shell shell;
+        PageBrowser *view = shell.pageView();
+        QVERIFY(!isDark(pageBackground(view)));
+        setDesktop(true);
+        QCoreApplication::processEvents();
+        QVERIFY(shell.showsDarkPages());
+        QVERIFY(isDark(pageBackground(view)));
+        setDesktop(false);
+        QCoreApplication::processEvents();
+        QVERIFY(!shell.showsDarkPages());
+        choose("Shell/ThemeDark");
+        setDesktop(true);
+        setDesktop(false);
+        QCoreApplication::processEvents();
+        QVERIFY(shell.showsDarkPages());
+    }
+
+    // A page view made later (a tab's) gets the look and the
     // menu at the next change, as the first one does.
     void everyPageViewGetsTheLook()
     {
@@ -345,6 +366,20 @@ private Q_SLOTS:
         QVERIFY(!plated.isNull());
         QVERIFY(!plated.hasAlphaChannel());
         QVERIFY(QColor(plated.pixel(0, 0)).lightness() > 200);
+    }
+
+    // An image the document decodes itself (a data: URL) is left to it in
+    // either theme, plate or none.
+    void dataImagesLeftToTheDocument()
+    {
+        Shell shell;
+        PageBrowser *view = shell.pageView();
+        const QUrl dot(QStringLiteral(
+            "data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNk"
+            "YPhfDwAChwGA60e6kgAAAABJRU5ErkJggg=="));
+        QVERIFY(!view->loadResource(QTextDocument::ImageResource, dot).isValid());
+        choose("Shell/ThemeDark");
+        QVERIFY(!view->loadResource(QTextDocument::ImageResource, dot).isValid());
     }
 
     // Both sheets: every text colour on every background at 4.5:1 or more
