@@ -191,6 +191,7 @@ Shell::Shell(QWidget *parent, const char *name, Start start)
 
     createForm();
     restoreFonts();
+    restoreTheme();
     restoreGeometry();
     connectForm();
     connectLists();
@@ -202,13 +203,16 @@ Shell::Shell(QWidget *parent, const char *name, Start start)
     traceStart("lists-filled");
     restoreSession(start);
     startLayoutTimer();
+    nameControls();
     setWindowTitle(QLatin1String("Velmora: ") + programVersion()
                    + QLatin1String(", Documentation: ") + documentationVersion());
 }
 
 void Shell::createForm()
 {
-    setWindowIcon(Utils::icon(QStringLiteral("velmora-48")));
+    // Every size the window system may ask for, each also drawn at 2x.
+    setWindowIcon(Utils::iconSet({QStringLiteral("velmora-16"), QStringLiteral("velmora-22"),
+                                  QStringLiteral("velmora-32"), QStringLiteral("velmora-48")}));
     d->form = new MainWidget(this);
     setCentralWidget(d->form);
     MainWidget *form = d->form;
@@ -341,7 +345,7 @@ void Shell::createNavigationActions()
     for (const Row &row : rows) {
         QAction *action = Action::create(tr(row.text), row.name, row.accel, row.receiver, row.slot);
         if (row.icon)
-            action->setIcon(QIcon(Utils::icon(QString::fromLatin1(row.icon))));
+            action->setIcon(Utils::iconSet(QString::fromLatin1(row.icon)));
         // Accelerators work wherever the focus is in the window, also for the
         // actions that have no button.
         addAction(action);

@@ -9,6 +9,7 @@
 class MainWidget;
 class PageBrowser;
 class QMenu;
+class QPalette;
 class QPrinter;
 class QTreeWidgetItem;
 class SearchDialog;
@@ -17,6 +18,7 @@ class ShellPrivate;
 namespace tarn {
 
 struct Bookmark;
+enum class Theme;
 
 // The one browser window. Its slots are declared in a fixed order, so that
 // meta-object method offset + i is always the same slot; keep it that way.
@@ -87,6 +89,14 @@ public:
     // name (in a new tab if asked) and fills the search, and has painted the
     // page on return.
     void serveRequest(const QString &name, const QString &search, bool inNewTab = false);
+    // The page theme chosen (System, Light, Dark), and whether it shows the
+    // pages dark now.
+    Theme theme() const;
+    bool showsDarkPages() const;
+    // Gives a page view the window's look (the dark style sheet, the plate
+    // behind images): every page view of the window gets it here.
+    void applyPageLook(PageBrowser *view) const;
+
     // A window opened beside another keeps only its bookmarks (merged with
     // what the other wrote) when it closes: the other owns the rest.
     void setSavesOnlyBookmarks(bool only);
@@ -158,6 +168,13 @@ private:
     void restoreFonts();
     void restoreGeometry();
     void saveState();
+    // shell_access.cpp
+    void nameControls();
+    // shell_theme.cpp
+    void restoreTheme();
+    void chooseTheme(Theme theme);
+    void applyTheme(Theme theme);
+    QPalette lightPalette() const;
     // shell_fonts.cpp
     void setPageFont(const QFont &font);
     void resetZoom();

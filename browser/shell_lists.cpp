@@ -36,7 +36,7 @@ QIcon kindIcon(QStringView kind)
         return QIcon();
     auto it = icons.find(iconName);
     if (it == icons.end())
-        it = icons.insert(iconName, QIcon(Utils::icon(iconName)));
+        it = icons.insert(iconName, Utils::iconSet(iconName));
     return it.value();
 }
 

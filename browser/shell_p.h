@@ -2,6 +2,7 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #pragma once
 
+#include "pagebrowser.h"
 #include "savedstate.h"
 
 #include <QPointer>
@@ -11,10 +12,12 @@
 
 namespace tarn {
 class IndexModel;
-}
+class PaletteKeeper;
+} // namespace tarn
 class KeptDocuments;
 class MainWidget;
 class PageBrowser;
+class QActionGroup;
 class QMenu;
 class QSettings;
 class QTimer;
@@ -54,6 +57,15 @@ public:
     bool leftPanelShown = true;
     bool savesOnlyBookmarks = false;
     QString fixedFamily;
+
+    // The theme chosen, whether it makes the pages dark, and the look every
+    // page view gets for it; the application palette that goes with it.
+    tarn::Theme theme = tarn::Theme::System;
+    bool darkPages = false;
+    PageLook pageLook;
+    tarn::PaletteKeeper *palette = nullptr;
+    QActionGroup *themeActions = nullptr;
+    QMenu *themeMenu = nullptr;
 
     // The index list's rows, shown by the form's indexView.
     tarn::IndexModel *indexModel = nullptr;

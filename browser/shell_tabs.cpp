@@ -103,6 +103,7 @@ PageBrowser *Shell::createPageView()
     view->setFont(current->font());
     view->setPageStyleSheet(current->pageStyleSheet());
     view->setHome(QUrl(QString::fromLatin1(docnames::startPage)));
+    applyPageLook(view);
     connectPageView(view);
     return view;
 }
@@ -289,8 +290,15 @@ void Shell::showPageTitle(PageBrowser *view)
     if (tab < 0)
         return;
     const QString title = view->title();
-    tabs->setTabText(tab, tabTitle(title, view->page()));
+    const QString shown = tabTitle(title, view->page());
+    tabs->setTabText(tab, shown);
     tabs->setTabToolTip(tab, title.isEmpty() ? view->page() : title);
+    // A screen reader hears which tab a close button closes.
+    if (QWidget *close = tabs->tabBar()->tabButton(tab, QTabBar::RightSide)) {
+        close->setAccessibleName(tr("Close Tab"));
+        close->setAccessibleDescription(
+            tr("Closes %1").arg(QString(shown).replace(QLatin1String("&&"), QLatin1String("&"))));
+    }
 }
 
 // The tabs the last window left, the current one shown and the others laid

@@ -4,8 +4,10 @@
 
 #include <QList>
 #include <QString>
+#include <QStringView>
 
 class QSettings;
+class QVariant;
 
 namespace tarn {
 
@@ -21,6 +23,7 @@ inline constexpr char geomS2[] = "/velmora/geom/s2";
 inline constexpr char geomTab[] = "/velmora/geom/t";
 inline constexpr char textFont[] = "/velmora/font/f";
 inline constexpr char fixedFamily[] = "/velmora/font/fixed";
+inline constexpr char theme[] = "/velmora/view/theme";
 inline constexpr char bookmarkNames[] = "/velmora/bookmarks/names";
 inline constexpr char bookmarkUrls[] = "/velmora/bookmarks/urls";
 // Read at start-up, under the start-up prefix ("/qz/fonts/Application").
@@ -41,6 +44,17 @@ struct Bookmark
 
 // The page font when none is stored.
 QString defaultTextFont();
+
+// How pages and the window are coloured: as the desktop is, or light or dark
+// whatever the desktop.
+enum class Theme { System, Light, Dark };
+
+// The stored form: "System", "Light" or "Dark".
+QString themeName(Theme theme);
+// A stored value read back. Anything but one of the three names, in any
+// case and with blanks around it, is damage and gives System.
+Theme themeFromName(QStringView name);
+Theme themeFromStored(const QVariant &value);
 
 struct SavedState
 {
@@ -67,6 +81,7 @@ struct SavedState
     QString textFont = defaultTextFont();
     // Empty when the reader never chose one.
     QString fixedFamily;
+    Theme theme = Theme::System;
     QList<Bookmark> bookmarks;
 
     // Every key, each missing or damaged value replaced by its default:
@@ -77,7 +92,7 @@ struct SavedState
     static SavedState read(QSettings &settings);
 
     // The keys written at every shutdown: geometry, tab, text font and
-    // bookmarks. The fixed family is written when it is chosen.
+    // bookmarks. The fixed family and the theme are written when chosen.
     void write(QSettings &settings) const;
 
     // The bookmark lists alone. The names decide how many bookmarks there
@@ -86,6 +101,7 @@ struct SavedState
     static void writeBookmarks(QSettings &settings, const QList<Bookmark> &bookmarks);
 
     static void writeFixedFamily(QSettings &settings, const QString &family);
+    static void writeTheme(QSettings &settings, Theme theme);
 };
 
 } // namespace tarn

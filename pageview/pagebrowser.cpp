@@ -2,6 +2,7 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "pagebrowser.h"
 
+#include "docnames.h"
 #include "logging.h"
 #include "mimesourcefactory.h"
 #include "pagename.h"
@@ -13,6 +14,7 @@
 #include <QEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -56,6 +58,17 @@ QImage emptyImage()
         return img;
     }();
     return image;
+}
+
+// The image on an opaque plate of that colour.
+QImage onPlate(const QImage &image, const QColor &plate)
+{
+    QImage plated(image.size(), QImage::Format_RGB32);
+    plated.setDevicePixelRatio(image.devicePixelRatio());
+    plated.fill(plate);
+    QPainter painter(&plated);
+    painter.drawImage(QPoint(0, 0), image);
+    return plated;
 }
 
 } // namespace
@@ -265,6 +278,10 @@ PageBrowser::PageBrowser(QWidget *parent, std::unique_ptr<PageSource> source)
     // change lays a long page out again; keeping it in place saves a quarter
     // of the time a large class page takes to show.
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Every view says what it is to a screen reader, however many the
+    // window makes.
+    setAccessibleName(tr("Page"));
+    setAccessibleDescription(tr("The documentation page shown"));
 }
 
 PageBrowser::~PageBrowser()
@@ -286,6 +303,38 @@ void PageBrowser::setPageSource(std::unique_ptr<PageSource> source)
 }
 
 QVariant PageBrowser::loadResource(int type, const QUrl &name)
+{
+    if (type == QTextDocument::StyleSheetResource && !m_look.styleSheets.isEmpty()) {
+        const auto standIn = m_look.styleSheets.constFind(storeName(name));
+        if (standIn != m_look.styleSheets.cend())
+            return loadPlainResource(type, QUrl(standIn.value()));
+    }
+    if (type != QTextDocument::ImageResource)
+        return loadPlainResource(type, name);
+    QImage image;
+    if (devicePixelRatioF() > 1.0 && name.scheme().isEmpty()) {
+        const QString key = storeName(name);
+        if (!key.isEmpty())
+            image = m_source->image(tarn::docnames::doubleSizeName(key));
+        if (!image.isNull())
+            image.setDevicePixelRatio(2.0);
+    }
+    if (image.isNull()) {
+        // Anything but an image of the store (a data: URL's null answer, a
+        // compiled-in resource's bytes) goes back as it came: the document
+        // decodes it.
+        const QVariant plain = loadPlainResource(type, name);
+        if (!m_look.imagePlate.isValid() || plain.typeId() != QMetaType::QImage)
+            return plain;
+        image = plain.value<QImage>();
+    }
+    if (m_look.imagePlate.isValid() && image.hasAlphaChannel()
+        && image.cacheKey() != emptyImage().cacheKey())
+        image = onPlate(image, m_look.imagePlate);
+    return image;
+}
+
+QVariant PageBrowser::loadPlainResource(int type, const QUrl &name)
 {
     const QString scheme = name.scheme();
     // Compiled-in Qt resources are safe; data: URLs the document decodes itself.
@@ -397,8 +446,33 @@ void PageBrowser::setPageStyleSheet(const QString &css)
     if (css == m_styleSheet && document()->defaultStyleSheet() == css)
         return;
     m_styleSheet = css;
-    dropKept();
     document()->setDefaultStyleSheet(css);
+    parseShownAgain();
+}
+
+void PageBrowser::setPageLook(const PageLook &look)
+{
+    if (look == m_look)
+        return;
+    m_look = look;
+    parseShownAgain();
+}
+
+const PageLook &PageBrowser::pageLook() const
+{
+    return m_look;
+}
+
+void PageBrowser::setWindowMenu(QMenu *menu)
+{
+    m_windowMenu = menu;
+}
+
+// Kept pages were parsed with the old style and go; the page shown is parsed
+// again, in place: same page, same history, the same line at the top.
+void PageBrowser::parseShownAgain()
+{
+    dropKept();
     if (!m_shown)
         return;
     // A view in the background parses its page again when it is shown.
@@ -406,8 +480,6 @@ void PageBrowser::setPageStyleSheet(const QString &css)
         m_styleWaits = true;
         return;
     }
-    // Parse the page shown again, in place: same page, same history, the
-    // same line at the top.
     const QUrl shown = m_current;
     keepReadingPosition([this, shown] { showUrl(shown, Rebuild); });
 }
@@ -461,26 +533,88 @@ void PageBrowser::scrollToAnchor(const QString &name)
     QTextBrowser::scrollToAnchor(name);
 }
 
-void PageBrowser::scrollToTextPosition(int position)
+// Where the line holding that text position starts, in document
+// coordinates; asking lays the page out down to it. A line in a table cell
+// is placed within its cell, its cell within its table.
+qreal PageBrowser::lineTop(int position) const
 {
-    finishPage();
     QTextDocument *doc = document();
     const QTextBlock block = doc->findBlock(qBound(0, position, doc->characterCount() - 1));
-    // Asking for the block's place lays the page out down to it.
     qreal y = doc->documentLayout()->blockBoundingRect(block).top();
     if (const QTextLayout *lines = block.layout()) {
         const QTextLine line = lines->lineForTextPosition(position - block.position());
         if (line.isValid())
             y += line.y();
     }
-    scrollToPosition(qRound(y));
+    return y;
+}
+
+// The text position of the line at the top of the view. The layout's hit
+// test at the view's left edge answers well in running text; inside a table
+// a point beside the cells, between rows or in a tall cell gives the table's
+// start, the block before it or the page's end. So the hit is taken only
+// when its line crosses the top edge, and otherwise the lines of the blocks
+// at that height are looked at one by one: the leftmost line that crosses
+// the edge (in a table of two columns, the left one's), else the highest
+// line below it.
+int PageBrowser::topLinePosition() const
+{
+    const QAbstractTextDocumentLayout *layout = document()->documentLayout();
+    const qreal top = verticalScrollBar()->value();
+    const qreal left = horizontalScrollBar()->value();
+    for (const qreal across : {0.0, 0.05, 0.2}) {
+        const int position =
+            layout->hitTest(QPointF(left + across * viewport()->width(), top), Qt::FuzzyHit);
+        if (position < 0)
+            continue;
+        const QTextBlock block = document()->findBlock(position);
+        const QTextLine line = block.layout()
+            ? block.layout()->lineForTextPosition(position - block.position())
+            : QTextLine();
+        const qreal lineY = lineTop(position);
+        if (line.isValid() && lineY <= top + 1 && lineY + line.height() > top)
+            return position;
+    }
+
+    int best = -1;
+    bool bestCrosses = false;
+    QPointF bestAt;
+    const qreal bottom = top + viewport()->height();
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        const QRectF rect = layout->blockBoundingRect(block);
+        const QTextLayout *lines = block.layout();
+        if (!lines || rect.bottom() <= top || rect.top() >= bottom)
+            continue;
+        for (int i = 0; i < lines->lineCount(); ++i) {
+            const QTextLine line = lines->lineAt(i);
+            const QPointF at = rect.topLeft() + QPointF(line.x(), line.y());
+            if (at.y() + line.height() <= top || at.y() >= bottom)
+                continue;
+            const bool crosses = at.y() <= top + 1;
+            const bool better = best < 0 || (crosses && !bestCrosses)
+                || (crosses == bestCrosses
+                    && (crosses ? at.x() < bestAt.x() : at.y() < bestAt.y()));
+            if (better) {
+                best = block.position() + line.textStart();
+                bestCrosses = crosses;
+                bestAt = at;
+            }
+        }
+    }
+    return best >= 0 ? best : cursorForPosition(QPoint(0, 0)).position();
+}
+
+void PageBrowser::scrollToTextPosition(int position)
+{
+    finishPage();
+    scrollToPosition(qRound(lineTop(position)));
 }
 
 void PageBrowser::keepReadingPosition(const std::function<void()> &change)
 {
     finishPage();
     const bool atTop = verticalScrollBar()->value() == 0;
-    const int top = cursorForPosition(QPoint(0, 0)).position();
+    const int top = topLinePosition();
     change();
     if (!atTop)
         scrollToTextPosition(top);
@@ -847,6 +981,10 @@ QMenu *PageBrowser::createContextMenu(const QPoint &viewportPos)
     const QPoint inDocument(viewportPos.x() + horizontalScrollBar()->value(),
                             viewportPos.y() + verticalScrollBar()->value());
     QMenu *menu = createStandardContextMenu(inDocument);
+    if (m_windowMenu) {
+        menu->addSeparator();
+        menu->addMenu(m_windowMenu);
+    }
     const QUrl link = linkAt(viewportPos);
     if (!link.isEmpty() && !tarn::isWebLink(link.toString())) {
         auto *open = new QAction(tr("Open in New Tab"), menu);

@@ -2,8 +2,11 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #pragma once
 
+#include <QColor>
+#include <QHash>
 #include <QImage>
 #include <QMap>
+#include <QPointer>
 #include <QString>
 #include <QTextBrowser>
 #include <QUrl>
@@ -29,6 +32,23 @@ public:
     virtual QString text(const QString &name) const;
     // An image; null when there is none.
     virtual QImage image(const QString &name) const;
+};
+
+// How a view dresses the pages beyond their own markup. The window gives
+// every page view it has the same look (Shell::applyPageLook).
+struct PageLook
+{
+    // A linked style sheet's name -> the name served in its place.
+    QHash<QString, QString> styleSheets;
+    // Laid behind images with transparent parts, so that drawings made for a
+    // white page stay legible on a dark one; invalid for none.
+    QColor imagePlate;
+
+    friend bool operator==(const PageLook &a, const PageLook &b)
+    {
+        return a.styleSheets == b.styleSheets && a.imagePlate == b.imagePlate;
+    }
+    friend bool operator!=(const PageLook &a, const PageLook &b) { return !(a == b); }
 };
 
 // The laid-out documents that page views hold without showing them, under
@@ -96,7 +116,13 @@ public:
     explicit PageBrowser(QWidget *parent = nullptr, std::unique_ptr<PageSource> source = {});
     ~PageBrowser() override;
 
+    // Pages, style sheets and images as the view shows them: with its look,
+    // and images drawn at twice the size where the screen has two device
+    // pixels a pixel and the source has them ("Back-2x.png" for "Back.png").
     QVariant loadResource(int type, const QUrl &name) override;
+    // The same as the page source has it, without the look: for printing,
+    // which stays light whatever the screen shows.
+    QVariant loadPlainResource(int type, const QUrl &name);
 
     PageSource *pageSource() const;
     void setPageSource(std::unique_ptr<PageSource> source);
@@ -180,6 +206,13 @@ public:
     // is; kept pages are dropped.
     void setPageStyleSheet(const QString &css);
     QString pageStyleSheet() const;
+    // The same for the look: the page shown is parsed again with it.
+    void setPageLook(const PageLook &look);
+    const PageLook &pageLook() const;
+    // A menu of the window's (the page theme) at the end of the view's
+    // context menu, after Copy and Select All; null for none. The window
+    // keeps it.
+    void setWindowMenu(QMenu *menu);
 
     // The documents kept under the budget this view shares, the page shown
     // in front not counted; with one view, those kept for Back and Forward.
@@ -198,7 +231,8 @@ public:
     static constexpr qint64 bytesPerCharacter = 40;
 
     // The context menu for that point of the viewport: the standard one,
-    // and "Open in New Tab" first over a link of the documentation.
+    // "Open in New Tab" first over a link of the documentation, and the
+    // window's menu last.
     QMenu *createContextMenu(const QPoint &viewportPos);
 
 Q_SIGNALS:
@@ -234,6 +268,7 @@ private:
     // or the top; says so with sourceChanged. Rebuild parses the page shown
     // again and drops its old document.
     void showUrl(const QUrl &url, Showing how = Reuse);
+    void parseShownAgain();
     std::unique_ptr<PageDocument> takeOrBuild(const QString &page);
     void keep(std::unique_ptr<PageDocument> document);
     // The budget takes a document: one kept, or the page of a view in the
@@ -248,11 +283,15 @@ private:
     void parseNextPart();
     void parseThroughAnchor(const QString &anchor);
     QUrl linkAt(const QPoint &viewportPos) const;
+    qreal lineTop(int position) const;
+    int topLinePosition() const;
     bool opensInNewTab(const QMouseEvent *event) const;
 
     std::unique_ptr<PageSource> m_source;
     std::shared_ptr<KeptDocuments> m_keptDocuments;
     QString m_styleSheet;
+    PageLook m_look;
+    QPointer<QMenu> m_windowMenu;
     QUrl m_current;
     QString m_page;
     QString m_loadedName;
