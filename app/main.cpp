@@ -92,7 +92,8 @@ int main(int argc, char **argv)
         }
         QString answer;
         if (!invocation.newWindow
-            && tarn::cli::handOver({invocation.name, invocation.search}, 5000, &answer))
+            && tarn::cli::handOver({invocation.name, invocation.search, invocation.openSearch},
+                                   5000, &answer))
             return 0;
     }
 
@@ -122,7 +123,7 @@ int main(int argc, char **argv)
     window.setSavesOnlyBookmarks(invocation.newWindow);
     if (!invocation.name.isEmpty())
         window.openName(invocation.name);
-    if (!invocation.search.isEmpty())
+    if (invocation.openSearch)
         window.fillSearch(invocation.search);
 
     // Later starts hand their requests to this window, which shows and
@@ -134,7 +135,7 @@ int main(int argc, char **argv)
             window.activateWindow();
             if (!request.name.isEmpty())
                 window.openName(request.name);
-            if (!request.search.isEmpty())
+            if (request.openSearch)
                 window.fillSearch(request.search);
             window.pageView()->viewport()->repaint();
             done();

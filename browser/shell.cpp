@@ -490,18 +490,20 @@ void Shell::fillSearch(const QString &words)
     if (auto *field = findChild<SearchField *>()) {
         field->setText(words);
         field->setFocus(Qt::OtherFocusReason);
-        field->searchNow();
+        // No words: the empty field, waiting for them, with no hint over the page.
+        if (!words.trimmed().isEmpty())
+            field->searchNow();
     }
 }
 
-void Shell::serveRequest(const QString &name, const QString &search)
+void Shell::serveRequest(const QString &name, const QString &search, bool openSearch)
 {
     showNormal();
     raise();
     activateWindow();
     if (!name.isEmpty())
         openName(name);
-    if (!search.isEmpty())
+    if (openSearch || !search.isEmpty())
         fillSearch(search);
     d->form->browser->viewport()->repaint();
 }

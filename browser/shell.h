@@ -65,11 +65,13 @@ public:
     // name as its filter. A name nothing matches leaves the Index filtered
     // to it and says so on the status line.
     void openName(const QString &name);
-    // Puts words into the full-text search and searches at once.
+    // Puts words into the full-text search and searches at once; with no
+    // words, empties the field and puts the cursor in it.
     void fillSearch(const QString &words);
     // What a later start asked for: the window comes up front, opens the
-    // name and fills the search, and has painted the page on return.
-    void serveRequest(const QString &name, const QString &search);
+    // name and fills the search (shows it empty with `openSearch` and no
+    // words), and has painted the page on return.
+    void serveRequest(const QString &name, const QString &search, bool openSearch = false);
     // A window opened beside another keeps only its bookmarks (merged with
     // what the other wrote) when it closes: the other owns the rest.
     void setSavesOnlyBookmarks(bool only);

@@ -22,7 +22,9 @@ struct Invocation
     QString output;
     QString name;   // what to look up, words joined by a blank; may be empty
     QString search; // --search: words for the full-text search
+    bool openSearch = false; // --search, with words or without ("--search=")
     bool newWindow = false;
+    bool searchProvider = false; // --search-provider: serve the desktop's search
     QStringList qtArguments; // the program name and Qt's own options
 };
 
