@@ -1,6 +1,7 @@
 // Velmora: start-up and the event loop.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "commandline.h"
+#include "desktopsearch.h"
 #include "instance.h"
 #include "listreader.h"
 #include "logging.h"
@@ -90,6 +91,10 @@ int main(int argc, char **argv)
         case tarn::cli::Invocation::Run:
             break;
         }
+        // The desktop's search, started by the bus: no window until a result
+        // is opened, and that opens in a program started for it.
+        if (invocation.searchProvider)
+            return tarn::desktop::serveDesktopSearch(tarn::readIndexTable());
         QString answer;
         if (!invocation.newWindow
             && tarn::cli::handOver({invocation.name, invocation.search, invocation.openSearch},

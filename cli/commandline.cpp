@@ -100,8 +100,9 @@ Invocation parseCommandLine(const QStringList &arguments)
                        "bookmarks when closed)."));
     const QCommandLineOption searchProvider(
         QStringLiteral("search-provider"),
-        QStringLiteral("Answer the desktop's search (GNOME Shell, KRunner) on the session bus, "
-                       "with no window until a result is chosen. The bus starts Velmora so."));
+        QStringLiteral("Answer the desktop's search (GNOME Shell, KRunner) on the session bus; "
+                       "no window opens until a result is chosen. This is how the bus starts "
+                       "Velmora."));
     parser.addOptions({help, version, search, newWindow, searchProvider});
     parser.addPositionalArgument(QStringLiteral("NAME"), QStringLiteral("What to open."),
                                  QStringLiteral("[NAME]"));

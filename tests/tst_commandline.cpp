@@ -101,17 +101,15 @@ private Q_SLOTS:
         QTest::addColumn<bool>("searchProvider");
         QTest::newRow("--search= opens the empty search")
             << QStringList{"velmora", "--search="} << int(Invocation::Run) << true << "" << false;
-        QTest::newRow("--search with an empty word")
-            << QStringList{"velmora", "--search", ""} << int(Invocation::Run) << true << ""
-            << false;
+        QTest::newRow("--search with an empty word") << QStringList{"velmora", "--search", ""}
+                                                     << int(Invocation::Run) << true << "" << false;
         QTest::newRow("--search with words")
             << QStringList{"velmora", "--search=-word", "other"} << int(Invocation::Run) << true
             << "-word other" << false;
         QTest::newRow("a name opens no search")
             << QStringList{"velmora", "QString"} << int(Invocation::Run) << false << "" << false;
-        QTest::newRow("search provider")
-            << QStringList{"velmora", "--search-provider"} << int(Invocation::Run) << false << ""
-            << true;
+        QTest::newRow("search provider") << QStringList{"velmora", "--search-provider"}
+                                         << int(Invocation::Run) << false << "" << true;
         QTest::newRow("search provider with a name")
             << QStringList{"velmora", "--search-provider", "QString"} << int(Invocation::Error)
             << false << "" << true;
@@ -119,8 +117,8 @@ private Q_SLOTS:
             << QStringList{"velmora", "--search-provider", "--search="} << int(Invocation::Error)
             << false << "" << true;
         QTest::newRow("search provider in a new window")
-            << QStringList{"velmora", "--new-window", "--search-provider"}
-            << int(Invocation::Error) << false << "" << true;
+            << QStringList{"velmora", "--new-window", "--search-provider"} << int(Invocation::Error)
+            << false << "" << true;
     }
     void searchModes()
     {
