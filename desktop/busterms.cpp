@@ -13,7 +13,8 @@ bool isAcceptableTerm(QStringView term)
     if (term.size() > maxTermLength || !term.isValidUtf16())
         return false;
     for (const QChar c : term) {
-        if (c.category() == QChar::Other_Control || c.isNonCharacter())
+        // Tabs and line ends are blanks like any other; other controls are no text.
+        if ((c.category() == QChar::Other_Control && !c.isSpace()) || c.isNonCharacter())
             return false;
     }
     return true;

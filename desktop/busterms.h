@@ -25,7 +25,7 @@ inline constexpr int maxQueryLength = maxTerms * (maxTermLength + 1) - 1;
 // The terms as one text to look up or search for, "QString arg": the terms
 // joined by a blank, white space run together. Nothing (nullopt) for no
 // terms or only blank ones, more than maxTerms terms, a term longer than
-// maxTermLength, a control character, or a term that is a link ("file:/…",
+// maxTermLength, a control character other than white space, or a term that is a link ("file:/…",
 // "https://…"): only names of the documentation are looked up.
 std::optional<QString> lookupText(const QStringList &terms);
 
