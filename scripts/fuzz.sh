@@ -15,7 +15,7 @@ seconds=${1:-180}
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-    targets=(fuzz_contents fuzz_index fuzz_pagename fuzz_blob fuzz_query fuzz_request)
+    targets=(fuzz_contents fuzz_index fuzz_pagename fuzz_blob fuzz_query fuzz_request fuzz_busterms)
 fi
 build=${VELMORA_FUZZ_BUILD:-build-fuzz}
 
