@@ -12,3 +12,9 @@ add_test(NAME packaging_metainfo
 # same bar as appstreamcli, which fails on them.
 set_tests_properties(packaging_desktop_file PROPERTIES FAIL_REGULAR_EXPRESSION "error:;warning:")
 set_tests_properties(packaging_desktop_file packaging_metainfo PROPERTIES TIMEOUT 60)
+
+# The manual page against the program's --help and --version, rendered as
+# the package checker renders it.
+velmora_add_test(tst_manpage SOURCES tst_manpage.cpp)
+target_compile_definitions(tst_manpage PRIVATE VELMORA_EXECUTABLE="$<TARGET_FILE:velmora>")
+add_dependencies(tst_manpage velmora)
