@@ -1,6 +1,7 @@
 // Velmora: start-up and the event loop.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "commandline.h"
+#include "desktopsearch.h"
 #include "instance.h"
 #include "listreader.h"
 #include "logging.h"
@@ -90,10 +91,15 @@ int main(int argc, char **argv)
         case tarn::cli::Invocation::Run:
             break;
         }
+        // The desktop's search, started by the bus: no window until a result
+        // is opened, and that opens in a program started for it.
+        if (invocation.searchProvider)
+            return tarn::desktop::serveDesktopSearch(tarn::readIndexTable());
         QString answer;
         if (!invocation.newWindow
-            && tarn::cli::handOver({invocation.name, invocation.search, invocation.newTab}, 5000,
-                                   &answer))
+            && tarn::cli::handOver(
+                {invocation.name, invocation.search, invocation.openSearch, invocation.newTab},
+                5000, &answer))
             return 0;
     }
 
@@ -129,14 +135,14 @@ int main(int argc, char **argv)
         window.openInNewTab(invocation.name);
     else if (!invocation.name.isEmpty())
         window.openName(invocation.name);
-    if (!invocation.search.isEmpty())
+    if (invocation.openSearch)
         window.fillSearch(invocation.search);
 
     // Later starts hand their requests to this window, which shows and
     // raises itself and answers once it shows what was asked.
     tarn::cli::RequestServer requests(
         [&window](const tarn::cli::Request &request, std::function<void()> done) {
-            window.serveRequest(request.name, request.search, request.newTab);
+            window.serveRequest(request.name, request.search, request.openSearch, request.newTab);
             done();
         });
     if (!invocation.newWindow) {

@@ -576,11 +576,13 @@ void Shell::fillSearch(const QString &words)
     if (auto *field = findChild<SearchField *>()) {
         field->setText(words);
         field->setFocus(Qt::OtherFocusReason);
-        field->searchNow();
+        // No words: the empty field, waiting for them, with no hint over the page.
+        if (!words.trimmed().isEmpty())
+            field->searchNow();
     }
 }
 
-void Shell::serveRequest(const QString &name, const QString &search, bool inNewTab)
+void Shell::serveRequest(const QString &name, const QString &search, bool openSearch, bool inNewTab)
 {
     showNormal();
     raise();
@@ -589,7 +591,7 @@ void Shell::serveRequest(const QString &name, const QString &search, bool inNewT
         openInNewTab(name.isEmpty() ? QString::fromLatin1(docnames::startPage) : name);
     else if (!name.isEmpty())
         openName(name);
-    if (!search.isEmpty())
+    if (openSearch || !search.isEmpty())
         fillSearch(search);
     d->form->browser->viewport()->repaint();
 }

@@ -83,12 +83,14 @@ public:
     // behind the current tab (a link's middle click), to be laid out when it
     // is first shown. A web link goes to the system browser instead.
     void openInNewTab(const QString &name, bool behind = false);
-    // Puts words into the full-text search and searches at once.
+    // Puts words into the full-text search and searches at once; with no
+    // words, empties the field and puts the cursor in it.
     void fillSearch(const QString &words);
     // What a later start asked for: the window comes up front, opens the
-    // name (in a new tab if asked) and fills the search, and has painted the
-    // page on return.
-    void serveRequest(const QString &name, const QString &search, bool inNewTab = false);
+    // name (in a new tab if asked) and fills the search (shows it empty with
+    // `openSearch` and no words), and has painted the page on return.
+    void serveRequest(const QString &name, const QString &search, bool openSearch = false,
+                      bool inNewTab = false);
     // The page theme chosen (System, Light, Dark), and whether it shows the
     // pages dark now.
     Theme theme() const;

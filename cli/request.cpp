@@ -25,11 +25,15 @@ QByteArray encodeRequest(const Request &request)
     QByteArray out = QByteArray(requestHeader) + '\n';
     // A line end inside a value would start a field of its own.
     const auto field = [&out](const char *key, const QString &value) {
-        if (!value.isEmpty())
-            out += QByteArray(key) + ' ' + value.simplified().toUtf8() + '\n';
+        out += key;
+        if (const QByteArray text = value.simplified().toUtf8(); !text.isEmpty())
+            out += ' ' + text;
+        out += '\n';
     };
-    field("name", request.name);
-    field("search", request.search);
+    if (!request.name.simplified().isEmpty())
+        field("name", request.name);
+    if (request.openSearch || !request.search.simplified().isEmpty())
+        field("search", request.search);
     if (request.newTab)
         out += "tab new\n";
     return out + '\n';
@@ -87,6 +91,7 @@ std::optional<Request> decodeRequest(const QByteArray &bytes, QString *problem)
     }
     if (isLink(request.name) || isLink(request.search))
         return refuse(problem, QStringLiteral("a link, not documentation"));
+    request.openSearch = haveSearch;
     return request;
 }
 
