@@ -124,7 +124,7 @@ public:
     // others left for parseNextPart.
     void parse(const QString &text)
     {
-        m_parts = tarn::pageParts(text, PageBrowser::partLength);
+        m_parts = tarn::pageParts(text, PageBrowser::partLength, PageBrowser::firstPartLength);
         if (m_parts.isEmpty()) {
             setHtml(text);
         } else {
@@ -500,9 +500,16 @@ void PageBrowser::parseNextPart()
 {
     if (isPageComplete() || !m_inFront)
         return;
+    if (!m_firstScreenPainted && isVisible()) {
+        // paintEvent starts the parts; should no paint come (a window that
+        // is never exposed), they start after a while all the same.
+        m_firstScreenPainted = true;
+        m_partTimer->start(firstPaintWait);
+        return;
+    }
     m_shown->parseNextPart();
     if (!isPageComplete())
-        m_partTimer->start();
+        m_partTimer->start(0);
 }
 
 void PageBrowser::parseThroughAnchor(const QString &anchor)
@@ -729,12 +736,13 @@ void PageBrowser::showUrl(const QUrl &url, Showing how)
         m_shown = std::move(next);
         m_page = page;
         m_styleWaits = false;
+        m_firstScreenPainted = false;
     }
     m_current = url;
     m_loadedName = url.toString();
     m_scrollOnShow = -1;
     if (!isPageComplete() && m_inFront)
-        m_partTimer->start();
+        m_partTimer->start(0);
     if (!url.fragment().isEmpty()) {
         scrollToAnchor(url.fragment());
     } else {
@@ -923,7 +931,7 @@ void PageBrowser::comeToFront()
     }
     m_backTop = -1;
     if (!isPageComplete())
-        m_partTimer->start();
+        m_partTimer->start(0);
 }
 
 void PageBrowser::changeEvent(QEvent *event)
@@ -1006,6 +1014,16 @@ void PageBrowser::showEvent(QShowEvent *event)
         const int vpos = m_scrollOnShow;
         m_scrollOnShow = -1;
         scrollToPosition(vpos);
+    }
+}
+
+void PageBrowser::paintEvent(QPaintEvent *event)
+{
+    QTextBrowser::paintEvent(event);
+    if (!m_firstScreenPainted) {
+        m_firstScreenPainted = true;
+        if (!isPageComplete() && m_inFront)
+            m_partTimer->start(0);
     }
 }
 

@@ -189,6 +189,12 @@ public:
     // between the events of the window, so the first screen of the largest
     // page is up in the time a short one takes.
     static constexpr qsizetype partLength = 24 * 1024;
+    // The first part is shorter: it needs only fill the first screen, and a
+    // class page's member tables would otherwise all come in it.
+    static constexpr qsizetype firstPartLength = 8 * 1024;
+    // How long the later parts wait for the first screen's paint at most, in
+    // milliseconds.
+    static constexpr int firstPaintWait = 200;
     // Whether the page shown is parsed to its end; and parsing what is left
     // of it now, for whatever needs the whole page (find, marks, a far
     // scroll position). Nothing to do for a page that is whole.
@@ -252,6 +258,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     friend class KeptDocuments;
@@ -315,5 +322,9 @@ private:
     // A position to come back at that waits for the view to be shown: until
     // then it has no final width, and the page no final length.
     int m_scrollOnShow = -1;
+    // A page's later parts wait until its first screen is on the screen: a
+    // window not exposed yet (the splash waits for it) would otherwise parse
+    // them all before its first paint.
+    bool m_firstScreenPainted = false;
     QUrl m_pressedLink;
 };
