@@ -94,7 +94,8 @@ int main(int argc, char **argv)
         // The desktop's search, started by the bus: no window until a result
         // is opened, and that opens in a program started for it.
         if (invocation.searchProvider)
-            return tarn::desktop::serveDesktopSearch(tarn::readIndexTable());
+            return tarn::desktop::serveDesktopSearch(tarn::readFullIndexTable(),
+                                                     tarn::readNameTable());
         QString answer;
         if (!invocation.newWindow
             && tarn::cli::handOver(

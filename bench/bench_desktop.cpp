@@ -68,11 +68,13 @@ void benchInMemory()
 {
     QElapsedTimer timer;
     timer.start();
-    tarn::IndexTable index = tarn::readIndexTable();
+    tarn::IndexTable index = tarn::readFullIndexTable();
+    tarn::NameTable names = tarn::readNameTable();
     const double readMs = msSince(timer);
     timer.start();
-    LookupService service(std::move(index),
-                          [](const QString &page) { return findEmbeddedPageText(page); });
+    LookupService service(
+        std::move(index), [](const QString &page) { return findEmbeddedPageText(page); },
+        std::move(names));
     std::printf("in memory: index read %.1f ms, service built %.1f ms, %d entries\n", readMs,
                 msSince(timer), service.entryCount());
 

@@ -1,6 +1,8 @@
 // Velmora: full-text search over the real set: query times, ranking, the first search and memory.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "listreader.h"
 #include "mainwidget.h"
+#include "namedhits.h"
 #include "pagebrowser.h"
 #include "searchbar.h"
 #include "searchfield.h"
@@ -13,12 +15,14 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -77,7 +81,8 @@ long statusKilobytes(const char *field)
 int rankOf(const SearchResults &results, const char *page)
 {
     for (qsizetype i = 0; i < results.hits.size(); ++i) {
-        if (results.hits.at(i).page == QLatin1String(page))
+        // A row that opens at an anchor counts for its page.
+        if (results.hits.at(i).page.section(u'#', 0, 0) == QLatin1String(page))
             return int(i) + 1;
     }
     return 0;
@@ -94,9 +99,12 @@ void showPainted(QWidget *window)
     window->grab();
 }
 
-void benchQueries(SearchIndex *index)
+using Search = std::function<SearchResults(const QString &)>;
+
+void benchQueries(const char *title, const Search &search)
 {
-    std::printf("\nqueries: the top %d results with snippets, %d runs each\n", 100, runs);
+    std::printf("\nqueries, %s: the top %d results with snippets, %d runs each\n", title, 100,
+                runs);
     std::printf("%-34s %5s %9s %9s   %s\n", "query", "hits", "median", "worst", "ranking");
     double worstMedian = 0;
     double worstOfAll = 0;
@@ -107,7 +115,7 @@ void benchQueries(SearchIndex *index)
         for (int i = 0; i < runs; ++i) {
             QElapsedTimer timer;
             timer.start();
-            results = index->search(query);
+            results = search(query);
             times.push_back(msSince(timer));
         }
         const double mid = median(times);
@@ -131,6 +139,90 @@ void benchQueries(SearchIndex *index)
                 worstMedian > 10 ? "   OVER" : "");
     std::printf("%-46s %6.2f ms   goal <= 30 ms%s\n", "worst single run", worstOfAll,
                 worstOfAll > 30 ? "   OVER" : "");
+}
+
+// The relevance set: real queries, each with the page a developer wants.
+struct Judged
+{
+    QString query;
+    QString page;
+    QString what; // class, member, task...
+};
+
+QList<Judged> relevanceSet()
+{
+    QFile file(QStringLiteral(VELMORA_RELEVANCE_SET));
+    QList<Judged> set;
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return set;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        const QStringList fields = line.split(u'\t');
+        if (line.isEmpty() || line.startsWith(u'#') || fields.size() < 3)
+            continue;
+        set.append({fields.at(0), fields.at(1), fields.at(2)});
+    }
+    return set;
+}
+
+// The pages of the rows, in order; a row that opens at an anchor counts for its page.
+QStringList pagesOf(const SearchResults &results)
+{
+    QStringList pages;
+    for (const tarn::SearchHit &hit : results.hits)
+        pages.append(hit.page.section(u'#', 0, 0));
+    return pages;
+}
+
+// First-hit share, top-3 share and mean reciprocal rank of one way of
+// answering, over the whole set and by kind of query; the misses by name.
+void benchRelevance(const char *title, const Search &search)
+{
+    const QList<Judged> set = relevanceSet();
+    if (set.isEmpty()) {
+        std::printf("\nrelevance: no set at %s\n", VELMORA_RELEVANCE_SET);
+        return;
+    }
+    struct Tally
+    {
+        int queries = 0;
+        int first = 0;
+        int top3 = 0;
+        double reciprocal = 0;
+    };
+    QMap<QString, Tally> byKind;
+    Tally all;
+    QStringList misses;
+    for (const Judged &judged : set) {
+        const QStringList pages = pagesOf(search(judged.query));
+        const int rank = int(pages.indexOf(judged.page)) + 1;
+        for (Tally *tally : {&all, &byKind[judged.what]}) {
+            ++tally->queries;
+            tally->first += rank == 1;
+            tally->top3 += rank >= 1 && rank <= 3;
+            tally->reciprocal += rank > 0 ? 1.0 / rank : 0.0;
+        }
+        if (rank != 1)
+            misses.append(QStringLiteral("%1 -> %2 #%3 (first: %4)")
+                              .arg(judged.query, judged.page,
+                                   rank > 0 ? QString::number(rank) : QStringLiteral("-"),
+                                   pages.value(0, QStringLiteral("nothing"))));
+    }
+    const auto line = [](const QString &name, const Tally &t) {
+        std::printf("  %-18s %3d queries  first %5.1f%%  top 3 %5.1f%%  MRR %.3f\n",
+                    qPrintable(name), t.queries, 100.0 * t.first / t.queries,
+                    100.0 * t.top3 / t.queries, t.reciprocal / t.queries);
+    };
+    std::printf("\nrelevance, %s\n", title);
+    for (auto it = byKind.cbegin(); it != byKind.cend(); ++it)
+        line(it.key(), it.value());
+    line(QStringLiteral("all"), all);
+    std::printf("  goal: first >= 95%%, MRR >= 0.97%s\n",
+                100.0 * all.first / all.queries >= 95 && all.reciprocal / all.queries >= 0.97
+                    ? ""
+                    : "   MISSED");
+    for (const QString &miss : std::as_const(misses))
+        std::printf("  miss: %s\n", qPrintable(miss));
 }
 
 // Queries built to be expensive: each answers within the time limit, or is
@@ -185,12 +277,15 @@ void benchHardQueries(SearchIndex *index)
 }
 
 // The field as the window runs it: the query, and the list filled and shown.
-void benchField()
+void benchField(const tarn::IndexTable &table)
 {
     tarn::SearchBar bar;
     bar.resize(900, 40);
     showPainted(&bar);
     tarn::SearchField *field = bar.field();
+    field->setNameSource([&table](const QString &query) {
+        return tarn::namedEntries(table, &tarn::readNameTable(), query);
+    });
     field->setFocus();
     std::printf("\nthe search field: query, list filled and shown\n");
     double worst = 0;
@@ -399,9 +494,22 @@ int main(int argc, char **argv)
     std::printf("index: %d pages, image %.1f MB (%lld bytes), read in place\n", index->pageCount(),
                 double(SearchIndex::embeddedImageSize()) / (1024 * 1024),
                 static_cast<long long>(SearchIndex::embeddedImageSize()));
-    benchQueries(index);
+    // The text hits alone were the whole search before it knew the API;
+    // both are measured in one run, for figures before and after.
+    const Search textHits = [index](const QString &query) { return index->search(query); };
+    const tarn::IndexTable table = tarn::readFullIndexTable();
+    const Search namesFirst = [index, &table](const QString &query) {
+        return tarn::searchNamesFirst(*index, table, &tarn::readNameTable(), query);
+    };
+    namesFirst(QStringLiteral("QString"));
+    benchQueries("the text hits alone", textHits);
+    benchQueries("names first, as the search field shows them", namesFirst);
+    benchRelevance("the text hits alone", textHits);
+    benchRelevance("names first, as the search field shows them", namesFirst);
+    if (app.arguments().value(1) == QLatin1String("--relevance"))
+        return 0;
     benchHardQueries(index);
-    benchField();
+    benchField(table);
     benchOpen();
     benchFirstSearch(app.applicationFilePath());
     benchBuild();

@@ -7,5 +7,6 @@ target_link_libraries(velmora-bench-search
 target_compile_definitions(velmora-bench-search PRIVATE
     VELMORA_SEARCHINDEX="$<TARGET_FILE:velmora-searchindex>"
     VELMORA_INDEXED_FOLDER="$<TARGET_PROPERTY:velmora_searchdata,VELMORA_INDEXED_FOLDER>"
-    VELMORA_PROGRAM="$<TARGET_FILE:velmora>")
+    VELMORA_PROGRAM="$<TARGET_FILE:velmora>"
+    VELMORA_RELEVANCE_SET="${PROJECT_SOURCE_DIR}/tests/fixtures/relevance/queries.tsv")
 add_dependencies(velmora-bench-search velmora-searchindex velmora)

@@ -5,9 +5,12 @@
 #include "lookup.h"
 #include "utils.h"
 
+#include <QApplication>
+#include <QPainter>
 #include <QPixmap>
 
 #include <numeric>
+#include <utility>
 
 namespace tarn {
 
@@ -21,50 +24,50 @@ void IndexModel::setListText(const QString &text)
     setTable(IndexTable::fromText(text));
 }
 
-void IndexModel::setTable(IndexTable table)
+void IndexModel::setTable(IndexTable table, DetailSource details)
 {
     beginResetModel();
     m_table = std::move(table);
+    m_pendingDetails = std::move(details);
     m_shown.resize(m_table.rows.size());
     std::iota(m_shown.begin(), m_shown.end(), 0);
+    m_matches.clear();
+    m_matchesKept = false;
     m_filter.clear();
     endResetModel();
+}
+
+void IndexModel::takeDetails() const
+{
+    if (!m_pendingDetails)
+        return;
+    const DetailSource details = std::exchange(m_pendingDetails, DetailSource());
+    m_table.setDetails(details(m_table));
+}
+
+const IndexTable &IndexModel::table() const
+{
+    takeDetails();
+    return m_table;
 }
 
 void IndexModel::setFilter(const QString &text)
 {
     if (text == m_filter)
         return;
+    takeDetails();
     QVector<int> shown;
-    // "QString::arg" or "QString arg": the members of that class, by name.
     const std::optional<QualifiedName> qualified = qualifiedName(text);
-    if (qualified && isClassName(qualified->className)) {
-        for (int row = 0; row < m_table.rows.size(); ++row) {
-            if (m_table.rows.at(row).member
-                && isMemberEntryOf(view(m_table.rows.at(row).name), *qualified))
-                shown.append(row);
-        }
-    } else if (text.isEmpty()) {
-        shown.resize(m_table.rows.size());
-        std::iota(shown.begin(), shown.end(), 0);
+    if (text.isEmpty() || (qualified && isClassName(qualified->className))) {
+        shown = indexRows(m_table, text);
+        m_matches.clear();
+        m_matchesKept = false;
     } else {
-        // Typing more can only hide entries: look only at those still shown.
-        const bool narrowing = !m_filter.isEmpty() && !qualifiedName(m_filter)
-            && text.contains(m_filter, Qt::CaseInsensitive);
-        const auto matches = [this, &text](int row) {
-            return view(m_table.rows.at(row).name).contains(text, Qt::CaseInsensitive);
-        };
-        if (narrowing) {
-            for (const int row : std::as_const(m_shown)) {
-                if (matches(row))
-                    shown.append(row);
-            }
-        } else {
-            for (int row = 0; row < m_table.rows.size(); ++row) {
-                if (matches(row))
-                    shown.append(row);
-            }
-        }
+        // Typing more can only hide entries: look only at those still matched.
+        const bool narrowing = m_matchesKept && text.contains(m_filter, Qt::CaseInsensitive);
+        m_matches = matchingRows(m_table, text, narrowing ? &m_matches : nullptr);
+        m_matchesKept = true;
+        shown = groupedRows(m_table, text, m_matches);
     }
     m_filter = text;
     beginResetModel();
@@ -92,16 +95,6 @@ int IndexModel::entryCount() const
     return int(m_table.rows.size());
 }
 
-QStringView IndexModel::nameAt(int position) const
-{
-    return view(m_table.rows.at(position).name);
-}
-
-QStringView IndexModel::targetAt(int position) const
-{
-    return view(m_table.rows.at(position).target);
-}
-
 IndexEntry IndexModel::entry(int row) const
 {
     if (row < 0 || row >= m_shown.size())
@@ -117,8 +110,12 @@ QVariant IndexModel::data(const QModelIndex &index, int role) const
     const IndexTable::Row &r = m_table.rows.at(m_shown.at(index.row()));
     switch (role) {
     case Qt::DisplayRole:
-    case Qt::ToolTipRole:
         return view(r.name).toString();
+    case Qt::ToolTipRole:
+        return r.twin ? view(r.name) + QLatin1String("  ") + detail(m_shown.at(index.row()))
+                      : view(r.name).toString();
+    case DetailRole:
+        return r.twin ? detail(m_shown.at(index.row())) : QString();
     case Qt::DecorationRole:
         return iconFor(view(r.kind));
     case TargetRole:
@@ -128,6 +125,13 @@ QVariant IndexModel::data(const QModelIndex &index, int role) const
     default:
         return {};
     }
+}
+
+QString IndexModel::detail(int tableRow) const
+{
+    takeDetails();
+    const QString parameters = m_table.parameters(tableRow);
+    return parameters.isEmpty() ? m_table.what(tableRow) : parameters;
 }
 
 // Entries without a kind get a blank icon of the same size, so every name
@@ -148,6 +152,45 @@ QIcon IndexModel::iconFor(QStringView kind) const
         it = m_icons.insert(name, icon);
     }
     return it.value();
+}
+
+QSize IndexRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    return {1, QStyledItemDelegate::sizeHint(option, index).height()};
+}
+
+void IndexRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                             const QModelIndex &index) const
+{
+    QStyledItemDelegate::paint(painter, option, index);
+    const QString detail = index.data(IndexModel::DetailRole).toString();
+    if (detail.isEmpty())
+        return;
+    QStyleOptionViewItem opt = option;
+    initStyleOption(&opt, index);
+    const QWidget *widget = opt.widget;
+    const QStyle *style = widget ? widget->style() : QApplication::style();
+    const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &opt, widget);
+    // Where the style drew the name, with its margin, and the room after it.
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    const QFontMetrics metrics(opt.font);
+    const int nameEnd = text.left() + margin + metrics.horizontalAdvance(opt.text);
+    const QRect room(nameEnd + metrics.horizontalAdvance(QLatin1String("  ")), text.top(),
+                     text.right() - margin - nameEnd, text.height());
+    if (room.width() < metrics.averageCharWidth() * 3)
+        return;
+    const bool selected = opt.state & QStyle::State_Selected;
+    const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+        : opt.state & QStyle::State_Active                                  ? QPalette::Active
+                                                                            : QPalette::Inactive;
+    QColor colour = opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
+    colour.setAlphaF(selected ? 0.75 : 0.55);
+    painter->save();
+    painter->setFont(opt.font);
+    painter->setPen(colour);
+    painter->drawText(room, Qt::AlignLeft | Qt::AlignVCenter,
+                      metrics.elidedText(detail, Qt::ElideRight, room.width()));
+    painter->restore();
 }
 
 } // namespace tarn

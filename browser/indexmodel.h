@@ -8,7 +8,10 @@
 #include <QAbstractListModel>
 #include <QIcon>
 #include <QString>
+#include <QStyledItemDelegate>
 #include <QVector>
+
+#include <functional>
 
 namespace tarn {
 
@@ -24,6 +27,10 @@ public:
     enum Role {
         TargetRole = Qt::UserRole, // "page.html#anchor"
         KindRole,                  // "+f", "C", ... or empty
+        // For a row whose name another row shows too, what tells them
+        // apart: the parameter list, "(qlonglong a, int fieldWidth)", or
+        // what the entry is, "property". Empty for every other row.
+        DetailRole,
     };
 
     explicit IndexModel(QObject *parent = nullptr);
@@ -31,11 +38,16 @@ public:
     // Takes the text of index.lst and puts its entries in display order:
     // classes before members, names case-folded, exact order breaking ties.
     void setListText(const QString &text);
-    // Takes an index already parsed, on another thread say.
-    void setTable(IndexTable table);
+    // Takes an index already parsed, on another thread say. What entries.lst
+    // adds to it (`details`, when given) is asked for only when the model
+    // first needs it, to filter or to tell twins apart: showing the list
+    // needs none of it.
+    using DetailSource = std::function<IndexDetails(const IndexTable &)>;
+    void setTable(IndexTable table, DetailSource details = {});
 
-    // Shows the entries whose name holds `text`, in any case; the empty text
-    // shows every entry. A class and member as developers write them,
+    // Shows the entries whose name holds `text`, in any case, as indexRows
+    // orders them: the entries of that very name first; the empty text shows
+    // every entry. A class and member as developers write them,
     // "QString::arg" or "QString arg", shows that class's members whose names
     // start so, in the list's order.
     void setFilter(const QString &text);
@@ -47,21 +59,43 @@ public:
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int entryCount() const;
     IndexEntry entry(int row) const;
-    // Any entry, shown or not, by its place in the display order; a view
-    // into the list text.
-    QStringView nameAt(int position) const;
-    QStringView targetAt(int position) const;
+
+    // The whole index with its details, for lookups by name.
+    const IndexTable &table() const;
 
     QVariant data(const QModelIndex &index, int role) const override;
 
 private:
     QStringView view(IndexTable::Span span) const { return m_table.view(span); }
     QIcon iconFor(QStringView kind) const;
+    void takeDetails() const;
 
-    IndexTable m_table;
+    // Its details come late, but change nothing a view has been told.
+    mutable IndexTable m_table;
+    mutable DetailSource m_pendingDetails;
+    QString detail(int tableRow) const;
+
     QVector<int> m_shown; // rows of the table that pass the filter, in order
+    // The rows the filter's text matches, in lookup order; what typing on
+    // narrows. Not kept for the empty text and a class's members.
+    QVector<int> m_matches;
+    bool m_matchesKept = false;
     QString m_filter;
     mutable QHash<QString, QIcon> m_icons;
+};
+
+// An index row: icon and name, then for overloads, in a lighter colour,
+// what tells the row from its twins. As wide as the list, the name cut with
+// "..." where the list is narrower: a list view never makes a row narrower
+// than the row's own hint.
+class IndexRowDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
 };
 
 } // namespace tarn

@@ -15,8 +15,20 @@ void startReadingLists();
 
 // The index and the classes of the contents in display order: those
 // startReadingLists began, the first time, waiting for them as needed;
-// otherwise read here. A missing list gives an empty one.
+// otherwise read here. A missing list gives an empty one. The index comes
+// without its details.
 IndexTable readIndexTable();
 ContentsTable readContentsTable();
+
+// What entries.lst adds to a table of the embedded index: read ahead after
+// the lists, or read here.
+IndexDetails readIndexDetails(const IndexTable &table);
+// The index with its details, for lookups away from the window.
+IndexTable readFullIndexTable();
+
+// The names of the API that the index has no line for, read ahead after the
+// lists or the first time they are asked for: only a search or a name from
+// outside needs them.
+const NameTable &readNameTable();
 
 } // namespace tarn

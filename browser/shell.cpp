@@ -6,6 +6,8 @@
 #include "docnames.h"
 #include "hithighlight.h"
 #include "indexmodel.h"
+#include "listreader.h"
+#include "lookup.h"
 #include "mainwidget.h"
 #include "pagebrowser.h"
 #include "pagename.h"
@@ -221,7 +223,7 @@ void Shell::createForm()
     d->indexModel = new IndexModel(this);
     form->indexView->setModel(d->indexModel);
     form->indexView->setIconSize(QSize(16, 16));
-    form->indexView->setItemDelegate(new FullWidthRows(form->indexView));
+    form->indexView->setItemDelegate(new IndexRowDelegate(form->indexView));
     form->indexView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setUpListView(form->bookmarksView, {1, 2});
     setUpListView(form->aboutView, {1, 2});
@@ -422,12 +424,19 @@ void Shell::createSearchBar()
 {
     auto *searchBar = new SearchBar(this);
     addToolBar(Qt::TopToolBarArea, searchBar);
+    searchBar->field()->setNameSource([this](const QString &query) {
+        return namedEntries(d->indexModel->table(), &readNameTable(), query);
+    });
     connect(searchBar->field(), &SearchField::openRequested, this,
             [this](const QString &page, const QList<SearchTerm> &terms) {
+                // An entry of the API opens at its anchor, as from the Index.
+                if (page.contains(u'#'))
+                    d->anchorPending = true;
                 linkLoad(page);
                 // The hits may lie in any part of a long page.
                 d->form->browser->finishPage();
-                highlightHits(d->form->browser, terms);
+                highlightHits(d->form->browser, terms,
+                              page.contains(u'#') ? HitScroll::Stay : HitScroll::ToFirst);
             });
 }
 

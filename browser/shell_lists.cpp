@@ -19,6 +19,7 @@
 #include <QPixmap>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -101,7 +102,20 @@ void fillInOrder(QTreeWidget *view, const QList<QTreeWidgetItem *> &items)
 
 void Shell::readIndex()
 {
-    d->indexModel->setTable(readIndexTable());
+    IndexModel *model = d->indexModel;
+    model->setTable(readIndexTable(), readIndexDetails);
+    // The details join the index as soon as the Index is in sight, between
+    // events, so that the first key typed into it does not wait for them.
+    MainWidget *form = d->form;
+    const auto takeDetailsSoon = [model] {
+        QTimer::singleShot(0, model, [model] { model->table(); });
+    };
+    if (form->leftTabs->currentWidget() == form->tab_2)
+        takeDetailsSoon();
+    connect(form->leftTabs, &QTabWidget::currentChanged, model, [form, takeDetailsSoon](int tab) {
+        if (form->leftTabs->widget(tab) == form->tab_2)
+            takeDetailsSoon();
+    });
 }
 
 void Shell::readContents()
@@ -185,13 +199,8 @@ void Shell::loadFirstInIndex()
 void Shell::openName(const QString &name)
 {
     IndexModel *model = d->indexModel;
-    const Lookup found = lookUp(
-        name, model->entryCount(),
-        [model](qsizetype i) {
-            return LookupEntry{model->nameAt(int(i)), model->targetAt(int(i))};
-        },
-        [](const QString &page) { return hasPage(page); },
-        [model](const QString &className) { return model->isClassName(className); });
+    const Lookup found = lookUp(name, model->table(), &readNameTable(),
+                                [](const QString &page) { return hasPage(page); });
     MainWidget *form = d->form;
     switch (found.kind) {
     case Lookup::Nothing:

@@ -26,6 +26,7 @@ bool endsWithAny(QStringView name, std::initializer_list<const char *> suffixes)
 bool isReserved(QStringView name)
 {
     return name == QLatin1String(indexList) || name == QLatin1String(contentsList)
+        || name == QLatin1String(entryList) || name == QLatin1String(nameList)
         || name == QLatin1String(versionFile);
 }
 

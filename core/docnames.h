@@ -11,6 +11,9 @@ namespace tarn::docnames {
 
 inline constexpr char indexList[] = "index.lst";
 inline constexpr char contentsList[] = "contents.lst";
+// What the lookup knows beyond the two lists; a folder may lack them.
+inline constexpr char entryList[] = "entries.lst";
+inline constexpr char nameList[] = "names.lst";
 // One line: the version of the imported reference.
 inline constexpr char versionFile[] = "version.txt";
 // The one style sheet every page links, served from the file table.
@@ -22,7 +25,7 @@ inline constexpr char startPage[] = "index.html";
 enum class FileKind {
     Page,     // .html or .css: the file table
     Image,    // .png, .gif, .jpg, .jpeg: the image table
-    Reserved, // the two lists and the version file
+    Reserved, // the lists and the version file
     Unknown,
 };
 

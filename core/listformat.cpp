@@ -80,6 +80,20 @@ IndexEntry parseIndexLine(QStringView line)
     return {field(line, 0).toString(), field(line, 1).toString(), field(line, 2).toString()};
 }
 
+EntryDetail parseEntryDetailLine(QStringView line)
+{
+    bool ok = false;
+    const int place = field(line, 3).toInt(&ok);
+    return {field(line, 0).toString(), field(line, 1).toString(), field(line, 2).toString(),
+            ok && place >= 0 ? place : 0, field(line, 4).toString()};
+}
+
+NameEntry parseNameLine(QStringView line)
+{
+    return {field(line, 0).toString(), field(line, 1).toString(), field(line, 2).toString(),
+            field(line, 3).toString()};
+}
+
 QList<QStringView> splitListLines(QStringView text)
 {
     QList<QStringView> lines;
@@ -116,6 +130,18 @@ QString formatContentsLine(const QString &kind, const QString &name, const QStri
 QString formatIndexLine(const QString &name, const QString &target, const QString &kind)
 {
     return name + fieldSeparator + target + fieldSeparator + kind;
+}
+
+QString formatEntryDetailLine(const EntryDetail &detail)
+{
+    return detail.target + fieldSeparator + detail.what + fieldSeparator + detail.parameters
+        + fieldSeparator + QString::number(detail.place) + fieldSeparator + detail.bases;
+}
+
+QString formatNameLine(const NameEntry &name)
+{
+    return name.name + fieldSeparator + name.scope + fieldSeparator + name.target + fieldSeparator
+        + name.what;
 }
 
 bool isSafeListField(const QString &field)

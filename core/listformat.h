@@ -15,7 +15,12 @@
 //                 members: "kind===name===target===flag" joined by ";;",
 //                 the list closed by ";" (nothing after "@" for no members)
 //   index.lst     one entry a line: "name===target===kind"
-// Lines end in CR LF; a reader also takes a bare LF.
+//   entries.lst   what an index line cannot say, a line for each line of
+//                 index.lst in its order: "target===what===parameters===place===bases"
+//   names.lst     the names of the API that index.lst has no line for (enum
+//                 values, macros, namespaces): "name===scope===target===what"
+// Lines end in CR LF; a reader also takes a bare LF. The last two may grow
+// fields at their ends: a reader takes those it knows and skips the rest.
 namespace tarn {
 
 struct ContentsMember
@@ -41,6 +46,32 @@ struct IndexEntry
     QString kind;
 };
 
+// What the import knows of an index entry beyond its line.
+struct EntryDetail
+{
+    QString target; // the index line's, to match the two up
+    // The element of the reference: "class", "function", "property", "enum",
+    // "typedef", "variable", "macro"...
+    QString what;
+    // A function's parameter list and what follows it, "(int msec) const";
+    // empty for anything else.
+    QString parameters;
+    // Among the entries of one member name, the place the lookup gives it:
+    // 0 for the first, the class that declares the member; 0 for a class.
+    int place = 0;
+    // A class's direct bases, "QIODeviceBase,QObject"; empty for a member.
+    QString bases;
+};
+
+// A name of the API that index.lst has no line for.
+struct NameEntry
+{
+    QString name;   // "AlignLeft"
+    QString scope;  // what a qualified name puts before "::": "Qt"; may be empty
+    QString target; // page#anchor, or a page
+    QString what;   // "enumvalue", "macro", "namespace", "function", "enum", "typedef"...
+};
+
 // One line of the contents list.
 ContentsClass parseContentsLine(QStringView line);
 
@@ -61,6 +92,9 @@ QList<ContentsMember> parseMemberList(QStringView members);
 // One line of the index list.
 IndexEntry parseIndexLine(QStringView line);
 
+EntryDetail parseEntryDetailLine(QStringView line);
+NameEntry parseNameLine(QStringView line);
+
 // The lines of a list file, ended by CR LF or a bare LF; a final line without
 // an end counts too, an empty file has none.
 QList<QStringView> splitListLines(QStringView text);
@@ -70,6 +104,8 @@ QList<QStringView> splitListLines(QStringView text);
 QString formatContentsLine(const QString &kind, const QString &name, const QString &page,
                            const QList<ContentsMember> &members);
 QString formatIndexLine(const QString &name, const QString &target, const QString &kind);
+QString formatEntryDetailLine(const EntryDetail &detail);
+QString formatNameLine(const NameEntry &name);
 // The line end the writer uses.
 inline constexpr char listLineEnd[] = "\r\n";
 

@@ -4,6 +4,9 @@
 
 #include "freshmemory.h"
 
+#include <QAnyStringView>
+#include <QHash>
+
 #include <algorithm>
 #include <numeric>
 
@@ -55,10 +58,19 @@ bool displayLess(QStringView a, QStringView b)
     return folded != 0 ? folded < 0 : a.compare(b) < 0;
 }
 
+IndexTable IndexTable::fromLists(const QString &text, QByteArrayView entries)
+{
+    IndexTable table = fromText(text);
+    if (!entries.isEmpty())
+        table.setDetails(table.readDetails(entries));
+    return table;
+}
+
 IndexTable IndexTable::fromText(const QString &text)
 {
     IndexTable table;
     table.text = text;
+    table.whats.append(QString());
     const QStringView all(table.text);
     const QList<QStringView> lines = splitListLines(all);
     const auto spanOf = [&all](QStringView part) {
@@ -78,9 +90,20 @@ IndexTable IndexTable::fromText(const QString &text)
         QStringView kind = second < 0 ? QStringView() : rest.mid(second + 3);
         if (const qsizetype third = findSeparator(kind); third >= 0)
             kind = kind.left(third);
-        parsed[i] = {spanOf(name), spanOf(target), spanOf(kind), target.contains(u'#')};
+        Row &row = parsed[i];
+        row = Row();
+        row.name = spanOf(name);
+        row.target = spanOf(target);
+        row.kind = spanOf(kind);
+        row.member = target.contains(u'#');
+        row.line = int(i);
+        row.bareLength = int(name.size());
+        if (const qsizetype open = name.lastIndexOf(u" (");
+            row.member && open > 0 && name.endsWith(u')'))
+            row.bareLength = int(open);
         nameLength += name.size();
     }
+
     // The names case-folded, one after the other in one buffer: comparing
     // folded copies makes each comparison of the sort a plain one, and the
     // sort was most of the cost of the whole table.
@@ -98,7 +121,8 @@ IndexTable IndexTable::fromText(const QString &text)
         return QStringView(folded).mid(span.start, span.length);
     };
     // The rows' places are sorted, not the rows: a stable sort needs a
-    // buffer as large as what it sorts.
+    // buffer as large as what it sorts. Entries of one name keep the file's
+    // order, which is the order of the reference.
     QVector<int> order = populatedVector<int>(parsed.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
@@ -117,7 +141,252 @@ IndexTable IndexTable::fromText(const QString &text)
         if (!row.member)
             table.classNames.insert(table.view(row.name).toString().toCaseFolded());
     }
+    for (qsizetype i = 1; i < table.rows.size(); ++i) {
+        if (table.name(int(i)) == table.name(int(i - 1)))
+            table.rows[i].twin = table.rows[i - 1].twin = true;
+    }
+    // Until details come, the lookup knows no places: the display order.
+    table.lookupOrder = populatedVector<int>(table.rows.size());
+    std::iota(table.lookupOrder.begin(), table.lookupOrder.end(), 0);
     return table;
+}
+
+IndexDetails IndexTable::readDetails(QByteArrayView entries) const
+{
+    IndexDetails out;
+    out.whats.append(QString());
+    // The lines of entries.lst: target===what===parameters===place===bases.
+    struct Detail
+    {
+        QByteArrayView target;
+        QByteArrayView what;
+        QByteArrayView parameters; // or a class's bases
+        int place = 0;
+    };
+    QVector<Detail> lines;
+    lines.reserve(rows.size());
+    for (qsizetype start = 0; start < entries.size();) {
+        qsizetype end = entries.indexOf('\n', start);
+        const qsizetype next = end < 0 ? entries.size() : end + 1;
+        if (end < 0)
+            end = entries.size();
+        if (end > start && entries.at(end - 1) == '\r')
+            --end;
+        QByteArrayView line = entries.sliced(start, end - start);
+        QByteArrayView fields[5];
+        for (QByteArrayView &field : fields) {
+            const qsizetype at = line.indexOf(QByteArrayView("==="));
+            field = at < 0 ? line : line.first(at);
+            line = at < 0 ? QByteArrayView() : line.sliced(at + 3);
+        }
+        bool ok = false;
+        const int place = fields[3].toInt(&ok);
+        // A class has bases where a function has parameters; never both.
+        lines.append({fields[0], fields[1], fields[2].isEmpty() ? fields[4] : fields[2],
+                      ok ? std::clamp(place, 0, 0xffff) : 0});
+        start = next;
+    }
+
+    out.rows = populatedVector<IndexDetails::Row>(rows.size());
+    const auto take = [&out](IndexDetails::Row &row, const Detail &detail) {
+        row.place = quint16(detail.place);
+        row.parameters = {int(out.bytes.size()), int(detail.parameters.size())};
+        out.bytes.append(detail.parameters);
+        qsizetype what = 0;
+        while (what < out.whats.size() && !QAnyStringView::equal(out.whats.at(what), detail.what))
+            ++what;
+        if (what == out.whats.size() && what < 0xff)
+            out.whats.append(QString::fromUtf8(detail.what));
+        row.what = quint8(std::min<qsizetype>(what, 0xff - 1));
+    };
+    // Line by line as the import writes them; where a line does not match
+    // its entry, by target.
+    QVector<int> unmatched;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const int line = rows.at(i).line;
+        if (line < lines.size()
+            && QAnyStringView::equal(lines.at(line).target, view(rows.at(i).target)))
+            take(out.rows[i], lines.at(line));
+        else
+            unmatched.append(int(i));
+    }
+    if (!unmatched.isEmpty()) {
+        QHash<QString, QVector<int>> byTarget;
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            byTarget[QString::fromUtf8(lines.at(i).target)].append(int(i));
+        for (const int i : std::as_const(unmatched)) {
+            auto it = byTarget.find(view(rows.at(i).target).toString());
+            if (it != byTarget.end() && !it->isEmpty())
+                take(out.rows[i], lines.at(it->takeFirst()));
+        }
+    }
+
+    // The lookup order: the entries of one member name, which the display
+    // order keeps together, by name and then by place.
+    out.lookupOrder = populatedVector<int>(rows.size());
+    std::iota(out.lookupOrder.begin(), out.lookupOrder.end(), 0);
+    for (int start = 0; start < rows.size();) {
+        int end = start + 1;
+        if (rows.at(start).member) {
+            while (end < rows.size()
+                   && bareName(end).compare(bareName(start), Qt::CaseInsensitive) == 0)
+                ++end;
+        }
+        if (end - start > 1) {
+            std::stable_sort(
+                out.lookupOrder.begin() + start, out.lookupOrder.begin() + end, [&](int a, int b) {
+                    const int exact = bareName(a).compare(bareName(b));
+                    return exact != 0 ? exact < 0 : out.rows.at(a).place < out.rows.at(b).place;
+                });
+        }
+        start = end;
+    }
+    return out;
+}
+
+void IndexTable::setDetails(IndexDetails d)
+{
+    if (d.rows.size() != rows.size() || d.lookupOrder.size() != rows.size())
+        return;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        Row &row = rows[i];
+        row.parameters = d.rows.at(i).parameters;
+        row.place = d.rows.at(i).place;
+        row.what = d.rows.at(i).what;
+    }
+    details = std::move(d.bytes);
+    whats = std::move(d.whats);
+    lookupOrder = std::move(d.lookupOrder);
+    m_hasDetails = true;
+}
+
+QStringView IndexTable::className(int row) const
+{
+    const Row &r = rows.at(row);
+    if (r.bareLength + 3 > r.name.length)
+        return QStringView();
+    return name(row).mid(r.bareLength + 2).chopped(1);
+}
+
+QString IndexTable::parameters(int row) const
+{
+    if (!rows.at(row).member)
+        return QString();
+    const Span span = rows.at(row).parameters;
+    return QString::fromUtf8(QByteArrayView(details).sliced(span.start, span.length));
+}
+
+QStringList IndexTable::bases(int row) const
+{
+    if (rows.at(row).member)
+        return QStringList();
+    const Span span = rows.at(row).parameters;
+    return QString::fromUtf8(QByteArrayView(details).sliced(span.start, span.length))
+        .split(u',', Qt::SkipEmptyParts);
+}
+
+int IndexTable::classRow(QStringView className) const
+{
+    // The classes come first, by name in any case.
+    const auto classes = std::partition_point(rows.cbegin(), rows.cend(),
+                                              [](const Row &row) { return !row.member; });
+    auto found = std::partition_point(rows.cbegin(), classes, [&](const Row &row) {
+        return view(row.name).compare(className, Qt::CaseInsensitive) < 0;
+    });
+    // Two classes may differ in case only: the one in the name's case first.
+    int anyCase = -1;
+    for (; found != classes && view(found->name).compare(className, Qt::CaseInsensitive) == 0;
+         ++found) {
+        if (view(found->name) == className)
+            return int(found - rows.cbegin());
+        if (anyCase < 0)
+            anyCase = int(found - rows.cbegin());
+    }
+    return anyCase;
+}
+
+std::pair<int, int> IndexTable::classRun(QStringView name) const
+{
+    const auto classes = std::partition_point(rows.cbegin(), rows.cend(),
+                                              [](const Row &row) { return !row.member; });
+    const auto first = std::partition_point(rows.cbegin(), classes, [&](const Row &row) {
+        return view(row.name).compare(name, Qt::CaseInsensitive) < 0;
+    });
+    const auto last = std::partition_point(first, classes, [&](const Row &row) {
+        return view(row.name).compare(name, Qt::CaseInsensitive) == 0;
+    });
+    return {int(first - rows.cbegin()), int(last - rows.cbegin())};
+}
+
+std::pair<int, int> IndexTable::memberRun(QStringView bareName) const
+{
+    // The members sort by their names case-folded, so every "name (Class)"
+    // of one name lies in one stretch that starts with "name (".
+    const QString start = bareName + QLatin1String(" (");
+    const auto members = std::partition_point(rows.cbegin(), rows.cend(),
+                                              [](const Row &row) { return !row.member; });
+    const auto first = std::partition_point(members, rows.cend(), [&](const Row &row) {
+        return view(row.name).compare(start, Qt::CaseInsensitive) < 0;
+    });
+    const auto last = std::partition_point(first, rows.cend(), [&](const Row &row) {
+        return view(row.name).startsWith(start, Qt::CaseInsensitive);
+    });
+    return {int(first - rows.cbegin()), int(last - rows.cbegin())};
+}
+
+QStringList IndexTable::ancestors(QStringView className) const
+{
+    QStringList found;
+    QStringList pending{className.toString()};
+    for (qsizetype next = 0; next < pending.size(); ++next) {
+        const int row = classRow(pending.at(next));
+        for (const QString &base : row < 0 ? QStringList() : bases(row)) {
+            if (base.compare(className, Qt::CaseInsensitive) != 0 && !found.contains(base)) {
+                found.append(base);
+                pending.append(base);
+            }
+        }
+    }
+    return found;
+}
+
+NameTable NameTable::fromText(const QString &text)
+{
+    NameTable table;
+    table.text = text;
+    const QStringView all(table.text);
+    const auto spanOf = [&all](QStringView part) {
+        return IndexTable::Span{int(part.data() - all.data()), int(part.size())};
+    };
+    for (const QStringView line : splitListLines(all)) {
+        QStringView fields[4];
+        QStringView rest = line;
+        for (QStringView &field : fields) {
+            const qsizetype at = findSeparator(rest);
+            field = at < 0 ? rest : rest.left(at);
+            rest = at < 0 ? QStringView() : rest.mid(at + 3);
+        }
+        if (!fields[0].isEmpty())
+            table.rows.append(
+                {spanOf(fields[0]), spanOf(fields[1]), spanOf(fields[2]), spanOf(fields[3])});
+    }
+    // The file is in this order already; a damaged one still finds its names.
+    std::stable_sort(table.rows.begin(), table.rows.end(), [&table](const Row &a, const Row &b) {
+        return table.view(a.name).compare(table.view(b.name), Qt::CaseInsensitive) < 0;
+    });
+    return table;
+}
+
+QVector<int> NameTable::named(QStringView name) const
+{
+    const auto first = std::partition_point(rows.cbegin(), rows.cend(), [&](const Row &row) {
+        return view(row.name).compare(name, Qt::CaseInsensitive) < 0;
+    });
+    QVector<int> found;
+    for (auto it = first;
+         it != rows.cend() && view(it->name).compare(name, Qt::CaseInsensitive) == 0; ++it)
+        found.append(int(it - rows.cbegin()));
+    return found;
 }
 
 ContentsTable ContentsTable::fromUtf8(const QByteArray &utf8)

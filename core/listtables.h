@@ -7,8 +7,11 @@
 #include <QByteArrayView>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <QVector>
+
+#include <utility>
 
 namespace tarn {
 
@@ -16,10 +19,14 @@ namespace tarn {
 // sort as a reader expects; exact order breaks ties.
 bool displayLess(QStringView a, QStringView b);
 
+struct IndexDetails;
+
 // Every entry of index.lst, in display order: classes before members, names
-// case-folded, exact order breaking ties. The rows are views into the one
-// list text; nothing is copied per entry. Needs nothing of a GUI, so it can
-// be built on a thread of its own while the window is put together.
+// case-folded, exact order breaking ties, entries of one name as the file
+// has them. The rows are views into the one list text; nothing is copied per
+// entry. Needs nothing of a GUI, so it can be built on a thread of its own
+// while the window is put together. What entries.lst adds comes apart, later
+// if need be: the window needs none of it to show the list.
 struct IndexTable
 {
     struct Span
@@ -32,16 +39,101 @@ struct IndexTable
         Span name;
         Span target;
         Span kind;
+        Span parameters;     // in `details`, UTF-8: a member's, or a class's bases
+        int bareLength = 0;  // of the name: the member's own, before " (Class)"
+        int line = 0;        // of index.lst, and so of entries.lst
+        quint16 place = 0;   // among the entries of one member name, from entries.lst
+        quint8 what = 0;     // in `whats`
         bool member = false; // its target has an anchor
+        bool twin = false;   // another row shows the same name
     };
 
+    // index.lst alone, and with what entries.lst says of its lines (any
+    // line whose target does not match is left out).
     static IndexTable fromText(const QString &text);
+    static IndexTable fromLists(const QString &text, QByteArrayView entries);
+
+    // What entries.lst says of this table's rows. Only reads the table, so
+    // another thread may make it while this one uses the table.
+    IndexDetails readDetails(QByteArrayView entries) const;
+    // Takes details made for this table; details made for another are
+    // passed over.
+    void setDetails(IndexDetails details);
+    bool hasDetails() const { return m_hasDetails; }
 
     QStringView view(Span span) const { return QStringView(text).mid(span.start, span.length); }
+    QStringView name(int row) const { return view(rows.at(row).name); }
+    // "arg" of "arg (QString)"; a class's name.
+    QStringView bareName(int row) const { return name(row).left(rows.at(row).bareLength); }
+    // "QString" of "arg (QString)"; empty for a class.
+    QStringView className(int row) const;
+    // A member's parameter list, "(int msec) const"; empty for a class.
+    QString parameters(int row) const;
+    QString what(int row) const { return whats.value(rows.at(row).what); }
+    // A class's direct bases; none for a member.
+    QStringList bases(int row) const;
+    // The row of the class of that name, in its case or else in any case; -1 for none.
+    int classRow(QStringView className) const;
+    // The places [first, last) in display order, and so in lookup order, of
+    // the classes whose name is `name` in any case, and of the members whose
+    // own name is: a binary search, not a walk.
+    std::pair<int, int> classRun(QStringView name) const;
+    std::pair<int, int> memberRun(QStringView bareName) const;
+    // The classes one derives from, directly or not, nearest first, as far
+    // as the index lists them.
+    QStringList ancestors(QStringView className) const;
 
     QString text;
     QVector<Row> rows;
+    // The rows in lookup order: the display order, except that the entries
+    // of one member name follow their places, the declaring class first.
+    QVector<int> lookupOrder;
     QSet<QString> classNames; // case-folded
+    QByteArray details;       // the parameter lists, one after the other
+    QStringList whats;        // "", "class", "function", ...
+
+private:
+    bool m_hasDetails = false;
+};
+
+// What entries.lst adds to the rows of an index table, in its display order.
+struct IndexDetails
+{
+    struct Row
+    {
+        IndexTable::Span parameters; // in `bytes`
+        quint16 place = 0;
+        quint8 what = 0; // in `whats`
+    };
+    QVector<Row> rows;
+    QByteArray bytes;
+    QStringList whats;
+    QVector<int> lookupOrder;
+};
+
+// The names of the API that index.lst has no line for (names.lst), by name
+// in any case.
+struct NameTable
+{
+    struct Row
+    {
+        IndexTable::Span name;
+        IndexTable::Span scope;
+        IndexTable::Span target;
+        IndexTable::Span what;
+    };
+
+    static NameTable fromText(const QString &text);
+
+    QStringView view(IndexTable::Span span) const
+    {
+        return QStringView(text).mid(span.start, span.length);
+    }
+    // The rows of that name in any case, in the table's order.
+    QVector<int> named(QStringView name) const;
+
+    QString text;
+    QVector<Row> rows;
 };
 
 // Every class of contents.lst, in display order of the names. A class's

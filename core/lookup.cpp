@@ -2,6 +2,10 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "lookup.h"
 
+#include <algorithm>
+#include <iterator>
+#include <numeric>
+
 namespace tarn {
 
 namespace {
@@ -81,10 +85,219 @@ bool isMemberEntryOf(QStringView entryName, const QualifiedName &name)
         && bare.startsWith(name.member, Qt::CaseInsensitive);
 }
 
-Lookup lookUp(QStringView name, qsizetype entryCount,
-              const std::function<LookupEntry(qsizetype)> &entryAt,
-              const std::function<bool(const QString &page)> &pageExists,
-              const std::function<bool(const QString &className)> &isClassName)
+QVector<int> matchingRows(const IndexTable &table, QStringView text, const QVector<int> *among)
+{
+    QVector<int> found;
+    const auto test = [&](int row) {
+        if (table.name(row).contains(text, Qt::CaseInsensitive))
+            found.append(row);
+    };
+    if (among) {
+        for (const int row : *among)
+            test(row);
+    } else {
+        for (const int row : table.lookupOrder)
+            test(row);
+    }
+    return found;
+}
+
+QVector<int> groupedRows(const IndexTable &table, QStringView text, const QVector<int> &matches)
+{
+    enum Group { Exact, Class, Starts, Other, GroupCount };
+    QVector<int> groups[GroupCount];
+    for (const int row : matches) {
+        const IndexTable::Row &r = table.rows.at(row);
+        const QStringView bare = table.bareName(row);
+        Group group = Other;
+        if (bare == text || table.name(row) == text)
+            group = Exact;
+        else if (!r.member)
+            group = Class;
+        else if (bare.startsWith(text, Qt::CaseInsensitive))
+            group = Starts;
+        groups[group].append(row);
+    }
+    QVector<int> shown;
+    shown.reserve(matches.size());
+    for (const QVector<int> &group : groups)
+        shown += group;
+    return shown;
+}
+
+QVector<int> indexRows(const IndexTable &table, QStringView text)
+{
+    QVector<int> shown;
+    if (text.isEmpty()) {
+        shown.resize(table.rows.size());
+        std::iota(shown.begin(), shown.end(), 0);
+        return shown;
+    }
+    // "QString::arg" or "QString arg": the members of that class, by name.
+    if (const std::optional<QualifiedName> qualified = qualifiedName(text);
+        qualified && table.classNames.contains(qualified->className.toCaseFolded())) {
+        for (int row = 0; row < table.rows.size(); ++row) {
+            if (table.rows.at(row).member && isMemberEntryOf(table.name(row), *qualified))
+                shown.append(row);
+        }
+        return shown;
+    }
+    return groupedRows(table, text, matchingRows(table, text));
+}
+
+namespace {
+
+// Text that can name an entry: a name, "Class::member" or "Class member",
+// "~Name", an operator, or an entry as the Index shows it.
+bool mayName(QStringView text)
+{
+    if (text.isEmpty() || text.size() > 200)
+        return false;
+    for (const QChar c : text) {
+        if (c.isSpace() && c != u' ')
+            return false;
+    }
+    return !text.contains(u'"') && !text.startsWith(u'-') && !text.endsWith(u'*');
+}
+
+QString qualified(QStringView scope, QStringView name)
+{
+    return scope.isEmpty() ? name.toString() : scope + QLatin1String("::") + name;
+}
+
+ApiMatch indexMatch(const IndexTable &index, int row)
+{
+    const IndexTable::Row &r = index.rows.at(row);
+    return {r.member ? qualified(index.className(row), index.bareName(row))
+                     : index.name(row).toString(),
+            index.view(r.target).toString(),
+            index.what(row),
+            index.view(r.kind).toString(),
+            index.parameters(row),
+            row};
+}
+
+ApiMatch nameMatch(const NameTable &names, int row)
+{
+    const NameTable::Row &r = names.rows.at(row);
+    return {qualified(names.view(r.scope), names.view(r.name)),
+            names.view(r.target).toString(),
+            names.view(r.what).toString(),
+            QString(),
+            QString(),
+            -1};
+}
+
+// Words that spell a class's name, "message box" or "system tray icon":
+// the classes the longest run of two or more of them names, leftmost first.
+// One word alone spells too much ("thread affinity" is not about QThread).
+QVector<ApiMatch> spelledClasses(const IndexTable &index, QStringView text)
+{
+    const QList<QStringView> words = text.split(u' ', Qt::SkipEmptyParts);
+    if (words.size() < 2 || words.size() > 8)
+        return {};
+    for (const QStringView word : words) {
+        for (const QChar c : word) {
+            if (!c.isLetterOrNumber())
+                return {};
+        }
+    }
+    for (qsizetype length = words.size(); length >= 2; --length) {
+        QVector<ApiMatch> found;
+        for (qsizetype start = 0; start + length <= words.size(); ++start) {
+            QString name = QStringLiteral("Q");
+            for (qsizetype i = start; i < start + length; ++i)
+                name += words.at(i);
+            if (const int row = index.classRow(name); row >= 0)
+                found.append(indexMatch(index, row));
+        }
+        if (!found.isEmpty())
+            return found;
+    }
+    return {};
+}
+
+} // namespace
+
+QVector<ApiMatch> namedEntries(const IndexTable &index, const NameTable *names, QStringView text)
+{
+    text = text.trimmed();
+    if (!mayName(text))
+        return {};
+    // Two tiers: the text's case, then any case; in each the index first.
+    QVector<ApiMatch> inCase, anyCase, namesInCase, namesAnyCase;
+    const auto sorted = [](QVector<ApiMatch> &exact, QVector<ApiMatch> &loose, ApiMatch match,
+                           bool sameCase) { (sameCase ? exact : loose).append(std::move(match)); };
+
+    const std::optional<QualifiedName> member = qualifiedName(text);
+    if (member && !member->member.isEmpty()) {
+        // The class's own member, else the one it inherits, nearest base
+        // first: "QPushButton::setText" is QAbstractButton's.
+        QStringList scopes{member->className};
+        if (index.classRow(member->className) >= 0)
+            scopes += index.ancestors(member->className);
+        for (const QString &scope : std::as_const(scopes)) {
+            const bool typed = scope == scopes.first();
+            const auto sameCase = [&](QStringView foundScope, QStringView foundName) {
+                return foundName == member->member && (!typed || foundScope == member->className);
+            };
+            const qsizetype before = inCase.size() + anyCase.size();
+            const qsizetype namesBefore = namesInCase.size() + namesAnyCase.size();
+            if (index.classNames.contains(scope.toCaseFolded())) {
+                const auto [first, last] = index.memberRun(member->member);
+                for (int place = first; place < last; ++place) {
+                    const int row = index.lookupOrder.at(place);
+                    if (index.className(row).compare(scope, Qt::CaseInsensitive) == 0
+                        && index.bareName(row).compare(member->member, Qt::CaseInsensitive) == 0)
+                        sorted(inCase, anyCase, indexMatch(index, row),
+                               sameCase(index.className(row), index.bareName(row)));
+                }
+            }
+            if (names) {
+                for (const int row : names->named(member->member)) {
+                    const NameTable::Row &r = names->rows.at(row);
+                    if (names->view(r.scope).compare(scope, Qt::CaseInsensitive) == 0)
+                        sorted(namesInCase, namesAnyCase, nameMatch(*names, row),
+                               sameCase(names->view(r.scope), names->view(r.name)));
+                }
+            }
+            if (inCase.size() + anyCase.size() > before
+                || namesInCase.size() + namesAnyCase.size() > namesBefore)
+                break;
+        }
+    }
+    // A name alone, a nested class ("QTest::QTouchEventSequence"), an entry
+    // as it reads ("arg (QString)"): the classes of that name, the members
+    // of it, and the members of the name the entry gives, in lookup order.
+    std::pair<int, int> runs[] = {index.classRun(text), index.memberRun(text), {0, 0}};
+    if (const qsizetype open = text.lastIndexOf(u" ("); open > 0 && text.endsWith(u')'))
+        runs[2] = index.memberRun(text.left(open));
+    std::sort(std::begin(runs), std::end(runs));
+    for (int place = 0, run = 0; run < int(std::size(runs)); ++run) {
+        for (place = std::max(place, runs[run].first); place < runs[run].second; ++place) {
+            const int row = index.lookupOrder.at(place);
+            const QStringView bare = index.bareName(row);
+            const QStringView name = index.name(row);
+            if (bare == text || name == text)
+                inCase.append(indexMatch(index, row));
+            else if (bare.compare(text, Qt::CaseInsensitive) == 0
+                     || name.compare(text, Qt::CaseInsensitive) == 0)
+                anyCase.append(indexMatch(index, row));
+        }
+    }
+    if (names && !member) {
+        for (const int row : names->named(text))
+            sorted(namesInCase, namesAnyCase, nameMatch(*names, row),
+                   names->view(names->rows.at(row).name) == text);
+    }
+    QVector<ApiMatch> found = inCase + namesInCase + anyCase + namesAnyCase;
+    if (found.isEmpty())
+        found = spelledClasses(index, text);
+    return found;
+}
+
+Lookup lookUp(QStringView name, const IndexTable &index, const NameTable *names,
+              const std::function<bool(const QString &page)> &pageExists)
 {
     name = name.trimmed();
     if (name.isEmpty())
@@ -96,43 +309,10 @@ Lookup lookUp(QStringView name, qsizetype entryCount,
     if (page.endsWith(QLatin1String(".html")) && pageExists(page))
         return {Lookup::Page, name.toString()};
 
-    // The first entry that passes the test, in the index's order.
-    const auto first = [&](const std::function<bool(const LookupEntry &)> &test) -> QString {
-        for (qsizetype i = 0; i < entryCount; ++i) {
-            const LookupEntry entry = entryAt(i);
-            if (test(entry))
-                return entry.target.toString();
-        }
-        return QString();
-    };
-    for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
-        const QString exact =
-            first([&](const LookupEntry &e) { return e.name.compare(name, cs) == 0; });
-        if (!exact.isEmpty())
-            return {Lookup::Entry, exact};
-    }
-
-    if (const std::optional<QualifiedName> qualified = qualifiedName(name);
-        qualified && !qualified->member.isEmpty() && isClassName(qualified->className)) {
-        for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
-            const QString member = first([&](const LookupEntry &e) {
-                const qsizetype open = e.name.lastIndexOf(u" (");
-                return isMemberEntryOf(e.name, *qualified)
-                    && e.name.left(open).compare(qualified->member, cs) == 0;
-            });
-            if (!member.isEmpty())
-                return {Lookup::Entry, member};
-        }
-        const QString started =
-            first([&](const LookupEntry &e) { return isMemberEntryOf(e.name, *qualified); });
-        if (!started.isEmpty())
-            return {Lookup::FirstMatch, started};
-    }
-
-    const QString held =
-        first([&](const LookupEntry &e) { return e.name.contains(name, Qt::CaseInsensitive); });
-    if (!held.isEmpty())
-        return {Lookup::FirstMatch, held};
+    if (const QVector<ApiMatch> named = namedEntries(index, names, name); !named.isEmpty())
+        return {Lookup::Entry, named.first().target};
+    if (const QVector<int> shown = indexRows(index, name); !shown.isEmpty())
+        return {Lookup::FirstMatch, index.view(index.rows.at(shown.first()).target).toString()};
     return {Lookup::NoMatch, QString()};
 }
 

@@ -2,8 +2,11 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #pragma once
 
+#include "listtables.h"
+
 #include <QString>
 #include <QStringView>
+#include <QVector>
 
 #include <functional>
 #include <optional>
@@ -26,12 +29,43 @@ std::optional<QualifiedName> qualifiedName(QStringView text);
 // whose name starts with the member part; both compared in any case.
 bool isMemberEntryOf(QStringView entryName, const QualifiedName &name);
 
-// One index entry as the lookup reads it, in the index's display order.
-struct LookupEntry
+// The rows of `table` whose name holds `text` in any case, in lookup order;
+// only those of `among` (rows in lookup order) when given: typing more can
+// only narrow what an earlier text matched.
+QVector<int> matchingRows(const IndexTable &table, QStringView text,
+                          const QVector<int> *among = nullptr);
+
+// Matches of `text` as the Index shows them, in four groups, each in lookup
+// order: entries whose name is the text, in case (a member's own name, a
+// class name, or the whole entry as it reads); the other classes; members
+// whose names start with the text, in any case; the rest.
+QVector<int> groupedRows(const IndexTable &table, QStringView text, const QVector<int> &matches);
+
+// What the Index shows for `text`: every row in display order for no text;
+// for "Class::member" or "Class member", that class's members whose names
+// start so, in display order; else the matches, grouped.
+QVector<int> indexRows(const IndexTable &table, QStringView text);
+
+// An entry of the API that a text names.
+struct ApiMatch
 {
-    QStringView name;
-    QStringView target;
+    QString name;       // qualified: "QTimer::singleShot", "Qt::AlignLeft", "QString"
+    QString target;     // page#anchor, or a page
+    QString what;       // "class", "function", "enumvalue", "macro"... or empty
+    QString kind;       // the index's kind code, "+F"; empty for what the index lacks
+    QString parameters; // a function's, "(int msec, ...)"
+    int row = -1;       // in the index table; -1 for a name of the name table
 };
+
+// The entries a text names, best first: a class, a member ("singleShot"),
+// a class's member ("QTimer::singleShot", "QTimer singleShot"), an entry as
+// the Index shows it, and from `names` (which may be null) an enum value
+// ("Qt::AlignLeft", "AlignLeft"), a macro or a namespace. Names in the
+// text's case come first, then those in any case; index entries before the
+// names of `names`, each in lookup order. Failing all that, words that
+// spell a class ("message box", "system tray icon") name it. Any other text
+// names nothing.
+QVector<ApiMatch> namedEntries(const IndexTable &index, const NameTable *names, QStringView text);
 
 // Where a name given from outside the window (the command line, an editor)
 // leads.
@@ -40,7 +74,7 @@ struct Lookup
     enum Kind {
         Nothing,    // a blank name: nothing to look up
         Page,       // a page of the set, "qstring.html#arg"
-        Entry,      // an index entry of exactly that name, or that member
+        Entry,      // an entry the name names (namedEntries), the best of them
         FirstMatch, // no entry of that name: the first the Index would show
         NoMatch,    // nothing in the Index holds the name
     };
@@ -48,15 +82,9 @@ struct Lookup
     QString target; // the page to open, for Page, Entry and FirstMatch
 };
 
-// Looks a name up, best first: a page name of the set (with or without its
-// anchor); an entry whose name equals the name, in case, then in any case;
-// for "Class::member" or "Class member", that class's entries of that
-// member, in case, then in any case, then the first whose name starts so;
-// else the first entry whose name holds the name, as the Index's filter
-// shows them.
-Lookup lookUp(QStringView name, qsizetype entryCount,
-              const std::function<LookupEntry(qsizetype)> &entryAt,
-              const std::function<bool(const QString &page)> &pageExists,
-              const std::function<bool(const QString &className)> &isClassName);
+// Looks a name up: a page name of the set (with or without its anchor); else
+// the best entry the name names; else the first row the Index shows for it.
+Lookup lookUp(QStringView name, const IndexTable &index, const NameTable *names,
+              const std::function<bool(const QString &page)> &pageExists);
 
 } // namespace tarn

@@ -203,10 +203,11 @@ IconData DesktopSearch::iconFor(const QString &kind)
     return it.value();
 }
 
-int serveDesktopSearch(IndexTable index)
+int serveDesktopSearch(IndexTable index, NameTable names)
 {
-    LookupService service(std::move(index),
-                          [](const QString &page) { return findEmbeddedPageText(page); });
+    LookupService service(
+        std::move(index), [](const QString &page) { return findEmbeddedPageText(page); },
+        std::move(names));
     DesktopSearch search(std::move(service), launchProgram, [](const QString &kind) {
         const QString icon = kindIconName(kind);
         return icon.isEmpty() ? QImage() : findEmbeddedImage(icon + QLatin1String(".png"));

@@ -84,8 +84,9 @@ private:
 
 // The desktop's search of the program, on the session bus, until it has been
 // idle for the default timeout; the exit status for main. Takes the index
-// read from the embedded list; pages and icons come from the embedded tables.
-int serveDesktopSearch(IndexTable index);
+// read from the embedded lists with its details, and the name table; pages
+// and icons come from the embedded tables.
+int serveDesktopSearch(IndexTable index, NameTable names);
 
 // Starts this program with the arguments, detached; a desktop timestamp
 // goes with it as the start-up id, so the window it opens may take the focus.

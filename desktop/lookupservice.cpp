@@ -14,73 +14,45 @@ namespace {
 constexpr int maxDescriptions = 4096;
 constexpr int maxRecentPages = 4;
 
-// The order the window gives today: the entry `velmora NAME` opens first,
-// then the Index's filter in the list's order (a class and member written
-// "QString::arg" or "QString arg" lists that class's members; anything else
-// lists the entries whose names hold it, in any case).
-QVector<int> indexOrder(const IndexTable &index, const QSet<QString> &pages, QStringView text,
+// The order the window gives: a page of the set named as such, then the
+// entries the text names, best first (the one `velmora NAME` opens leads),
+// then what the Index shows for the text.
+QVector<int> indexOrder(const IndexTable &index, const NameTable &names, QStringView text,
                         int limit)
 {
     QVector<int> rows;
+    const auto full = [&rows, limit] { return rows.size() >= limit; };
+    const auto add = [&](int row) {
+        if (row >= 0 && !full() && !rows.contains(row))
+            rows.append(row);
+    };
     if (limit <= 0)
         return rows;
-    const auto nameOf = [&index](int row) { return index.view(index.rows.at(row).name); };
-    const auto targetOf = [&index](int row) { return index.view(index.rows.at(row).target); };
-    const auto isClassName = [&index](const QString &name) {
-        return index.classNames.contains(name.toCaseFolded());
-    };
-    const int count = int(index.rows.size());
-    const std::optional<QualifiedName> qualified = qualifiedName(text);
-    const bool ofClass = qualified && isClassName(qualified->className);
-    const auto matches = [&](int row) {
-        return ofClass ? index.rows.at(row).member && isMemberEntryOf(nameOf(row), *qualified)
-                       : nameOf(row).contains(text, Qt::CaseInsensitive);
-    };
-
-    const Lookup found = lookUp(
-        text, count,
-        [&](qsizetype i) {
-            return LookupEntry{nameOf(int(i)), targetOf(int(i))};
-        },
-        [&pages](const QString &page) { return pages.contains(page); }, isClassName);
-    if (!found.target.isEmpty()) {
-        // Entries may share a target: take the one the text names.
-        int first = -1;
-        for (int row = 0; row < count; ++row) {
-            if (targetOf(row) != found.target)
-                continue;
-            if (first < 0)
-                first = row;
-            if (matches(row)) {
-                first = row;
-                break;
-            }
+    if (text.contains(QLatin1String(".html"))) {
+        for (int row = 0; row < int(index.rows.size()) && !full(); ++row) {
+            if (index.view(index.rows.at(row).target) == text)
+                add(row);
         }
-        if (first >= 0)
-            rows.append(first);
     }
-    for (int row = 0; row < count && rows.size() < limit; ++row) {
-        if (matches(row) && !rows.contains(row))
-            rows.append(row);
-    }
+    for (const ApiMatch &match : namedEntries(index, &names, text))
+        add(match.row);
+    for (const int row : indexRows(index, text))
+        add(row);
     return rows;
 }
 
 } // namespace
 
-LookupService::LookupService(IndexTable index, PageText pageText)
+LookupService::LookupService(IndexTable index, PageText pageText, NameTable names)
     : m_index(std::move(index))
+    , m_names(std::move(names))
     , m_pageText(std::move(pageText))
 {
-    for (const IndexTable::Row &row : std::as_const(m_index.rows)) {
-        const QStringView target = m_index.view(row.target);
-        m_pages.insert(target.left(target.indexOf(u'#')).toString());
-    }
 }
 
 QVector<int> LookupService::rank(QStringView text, int limit) const
 {
-    return indexOrder(m_index, m_pages, text, limit);
+    return indexOrder(m_index, m_names, text, limit);
 }
 
 QStringList LookupService::results(const QStringList &terms)

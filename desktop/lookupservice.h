@@ -37,7 +37,9 @@ public:
     // The text of a page of the set, "qstring.html"; empty when there is none.
     using PageText = std::function<QString(const QString &page)>;
 
-    LookupService(IndexTable index, PageText pageText);
+    // `index` with its details read (readFullIndexTable), for the Index's
+    // order; `names` the enum values, macros and namespaces the index lacks.
+    LookupService(IndexTable index, PageText pageText, NameTable names = {});
 
     static constexpr int maxResults = 10;
     // Ids remembered: a hundred searches of ten results, more than a
@@ -68,8 +70,8 @@ private:
     void issue(int row);
 
     IndexTable m_index;
+    NameTable m_names;
     PageText m_pageText;
-    QSet<QString> m_pages; // every page an entry leads to
     // Issued rows, oldest first, and how many times each stands in the list.
     QVector<int> m_issuedOrder;
     QHash<int, int> m_issued;

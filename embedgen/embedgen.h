@@ -17,7 +17,9 @@ namespace tarn::embed {
 struct DocFolder
 {
     QString root;
-    QStringList pages;  // file-table order: pages by name bytes, index.lst, contents.lst
+    // File-table order: pages by name bytes, index.lst, contents.lst; then
+    // the lists of the lookup table (entries.lst, names.lst), where present.
+    QStringList pages;
     QStringList images; // image-table order: documentation images by name, then ours
     QByteArray version; // one line from version.txt, or empty
 };

@@ -89,6 +89,8 @@ void scanFolder(const QString &root, DocFolder *folder)
     QStringList images;
     bool haveIndex = false;
     bool haveContents = false;
+    // What the lookup knows beyond the lists; a folder of one's own may lack it.
+    QStringList lookupLists;
     for (const QFileInfo &info : entries) {
         const QString name = info.fileName();
         const QString path = info.filePath();
@@ -108,6 +110,9 @@ void scanFolder(const QString &root, DocFolder *folder)
                 haveIndex = true;
             else if (name == contentsList)
                 haveContents = true;
+            else if (name == QLatin1String(docnames::entryList)
+                     || name == QLatin1String(docnames::nameList))
+                lookupLists.append(name);
             else {
                 QFile file(path);
                 if (!file.open(QIODevice::ReadOnly))
@@ -128,8 +133,9 @@ void scanFolder(const QString &root, DocFolder *folder)
         case docnames::FileKind::Unknown:
             fail(path,
                  QStringLiteral("unknown kind of file (expected .html, .css, .png, .gif, "
-                                ".jpg, .jpeg, %1, %2 or %3)")
-                     .arg(indexList, contentsList, QLatin1String(docnames::versionFile)));
+                                ".jpg, .jpeg, %1, %2, %3, %4 or %5)")
+                     .arg(indexList, contentsList, QLatin1String(docnames::entryList),
+                          QLatin1String(docnames::nameList), QLatin1String(docnames::versionFile)));
         }
     }
     if (!haveIndex)
@@ -139,6 +145,8 @@ void scanFolder(const QString &root, DocFolder *folder)
 
     std::sort(pages.begin(), pages.end(), byNameBytes);
     pages << indexList << contentsList;
+    std::sort(lookupLists.begin(), lookupLists.end(), byNameBytes);
+    pages << lookupLists;
 
     // Ours go last in their fixed order; whatever else is there is documentation.
     const QStringList &ours = programImageOrder();

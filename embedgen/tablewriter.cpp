@@ -2,6 +2,7 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "embedgen.h"
 
+#include "docnames.h"
 #include "toolfailure.h"
 
 #include <QDir>
@@ -64,21 +65,30 @@ QByteArray header(const char *what)
           "// Copyright the Velmora developers; see vxlicense.html for the terms.\n";
 }
 
+bool isLookupList(const QByteArray &name)
+{
+    return name == docnames::entryList || name == docnames::nameList;
+}
+
+// Both tables point into files.bin, one blob after the other in the order
+// of `files`: the file table's, then the lookup table's.
 QByteArray filesSource(const QList<FileBlob> &files, const QByteArray &version)
 {
-    QByteArray src = header("the embedded file table");
-    src += "#include \"embeddedfiles.h\"\n\n"
-           "extern \"C\" const unsigned char velmora_files_blob[];\n\n"
-           "const EmbeddedFile embeddedFiles[] = {\n";
+    QByteArray fileRows, lookupRows;
     quint64 offset = 0;
     for (const FileBlob &f : files) {
-        src += "    {" + QByteArray::number(f.blob.size()) + "u, velmora_files_blob + "
+        (isLookupList(f.name) ? lookupRows : fileRows) += "    {"
+            + QByteArray::number(f.blob.size()) + "u, velmora_files_blob + "
             + QByteArray::number(offset) + ", " + cString(f.name) + "},\n";
         offset += quint64(f.blob.size());
     }
-    src += "    {0u, nullptr, nullptr},\n};\n\n"
-           "const char embeddedDocumentationVersion[] = "
-        + cString(version) + ";\n";
+    const QByteArray end = "    {0u, nullptr, nullptr},\n};\n\n";
+    QByteArray src = header("the embedded file table");
+    src += "#include \"embeddedfiles.h\"\n\n"
+           "extern \"C\" const unsigned char velmora_files_blob[];\n\n"
+           "const EmbeddedFile embeddedFiles[] = {\n"
+        + fileRows + end + "const EmbeddedFile embeddedLookupFiles[] = {\n" + lookupRows + end
+        + "const char embeddedDocumentationVersion[] = " + cString(version) + ";\n";
     return src;
 }
 

@@ -16,14 +16,16 @@
 #include <unistd.h>
 #endif
 
-const unsigned char *findEmbeddedFile(const char *name, int *storedLengthOut)
+namespace {
+
+const unsigned char *findIn(const EmbeddedFile *table, const char *name, int *storedLengthOut)
 {
     if (storedLengthOut)
         *storedLengthOut = 0;
     if (!name || !*name)
         return nullptr;
     // A plain scan: a few thousand short compares cost nothing next to the inflate.
-    for (const EmbeddedFile *file = embeddedFiles; file->data; ++file) {
+    for (const EmbeddedFile *file = table; file->data; ++file) {
         if (std::strcmp(file->name, name) == 0) {
             if (storedLengthOut)
                 *storedLengthOut = int(file->storedLength);
@@ -31,6 +33,18 @@ const unsigned char *findEmbeddedFile(const char *name, int *storedLengthOut)
         }
     }
     return nullptr;
+}
+
+} // namespace
+
+const unsigned char *findEmbeddedFile(const char *name, int *storedLengthOut)
+{
+    return findIn(embeddedFiles, name, storedLengthOut);
+}
+
+const unsigned char *findEmbeddedLookupFile(const char *name, int *storedLengthOut)
+{
+    return findIn(embeddedLookupFiles, name, storedLengthOut);
 }
 
 qsizetype embeddedInflatedLength(const unsigned char *data, qsizetype storedLength)
@@ -71,6 +85,8 @@ QByteArray readEmbeddedFile(const char *name)
 {
     int storedLength = 0;
     const unsigned char *stored = findEmbeddedFile(name, &storedLength);
+    if (!stored)
+        stored = findEmbeddedLookupFile(name, &storedLength);
     if (!stored)
         return QByteArray();
     QByteArray bytes = inflateEmbedded(stored, storedLength);

@@ -18,6 +18,10 @@ struct EmbeddedFile
 // ended by a record whose data is null. Generated at build time.
 extern const EmbeddedFile embeddedFiles[];
 
+// What the lookup knows beyond the two lists ("entries.lst", "names.lst"),
+// in a table of the same shape: empty for a folder without them.
+extern const EmbeddedFile embeddedLookupFiles[];
+
 // Version of the imported toolkit reference ("5.15.8"); empty when the
 // embedded folder did not say.
 extern const char embeddedDocumentationVersion[];
@@ -25,6 +29,8 @@ extern const char embeddedDocumentationVersion[];
 // Finds a file by its exact, case-sensitive bare name. Returns the stored
 // blob, or null with *storedLengthOut set to 0.
 const unsigned char *findEmbeddedFile(const char *name, int *storedLengthOut);
+// The same in the lookup table.
+const unsigned char *findEmbeddedLookupFile(const char *name, int *storedLengthOut);
 
 // Inflates a blob into `out`, `outLength` bytes, populating their pages at
 // once first: blobs inflate to megabytes, and filling fresh memory a page
@@ -38,8 +44,9 @@ qsizetype embeddedInflatedLength(const unsigned char *data, qsizetype storedLeng
 // damaged or its header claims more than any file of the set could be.
 QByteArray inflateEmbedded(const unsigned char *data, qsizetype storedLength);
 
-// The file of that exact name inflated, its blob's pages handed back to the
-// system after; empty when the table has none or its blob is damaged.
+// The file of that exact name inflated, from the file table or else the
+// lookup table, its blob's pages handed back to the system after; empty when
+// neither has it or its blob is damaged.
 QByteArray readEmbeddedFile(const char *name);
 
 // Lets the system take back the resident pages of a blob that was just

@@ -17,3 +17,8 @@ velmora_add_test(tst_searchindex
 velmora_add_test(tst_searchfield
     SOURCES tst_searchfield.cpp
     LIBS velmora_browser velmora_docdata velmora_searchdata)
+# The lookup over the real reference: the Index's order, overloads told apart
+# and the search that puts the API a query names first.
+velmora_add_test(tst_apilookup
+    SOURCES tst_apilookup.cpp
+    LIBS velmora_browser velmora_docdata velmora_searchdata)

@@ -90,6 +90,19 @@ QList<IndexEntry> indexInDisplayOrder()
     return entries;
 }
 
+// The group of the Index's order a match of `text` falls in: its name is
+// the text; a class; a member whose name starts so; any other.
+int filterGroup(const IndexEntry &entry, const QString &text)
+{
+    const bool member = entry.target.contains(u'#');
+    const QString bare = member ? entry.name.section(QStringLiteral(" ("), 0, -2) : entry.name;
+    if (bare == text || entry.name == text)
+        return 0;
+    if (!member)
+        return 1;
+    return bare.startsWith(text, Qt::CaseInsensitive) ? 2 : 3;
+}
+
 // The rows a reader sees, as "name|target".
 QStringList shownRows(QListView *view)
 {
@@ -112,27 +125,58 @@ bool firstRowChosenAndShown(QListView *view)
 }
 
 // The filter, recomputed from scratch over the whole list file: the view must
-// show exactly the entries whose name holds the text, in order, with the
-// first one selected.
+// show exactly the entries whose name holds the text, with the first one
+// selected, in the four groups of filterGroup, each in display order but for
+// the entries of one name, which the lookup orders itself.
 QString filterMismatch(QListView *view, const QList<IndexEntry> &all, const QString &text)
 {
     QStringList wanted;
+    QHash<QString, int> groupOf;
+    QHash<QString, int> displayPlace;
     for (const IndexEntry &entry : all) {
-        if (entry.name.contains(text, Qt::CaseInsensitive))
-            wanted.append(entry.name + QLatin1Char('|') + entry.target);
+        if (entry.name.contains(text, Qt::CaseInsensitive)) {
+            const QString row = entry.name + QLatin1Char('|') + entry.target;
+            // A property and its getter may read the same, target and all.
+            groupOf.insert(row, filterGroup(entry, text));
+            if (!displayPlace.contains(row))
+                displayPlace.insert(row, int(wanted.size()));
+            wanted.append(row);
+        }
     }
+    std::stable_sort(wanted.begin(), wanted.end(), [&groupOf](const QString &a, const QString &b) {
+        return groupOf.value(a) < groupOf.value(b);
+    });
     const QStringList shown = shownRows(view);
-    if (shown != wanted) {
+    const auto bareFolded = [](const QString &row) {
+        return row.section(QStringLiteral(" ("), 0, 0).section(u'|', 0, 0).toCaseFolded();
+    };
+    QStringList sameNamesInDisplayOrder = shown;
+    // Only runs of one member name may leave the display order.
+    for (qsizetype start = 0; start < sameNamesInDisplayOrder.size();) {
+        qsizetype end = start + 1;
+        while (end < sameNamesInDisplayOrder.size()
+               && groupOf.value(shown.at(end)) == groupOf.value(shown.at(start))
+               && bareFolded(shown.at(end)) == bareFolded(shown.at(start)))
+            ++end;
+        std::stable_sort(sameNamesInDisplayOrder.begin() + start,
+                         sameNamesInDisplayOrder.begin() + end,
+                         [&displayPlace](const QString &a, const QString &b) {
+                             return displayPlace.value(a) < displayPlace.value(b);
+                         });
+        start = end;
+    }
+    if (sameNamesInDisplayOrder != wanted) {
+        const QStringList &got = sameNamesInDisplayOrder;
         qsizetype i = 0;
-        while (i < shown.size() && i < wanted.size() && shown.at(i) == wanted.at(i))
+        while (i < got.size() && i < wanted.size() && got.at(i) == wanted.at(i))
             ++i;
         return QStringLiteral("for \"%1\": %2 rows shown, %3 wanted; first difference at %4: "
                               "\"%5\" shown, \"%6\" wanted")
             .arg(text)
-            .arg(shown.size())
+            .arg(got.size())
             .arg(wanted.size())
             .arg(i)
-            .arg(shown.value(i), wanted.value(i));
+            .arg(got.value(i), wanted.value(i));
     }
     if (!wanted.isEmpty() && !firstRowChosenAndShown(view))
         return QStringLiteral("first match of \"%1\" is not the one selected and shown").arg(text);

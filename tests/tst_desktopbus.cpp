@@ -239,9 +239,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("held");
         QTest::addColumn<QString>("among");
+        // The Index's order: the class, then the entries named so exactly
+        // (its constructors), before the classes whose names start so.
         QTest::newRow("a class") << QStringList{"QString"} << "QString"
                                  << "qstring"
-                                 << "QStringView";
+                                 << "QString (QString)";
         QTest::newRow("class and member") << QStringList{"QString", "arg"} << "arg (QString)"
                                           << "arg (qstring)"
                                           << "";

@@ -155,6 +155,36 @@ private Q_SLOTS:
         QCOMPARE(shell.currentPage(), QStringLiteral("qtimer.html"));
     }
 
+    // The name a second start hands over goes where the Index and the
+    // search put it first: Vim's K on singleShot means the static function,
+    // not the property the Index once listed first.
+    void handedNameResolvesThroughTheRanking_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("source");
+        QTest::newRow("member") << "singleShot"
+                                << "qtimer.html#singleShot";
+        QTest::newRow("reimplemented virtual") << "paintEvent"
+                                               << "qwidget.html#paintEvent";
+        QTest::newRow("enum value") << "Qt::AlignLeft"
+                                    << "qt.html#AlignmentFlag-enum";
+    }
+    void handedNameResolvesThroughTheRanking()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, source);
+        Shell shell;
+        RequestServer server([&](const Request &request, std::function<void()> done) {
+            shell.serveRequest(request.name, request.search);
+            done();
+        });
+        QString problem;
+        QVERIFY2(server.listen(socketPath(), &problem), qPrintable(problem));
+        const Run run = runProgram({name});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(shell.currentSource(), source);
+    }
+
     // A window killed without a word leaves its socket behind: the next
     // start finds nobody there at once and makes the socket its own.
     void staleSocketIsReplaced()

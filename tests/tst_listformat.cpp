@@ -204,6 +204,27 @@ private Q_SLOTS:
             QCOMPARE(entry.target, page + QStringLiteral("#a"));
             QCOMPARE(entry.kind, QStringLiteral("+f"));
         }
+        // The lookup's lists; fields a later writer adds at a line's end
+        // are passed over.
+        const EntryDetail detail{page + QStringLiteral("#a"), QStringLiteral("function"), name, 7,
+                                 QString()};
+        const EntryDetail detailBack = parseEntryDetailLine(
+            QString(formatEntryDetailLine(detail) + QStringLiteral("===6.2===x")));
+        const NameEntry apiName{name, QStringLiteral("Qt"), page + QStringLiteral("#a"),
+                                QStringLiteral("enumvalue")};
+        const NameEntry nameBack =
+            parseNameLine(QString(formatNameLine(apiName) + QStringLiteral("===6.2")));
+        if (safe) {
+            QCOMPARE(detailBack.target, detail.target);
+            QCOMPARE(detailBack.what, detail.what);
+            QCOMPARE(detailBack.parameters, name);
+            QCOMPARE(detailBack.place, 7);
+            QCOMPARE(detailBack.bases, QString());
+            QCOMPARE(nameBack.name, name);
+            QCOMPARE(nameBack.scope, apiName.scope);
+            QCOMPARE(nameBack.target, apiName.target);
+            QCOMPARE(nameBack.what, apiName.what);
+        }
         QCOMPARE(parseContentsLine(formatContentsLine(QStringLiteral("C"), QStringLiteral("QY"),
                                                       QStringLiteral("qy.html"), {}))
                      .members,

@@ -2,7 +2,11 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "lookup.h"
 
+#include "listformat.h"
+
 #include <QTest>
+
+#include <algorithm>
 
 using namespace tarn;
 
@@ -24,24 +28,113 @@ const QList<QPair<QString, QString>> entries = {
     {"ß (QString)", "qstring.html#sharp-s"},
 };
 
+const IndexTable &table()
+{
+    static const IndexTable table = [] {
+        QString text;
+        for (const auto &[name, target] : entries)
+            text += formatIndexLine(name, target, QString()) + QLatin1String(listLineEnd);
+        return IndexTable::fromText(text);
+    }();
+    return table;
+}
+
 Lookup look(const QString &name)
 {
-    return lookUp(
-        name, entries.size(),
-        [](qsizetype i) {
-            return LookupEntry{entries.at(i).first, entries.at(i).second};
-        },
-        [](const QString &page) {
-            return page == QLatin1String("qstring.html") || page == QLatin1String("index.html");
-        },
-        [](const QString &className) {
-            for (const auto &entry : entries) {
-                if (!entry.second.contains(u'#')
-                    && entry.first.compare(className, Qt::CaseInsensitive) == 0)
-                    return true;
-            }
-            return false;
-        });
+    return lookUp(name, table(), nullptr, [](const QString &page) {
+        return page == QLatin1String("qstring.html") || page == QLatin1String("index.html");
+    });
+}
+
+// An index with what entries.lst says of it: places among the entries of
+// one name, bases, parameters. In the file's order, by name.
+struct ApiLine
+{
+    const char *name;
+    const char *target;
+    const char *kind;
+    const char *what;
+    const char *parameters; // or a class's bases
+    int place;
+};
+const ApiLine apiLines[] = {
+    {"QAbstractButton", "qabstractbutton.html", "W", "class", "QWidget", 0},
+    {"QCheckBox", "qcheckbox.html", "W", "class", "QAbstractButton", 0},
+    {"QMessageBox", "qmessagebox.html", "W", "class", "QWidget", 0},
+    {"QTimer", "qtimer.html", "O", "class", "", 0},
+    {"QWidget", "qwidget.html", "W", "class", "", 0},
+    {"QWindow", "qwindow.html", "O", "class", "", 0},
+    {"checkBox (QMessageBox)", "qmessagebox.html#checkBox", "+f", "function", "() const", 0},
+    {"checkState (QCheckBox)", "qcheckbox.html#checkState", "+f", "function", "() const", 0},
+    {"isSingleShot (QTimer)", "qtimer.html#singleShot-prop", "+f", "function", "() const", 0},
+    {"paintEvent (QCheckBox)", "qcheckbox.html#paintEvent", "-f", "function", "(QPaintEvent *)", 2},
+    {"paintEvent (QWidget)", "qwidget.html#paintEvent", "-f", "function", "(QPaintEvent *event)",
+     0},
+    {"paintEvent (QWindow)", "qwindow.html#paintEvent", "-f", "function", "(QPaintEvent *ev)", 1},
+    {"setText (QAbstractButton)", "qabstractbutton.html#text-prop", "+f", "function",
+     "(const QString &text)", 0},
+    {"setWindowTitle (QWidget)", "qwidget.html#windowTitle-prop", "+S", "function",
+     "(const QString &)", 0},
+    {"setWindowTitle (QWindow)", "qwindow.html#title-prop", "+S", "function", "(const QString &)",
+     1},
+    // Overloads in the order of the reference, as the import writes them.
+    {"singleShot (QTimer)", "qtimer.html#singleShot", "+F", "function",
+     "(int msec, const QObject *receiver, const char *member)", 0},
+    {"singleShot (QTimer)", "qtimer.html#singleShot-1", "+F", "function",
+     "(int msec, const QObject *context, Functor functor)", 1},
+    {"singleShot (QTimer)", "qtimer.html#singleShot-prop", "", "property", "", 2},
+};
+
+const char apiNames[] = "AlignLeft===Qt===qt.html#AlignmentFlag-enum===enumvalue\r\n"
+                        "AlignLeft===QTextStream===qtextstream.html#FieldAlignment-enum==="
+                        "enumvalue\r\n"
+                        "Checked===Qt::CheckState===qt.html#CheckState-enum===enumvalue\r\n"
+                        "Q_PROPERTY======qobject.html#Q_PROPERTY===macro\r\n"
+                        "Qt======qt.html===namespace\r\n";
+
+const IndexTable &apiTable()
+{
+    static const IndexTable table = [] {
+        QString text;
+        QByteArray details;
+        for (const ApiLine &l : apiLines) {
+            text += formatIndexLine(QString::fromUtf8(l.name), QString::fromUtf8(l.target),
+                                    QString::fromUtf8(l.kind))
+                + QLatin1String(listLineEnd);
+            const bool member = QByteArrayView(l.target).contains('#');
+            EntryDetail detail{QString::fromUtf8(l.target), QString::fromUtf8(l.what),
+                               member ? QString::fromUtf8(l.parameters) : QString(), l.place,
+                               member ? QString() : QString::fromUtf8(l.parameters)};
+            details += formatEntryDetailLine(detail).toUtf8() + listLineEnd;
+        }
+        return IndexTable::fromLists(text, details);
+    }();
+    return table;
+}
+
+const NameTable &apiNameTable()
+{
+    static const NameTable names = NameTable::fromText(QString::fromUtf8(apiNames));
+    return names;
+}
+
+QVector<int> rowsNamed(const IndexTable &table, QStringView name)
+{
+    QVector<int> rows;
+    for (int row = 0; row < table.rows.size(); ++row) {
+        if (table.name(row) == name)
+            rows.append(row);
+    }
+    return rows;
+}
+
+// Rows as "name|target".
+QStringList rowTexts(const IndexTable &table, const QVector<int> &rows)
+{
+    QStringList texts;
+    for (const int row : rows)
+        texts.append(table.name(row) + u'|' + table.view(table.rows.at(row).target));
+    return texts;
 }
 
 } // namespace
@@ -85,6 +178,33 @@ private Q_SLOTS:
             << "QString::ß" << int(Lookup::Entry) << "qstring.html#sharp-s";
         QTest::newRow("not a class") << "Nothing::arg" << int(Lookup::NoMatch) << "";
     }
+
+    // A name from outside goes where the search and the Index put it first.
+    void resolutionThroughTheRanking_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("target");
+        QTest::newRow("member many entries share")
+            << "singleShot" << int(Lookup::Entry) << "qtimer.html#singleShot";
+        QTest::newRow("reimplemented virtual")
+            << "paintEvent" << int(Lookup::Entry) << "qwidget.html#paintEvent";
+        QTest::newRow("enum value")
+            << "Qt::AlignLeft" << int(Lookup::Entry) << "qt.html#AlignmentFlag-enum";
+        QTest::newRow("macro") << "Q_PROPERTY" << int(Lookup::Entry) << "qobject.html#Q_PROPERTY";
+        QTest::newRow("start of a name: the first the Index shows")
+            << "singleSh" << int(Lookup::FirstMatch) << "qtimer.html#singleShot";
+    }
+    void resolutionThroughTheRanking()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, kind);
+        QFETCH(QString, target);
+        const Lookup found =
+            lookUp(name, apiTable(), &apiNameTable(), [](const QString &) { return false; });
+        QCOMPARE(int(found.kind), kind);
+        QCOMPARE(found.target, target);
+    }
     void resolution()
     {
         QFETCH(QString, name);
@@ -93,6 +213,228 @@ private Q_SLOTS:
         const Lookup found = look(name);
         QCOMPARE(int(found.kind), kind);
         QCOMPARE(found.target, target);
+    }
+
+    // What the Index shows as one types, and why.
+    void indexOrder_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("firstRows");
+        QTest::newRow("the name itself before entries that only hold it: the static "
+                      "function of that name first, its property after")
+            << "singleShot"
+            << QStringList{"singleShot (QTimer)|qtimer.html#singleShot",
+                           "singleShot (QTimer)|qtimer.html#singleShot-1",
+                           "singleShot (QTimer)|qtimer.html#singleShot-prop",
+                           "isSingleShot (QTimer)|qtimer.html#singleShot-prop"};
+        QTest::newRow("the declaring class first, then other roots, then derived")
+            << "paintEvent"
+            << QStringList{"paintEvent (QWidget)|qwidget.html#paintEvent",
+                           "paintEvent (QWindow)|qwindow.html#paintEvent",
+                           "paintEvent (QCheckBox)|qcheckbox.html#paintEvent"};
+        QTest::newRow("exact in case only; in any case a start of a name")
+            << "paintevent"
+            << QStringList{"paintEvent (QWidget)|qwidget.html#paintEvent",
+                           "paintEvent (QWindow)|qwindow.html#paintEvent",
+                           "paintEvent (QCheckBox)|qcheckbox.html#paintEvent"};
+        QTest::newRow("classes first, then members that start so, then the rest")
+            << "checkbox"
+            << QStringList{"QCheckBox|qcheckbox.html",
+                           "checkBox (QMessageBox)|qmessagebox.html#checkBox",
+                           "checkState (QCheckBox)|qcheckbox.html#checkState",
+                           "paintEvent (QCheckBox)|qcheckbox.html#paintEvent"};
+        QTest::newRow("a class named exactly comes before its members")
+            << "QCheckBox"
+            << QStringList{"QCheckBox|qcheckbox.html",
+                           "checkState (QCheckBox)|qcheckbox.html#checkState",
+                           "paintEvent (QCheckBox)|qcheckbox.html#paintEvent"};
+        QTest::newRow("a class that holds the text before members named with it")
+            << "window"
+            << QStringList{"QWindow|qwindow.html", "paintEvent (QWindow)|qwindow.html#paintEvent",
+                           "setWindowTitle (QWidget)|qwidget.html#windowTitle-prop",
+                           "setWindowTitle (QWindow)|qwindow.html#title-prop"};
+        QTest::newRow("a qualified name: that class's members, in list order")
+            << "QTimer::singleShot"
+            << QStringList{"singleShot (QTimer)|qtimer.html#singleShot",
+                           "singleShot (QTimer)|qtimer.html#singleShot-1",
+                           "singleShot (QTimer)|qtimer.html#singleShot-prop"};
+        QTest::newRow("nothing matches") << "xyzzyqqq" << QStringList();
+    }
+    void indexOrder()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, firstRows);
+        const QVector<int> shown = indexRows(apiTable(), text);
+        QCOMPARE(rowTexts(apiTable(), shown).mid(0, firstRows.size()), firstRows);
+        // Whatever the order, the rows are the matches, each once.
+        if (!qualifiedName(text)) {
+            QVector<int> sorted = shown;
+            QVector<int> matches = matchingRows(apiTable(), text);
+            std::sort(sorted.begin(), sorted.end());
+            std::sort(matches.begin(), matches.end());
+            QCOMPARE(sorted, matches);
+        }
+    }
+
+    // No text: every entry, classes first, names in any case, overloads of
+    // one name in the reference's order.
+    void indexOrder_emptyTextShowsTheListOrder()
+    {
+        const QStringList rows = rowTexts(apiTable(), indexRows(apiTable(), QString()));
+        QCOMPARE(rows.size(), qsizetype(std::size(apiLines)));
+        QCOMPARE(rows.first(), QStringLiteral("QAbstractButton|qabstractbutton.html"));
+        QCOMPARE(rows.indexOf(QStringLiteral("singleShot (QTimer)|qtimer.html#singleShot")) + 1,
+                 rows.indexOf(QStringLiteral("singleShot (QTimer)|qtimer.html#singleShot-1")));
+    }
+
+    // Typing on narrows what the text before matched: the same rows as a
+    // fresh pass.
+    void narrowingMatchesAFreshPass()
+    {
+        const QVector<int> s = matchingRows(apiTable(), u"s");
+        const QVector<int> se = matchingRows(apiTable(), u"se", &s);
+        QCOMPARE(se, matchingRows(apiTable(), u"se"));
+        QCOMPARE(matchingRows(apiTable(), u"setw", &se), matchingRows(apiTable(), u"setw"));
+    }
+
+    // The entries a name names, best first, from the index and from the
+    // names it has no line for.
+    void namedEntries_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("what");
+        QTest::newRow("member: the static function, not the property") << "singleShot"
+                                                                       << "qtimer.html#singleShot"
+                                                                       << "function";
+        QTest::newRow("qualified member") << "QTimer::singleShot"
+                                          << "qtimer.html#singleShot"
+                                          << "function";
+        QTest::newRow("class and member") << "QTimer singleShot"
+                                          << "qtimer.html#singleShot"
+                                          << "function";
+        QTest::newRow("qualified, any case") << "qtimer::SINGLESHOT"
+                                             << "qtimer.html#singleShot"
+                                             << "function";
+        QTest::newRow("entry as it reads") << "singleShot (QTimer)"
+                                           << "qtimer.html#singleShot"
+                                           << "function";
+        QTest::newRow("inherited member: the base's") << "QCheckBox::setText"
+                                                      << "qabstractbutton.html#text-prop"
+                                                      << "function";
+        QTest::newRow("class") << "QWidget"
+                               << "qwidget.html"
+                               << "class";
+        QTest::newRow("class, any case") << "qcheckbox"
+                                         << "qcheckbox.html"
+                                         << "class";
+        QTest::newRow("declaring class first") << "paintEvent"
+                                               << "qwidget.html#paintEvent"
+                                               << "function";
+        QTest::newRow("enum value, qualified") << "Qt::AlignLeft"
+                                               << "qt.html#AlignmentFlag-enum"
+                                               << "enumvalue";
+        QTest::newRow("enum value alone: the larger page's") << "AlignLeft"
+                                                             << "qt.html#AlignmentFlag-enum"
+                                                             << "enumvalue";
+        QTest::newRow("enum value of another scope") << "QTextStream::AlignLeft"
+                                                     << "qtextstream.html#FieldAlignment-enum"
+                                                     << "enumvalue";
+        QTest::newRow("value of an enum class") << "Qt::CheckState::Checked"
+                                                << "qt.html#CheckState-enum"
+                                                << "enumvalue";
+        QTest::newRow("macro") << "Q_PROPERTY"
+                               << "qobject.html#Q_PROPERTY"
+                               << "macro";
+        QTest::newRow("namespace") << "Qt"
+                                   << "qt.html"
+                                   << "namespace";
+        QTest::newRow("words that spell a class") << "show a message box"
+                                                  << "qmessagebox.html"
+                                                  << "class";
+        QTest::newRow("one word spells no class") << "timer"
+                                                  << ""
+                                                  << "";
+        QTest::newRow("a task names nothing") << "read a file line by line"
+                                              << ""
+                                              << "";
+        QTest::newRow("a prefix names nothing") << "single*"
+                                                << ""
+                                                << "";
+        QTest::newRow("a phrase names nothing") << "\"singleShot\""
+                                                << ""
+                                                << "";
+        QTest::newRow("leaving out names nothing") << "-singleShot"
+                                                   << ""
+                                                   << "";
+        QTest::newRow("a start of a name names nothing") << "singleSh"
+                                                         << ""
+                                                         << "";
+        QTest::newRow("blank") << "   "
+                               << ""
+                               << "";
+    }
+    void namedEntries()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, target);
+        QFETCH(QString, what);
+        const QVector<ApiMatch> found = tarn::namedEntries(apiTable(), &apiNameTable(), text);
+        QCOMPARE(found.value(0).target, target);
+        QCOMPARE(found.value(0).what, what);
+        // Without the names the index lacks, the index's entries alone.
+        const QVector<ApiMatch> indexOnly = tarn::namedEntries(apiTable(), nullptr, text);
+        for (const ApiMatch &match : indexOnly)
+            QVERIFY(match.row >= 0);
+    }
+
+    // Overloads carry their parameters, a class its bases; details match
+    // their index line by target where the lines do not line up.
+    void entryDetails()
+    {
+        const IndexTable &table = apiTable();
+        const QVector<int> shots = rowsNamed(table, u"singleShot (QTimer)");
+        QCOMPARE(shots.size(), 3);
+        for (const int row : shots)
+            QVERIFY(table.rows.at(row).twin);
+        QCOMPARE(table.parameters(shots.first()),
+                 QStringLiteral("(int msec, const QObject *receiver, const char *member)"));
+        QCOMPARE(table.what(shots.last()), QStringLiteral("property"));
+        QVERIFY(!table.rows.at(table.classRow(u"QTimer")).twin);
+        QCOMPARE(table.bases(table.classRow(u"QCheckBox")), QStringList{"QAbstractButton"});
+        QCOMPARE(table.ancestors(u"QCheckBox"), (QStringList{"QAbstractButton", "QWidget"}));
+
+        // A line lost from entries.lst, one damaged: the rest still find their lines.
+        QString text;
+        QByteArray details;
+        for (const ApiLine &l : apiLines) {
+            text += formatIndexLine(QString::fromUtf8(l.name), QString::fromUtf8(l.target),
+                                    QString::fromUtf8(l.kind))
+                + QLatin1String(listLineEnd);
+            if (QByteArrayView(l.target) == "qcheckbox.html#checkState")
+                continue;
+            if (QByteArrayView(l.target) == "qwindow.html#paintEvent") {
+                details += "qwindow.html#paintEvent===function===(x)===not a place\r\n";
+                continue;
+            }
+            details += QByteArray(l.target) + "===" + l.what + "===" + l.parameters
+                + "===" + QByteArray::number(l.place) + "===\r\n";
+        }
+        details += "\r\n===\r\n";
+        const IndexTable damaged = IndexTable::fromLists(text, details);
+        const int checkState = rowsNamed(damaged, u"checkState (QCheckBox)").value(0, -1);
+        QVERIFY(checkState >= 0);
+        QCOMPARE(damaged.parameters(checkState), QString());
+        const int window = rowsNamed(damaged, u"paintEvent (QWindow)").value(0, -1);
+        QCOMPARE(damaged.parameters(window), QStringLiteral("(x)"));
+        QCOMPARE(damaged.rows.at(window).place, quint16(0));
+        const int shot = rowsNamed(damaged, u"singleShot (QTimer)").value(0, -1);
+        QCOMPARE(damaged.parameters(shot),
+                 QStringLiteral("(int msec, const QObject *receiver, const char *member)"));
+        // No entries.lst at all: the index alone, as it always was.
+        const IndexTable bare = IndexTable::fromText(text);
+        QCOMPARE(bare.rows.size(), damaged.rows.size());
+        QCOMPARE(rowTexts(bare, indexRows(bare, u"paintEvent")).size(), 3);
     }
 
     void qualifiedNames_data()

@@ -106,7 +106,7 @@ private Q_SLOTS:
     }
 
     // Ctrl+Shift+F, typing, Down to a result, Return: the page opens with
-    // every hit marked and the first one in view.
+    // every hit marked, at the entry of the API the query names.
     void keyboardPathOpensAndMarksAResult()
     {
         Shell shell;
@@ -122,8 +122,12 @@ private Q_SLOTS:
         QListWidget *list = field->resultsList();
         QVERIFY(list->count() > 0);
         QCOMPARE(list->currentRow(), 0);
-        const int row = rowOf(list, QStringLiteral("qwidget.html"));
-        QVERIFY2(row >= 0 && row < 3, qPrintable(QString::number(row)));
+        // The member first, one row for its page, opening at its anchor.
+        QCOMPARE(list->item(0)->toolTip(), QStringLiteral("qwidget.html#windowTitle-prop"));
+        QCOMPARE(rowOf(list, QStringLiteral("qwidget.html")), -1);
+        press(Qt::Key_Down);
+        press(Qt::Key_Up);
+        const int row = 0;
         for (int i = 0; i < row; ++i)
             press(Qt::Key_Down);
         QCOMPARE(list->currentRow(), row);
@@ -136,8 +140,7 @@ private Q_SLOTS:
         QVERIFY(marked.size() >= 3);
         for (const QString &text : marked)
             QCOMPARE(text.toLower(), QStringLiteral("setwindowtitle"));
-        const QRect first = browser->cursorRect(browser->extraSelections().first().cursor);
-        QVERIFY(browser->viewport()->rect().contains(first.center()));
+        QCOMPARE(shell.currentSource(), QStringLiteral("qwidget.html#windowTitle-prop"));
         QVERIFY(browser->verticalScrollBar()->value() > 0);
         // Leaving the page takes the marks with it.
         shell.load(QStringLiteral("qstring.html"));
@@ -154,11 +157,35 @@ private Q_SLOTS:
         field->searchNow();
         QListWidget *list = field->resultsList();
         QTRY_VERIFY(list->isVisible());
-        QCOMPARE(list->item(0)->toolTip(), QStringLiteral("qabstractitemmodel.html"));
+        QCOMPARE(list->item(0)->toolTip(), QStringLiteral("qabstractitemmodel.html#rowCount"));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(list->item(0)).center());
-        QCOMPARE(shownPage(shell), QStringLiteral("qabstractitemmodel.html"));
+        QCOMPARE(shell.currentSource(), QStringLiteral("qabstractitemmodel.html#rowCount"));
         QVERIFY(!browserOf(shell)->extraSelections().isEmpty());
+    }
+
+    // A query that names nothing of the API finds pages by their text; the
+    // page opens with its first hit in view.
+    void textHitOpensAtItsFirstMark()
+    {
+        Shell shell;
+        showActive(shell);
+        SearchField *field = fieldOf(shell);
+        field->setFocus();
+        field->setText(QStringLiteral("thread affinity"));
+        field->searchNow();
+        QListWidget *list = field->resultsList();
+        QTRY_VERIFY(list->isVisible());
+        const int row = rowOf(list, QStringLiteral("qobject.html"));
+        QVERIFY2(row >= 0 && row < 3, qPrintable(QString::number(row)));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(row)).center());
+        QCOMPARE(shownPage(shell), QStringLiteral("qobject.html"));
+        QTextBrowser *browser = browserOf(shell);
+        QVERIFY(!browser->extraSelections().isEmpty());
+        const QRect first = browser->cursorRect(browser->extraSelections().first().cursor);
+        QVERIFY(browser->viewport()->rect().contains(first.center()));
+        QVERIFY(browser->verticalScrollBar()->value() > 0);
     }
 
     // Escape closes the results and keeps the text; Down brings them back.

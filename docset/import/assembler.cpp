@@ -3,6 +3,7 @@
 #include "assembler.h"
 
 #include "anchors.h"
+#include "apilists.h"
 #include "classlists.h"
 #include "docnames.h"
 #include "listformat.h"
@@ -23,6 +24,8 @@ namespace {
 const QString styleSheetName = QLatin1String(docnames::styleSheet);
 const QString contentsName = QLatin1String(docnames::contentsList);
 const QString indexName = QLatin1String(docnames::indexList);
+const QString entriesName = QLatin1String(docnames::entryList);
+const QString namesName = QLatin1String(docnames::nameList);
 const QString versionName = QLatin1String(docnames::versionFile);
 
 enum class SourceKind { Page, Image, StyleSheet, OwnPage, OwnImage };
@@ -94,6 +97,7 @@ private:
     void prepareOutput();
     void readAnchors(AnchorRepair *anchors) const;
     void repairTargets(QVector<ClassEntry> &classes, AnchorRepair *anchors);
+    QVector<ApiName> apiNames(const AnchorRepair &anchors) const;
     void writeOutput();
 
     QByteArray importedPage(const QString &name, const Source &source, LinkTargets &targets,
@@ -344,6 +348,20 @@ void Importer::readAnchors(AnchorRepair *anchors) const
     }
 }
 
+QVector<ApiName> Importer::apiNames(const AnchorRepair &anchors) const
+{
+    QVector<ApiName> names =
+        m_catalog.names([this](const QString &page) { return m_files.contains(page); });
+    // A name whose anchor the page lacks opens the page at its top.
+    for (ApiName &n : names) {
+        const qsizetype hash = n.target.indexOf(u'#');
+        if (hash >= 0
+            && !anchors.isSound(n.target.left(hash).toUtf8(), n.target.mid(hash + 1).toUtf8()))
+            n.target.truncate(hash);
+    }
+    return names;
+}
+
 void Importer::repairTargets(QVector<ClassEntry> &classes, AnchorRepair *anchors)
 {
     for (ClassEntry &c : classes) {
@@ -434,10 +452,15 @@ void Importer::writeOutput()
 
     const QByteArray contents = contentsList(classes);
     const QByteArray index = indexList(classes);
+    const QByteArray entries = entryList(classes, m_catalog);
+    const QByteArray names = nameList(apiNames(anchors), classes);
     writeFile(staging.filePath(contentsName), contents);
     writeFile(staging.filePath(indexName), index);
+    writeFile(staging.filePath(entriesName), entries);
+    writeFile(staging.filePath(namesName), names);
     writeFile(staging.filePath(versionName), m_report->version.toUtf8());
-    m_report->bytes += contents.size() + index.size();
+    m_report->bytes += contents.size() + index.size() + entries.size() + names.size();
+    m_report->apiNames = int(names.count('\n'));
     m_report->classes = int(classes.size());
     m_report->indexLines = int(index.count('\n'));
     for (const ClassEntry &c : classes) {

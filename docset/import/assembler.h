@@ -24,6 +24,7 @@ struct ImportReport
     int classesByKind[3] = {0, 0, 0}; // C, O, W
     int members = 0;
     int indexLines = 0;
+    int apiNames = 0; // enum values, macros and the rest that index.lst has no line for
     int membersWithoutPage = 0;
     qint64 bytes = 0;
     QString version;

@@ -63,7 +63,31 @@ struct Scope
     int listed = -1;   // index into the classes read so far, or -1
     int member = -1;   // in a listed member: its index among the class's members
     bool isClass = false;
+    // In an enum whose values are kept: what qualifies them, and their target.
+    bool inEnum = false;
+    QString enumScope;
+    QString enumTarget;
 };
+
+bool isMacro(QStringView tag, const QXmlStreamAttributes &a)
+{
+    return tag == u"function" && a.value(QLatin1String("meta")).startsWith(u"macro");
+}
+
+// The element a member comes from, as the lists name it.
+QString memberWhat(QStringView tag, const QXmlStreamAttributes &a)
+{
+    return isMacro(tag, a) ? QStringLiteral("macro") : tag.toString();
+}
+
+// "Qt::Literals" is "Literals" in "Qt".
+QPair<QString, QString> scopeAndName(const QString &qualified)
+{
+    const qsizetype colons = qualified.lastIndexOf(QLatin1String("::"));
+    if (colons < 0)
+        return {QString(), qualified};
+    return {qualified.left(colons), qualified.mid(colons + 2)};
+}
 
 // The blanks the index leaves around parameters ("setEnabled(bool )",
 // "Q_DECLARE_FLAGS( Flags,  Enum)") go, as on the pages.
@@ -114,6 +138,18 @@ bool ClassCatalog::addIndex(QIODevice *device, IndexInfo *info, QString *error)
     QSet<QString> classPages = m_classPages;
     QStringList unsafe;
     IndexInfo found;
+    QVector<ApiName> names;
+    QSet<QString> nameKeys = m_nameKeys;
+    const auto addName = [&names, &nameKeys](const ApiName &n) {
+        if (n.name.isEmpty() || !isSafeListField(n.name) || !isSafeListField(n.scope)
+            || !isSafeListField(n.target))
+            return;
+        const QString key = n.name + u'\n' + n.scope + u'\n' + n.target;
+        if (nameKeys.contains(key))
+            return;
+        nameKeys.insert(key);
+        names.append(n);
+    };
 
     while (!xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
@@ -143,12 +179,17 @@ bool ClassCatalog::addIndex(QIODevice *device, IndexInfo *info, QString *error)
                     name = parent.className;
             }
             scope.className = name;
+            const QString page = bareTarget(a.value(QLatin1String("href")));
+            if (tag == u"namespace" && !name.isEmpty() && !page.isEmpty()
+                && a.value(QLatin1String("status")) == u"active") {
+                const auto [outer, inner] = scopeAndName(name);
+                addName({inner, outer, page, QStringLiteral("namespace")});
+            }
             if (isClassElement(tag)) {
                 scope.isClass = true;
                 const QString baseList = a.value(QLatin1String("bases")).toString();
                 if (!baseList.isEmpty())
                     bases.insert(name, baseList.split(QLatin1Char(','), Qt::SkipEmptyParts));
-                const QString page = bareTarget(a.value(QLatin1String("href")));
                 if (a.value(QLatin1String("status")) == u"active"
                     && a.value(QLatin1String("access")) == u"public" && !page.isEmpty()
                     && !classPages.contains(page)) {
@@ -164,12 +205,39 @@ bool ClassCatalog::addIndex(QIODevice *device, IndexInfo *info, QString *error)
         } else if (tag == u"parameter" && parent.listed >= 0 && parent.member >= 0) {
             classes[parent.listed].members[parent.member].parameterTypes.append(
                 a.value(QLatin1String("type")).toString());
-        } else if (isMemberElement(tag) && parent.listed >= 0) {
+        } else if (tag == u"value" && parent.inEnum) {
+            addName({a.value(QLatin1String("name")).toString(), parent.enumScope, parent.enumTarget,
+                     QStringLiteral("enumvalue")});
+        } else if (isMemberElement(tag)) {
             const QStringView href = a.value(QLatin1String("href"));
-            if (a.value(QLatin1String("status")) == u"active"
-                && a.value(QLatin1String("access")) != u"private" && !href.isEmpty()) {
+            const bool shown = a.value(QLatin1String("status")) == u"active"
+                && a.value(QLatin1String("access")) != u"private" && !href.isEmpty();
+            // Classes that are not listed keep their enums to themselves.
+            const bool open = parent.listed >= 0 || !parent.isClass;
+            if (shown && open && tag == u"enum") {
+                scope.inEnum = true;
+                scope.enumTarget = bareTarget(href);
+                QString enumName = a.value(QLatin1String("fullname")).toString();
+                if (enumName.isEmpty()) {
+                    enumName = a.value(QLatin1String("name")).toString();
+                    if (!parent.className.isEmpty())
+                        enumName = parent.className + QLatin1String("::") + enumName;
+                }
+                // The values of an enum class are named through it.
+                scope.enumScope = a.value(QLatin1String("scoped")) == u"true"
+                    ? enumName
+                    : scopeAndName(enumName).first;
+            }
+            if (shown && parent.listed < 0 && (open || isMacro(tag, a))) {
+                // Macros know no scope; a namespace's members are named through it.
+                addName({a.value(QLatin1String("name")).toString(),
+                         isMacro(tag, a) ? QString() : parent.className, bareTarget(href),
+                         memberWhat(tag, a)});
+            }
+            if (shown && parent.listed >= 0) {
                 MemberEntry m;
                 m.kind = memberKind(tag, a);
+                m.what = memberWhat(tag, a);
                 m.bareName = a.value(QLatin1String("name")).toString();
                 m.name = tag == u"function"
                     ? memberDisplayName(a.value(QLatin1String("signature")).toString(),
@@ -212,6 +280,8 @@ bool ClassCatalog::addIndex(QIODevice *device, IndexInfo *info, QString *error)
     m_classes += classes;
     m_classPages = classPages;
     m_unsafe += unsafe;
+    m_names += names;
+    m_nameKeys = nameKeys;
     if (info)
         *info = found;
     return true;
@@ -234,6 +304,23 @@ QString ClassCatalog::classKind(const QString &className) const
         pending += m_bases.value(name);
     }
     return object ? QStringLiteral("O") : QStringLiteral("C");
+}
+
+QStringList ClassCatalog::ancestors(const QString &className) const
+{
+    QStringList found;
+    QStringList pending{className};
+    for (qsizetype next = 0; next < pending.size(); ++next) {
+        for (const QString &base : m_bases.value(pending.at(next))) {
+            const QString name = base.trimmed();
+            // The index may well have a cycle through a typo'd base.
+            if (name != className && !found.contains(name)) {
+                found.append(name);
+                pending.append(name);
+            }
+        }
+    }
+    return found;
 }
 
 QByteArray contentsList(QVector<ClassEntry> classes)
@@ -260,30 +347,39 @@ QByteArray contentsList(QVector<ClassEntry> classes)
     return out;
 }
 
-QByteArray indexList(const QVector<ClassEntry> &classes)
+QVector<IndexLine> indexLines(const QVector<ClassEntry> &classes)
 {
-    struct Line
-    {
-        QByteArray name;
-        QByteArray line;
+    QVector<IndexLine> lines;
+    const auto add = [&lines](const QString &name, const QString &target, const QString &kind,
+                              int classIndex, int memberIndex) {
+        lines.append(
+            {name.toUtf8(), formatIndexLine(name, target, kind).toUtf8(), classIndex, memberIndex});
     };
-    QVector<Line> lines;
-    const auto add = [&lines](const QString &name, const QString &target, const QString &kind) {
-        lines.append({name.toUtf8(), formatIndexLine(name, target, kind).toUtf8()});
-    };
-    for (const ClassEntry &c : classes) {
-        add(c.name, c.page, c.kind);
-        for (const MemberEntry &m : c.members)
-            add(m.bareName + QLatin1String(" (") + c.name + QLatin1Char(')'), m.target, m.kind);
+    for (int i = 0; i < classes.size(); ++i) {
+        const ClassEntry &c = classes.at(i);
+        add(c.name, c.page, c.kind, i, -1);
+        for (int j = 0; j < c.members.size(); ++j) {
+            const MemberEntry &m = c.members.at(j);
+            add(m.bareName + QLatin1String(" (") + c.name + QLatin1Char(')'), m.target, m.kind, i,
+                j);
+        }
     }
-    // By name, then by the rest of the line, as bytes.
-    std::stable_sort(lines.begin(), lines.end(), [](const Line &a, const Line &b) {
+    // By name, as bytes; lines of one name (the overloads of a member) in
+    // the order of the reference, which the Index keeps for them.
+    std::stable_sort(lines.begin(), lines.end(), [](const IndexLine &a, const IndexLine &b) {
         if (a.name != b.name)
             return a.name < b.name;
-        return a.line < b.line;
+        if (a.classIndex != b.classIndex)
+            return a.classIndex < b.classIndex;
+        return a.memberIndex < b.memberIndex;
     });
+    return lines;
+}
+
+QByteArray indexList(const QVector<ClassEntry> &classes)
+{
     QByteArray out;
-    for (const Line &l : std::as_const(lines))
+    for (const IndexLine &l : indexLines(classes))
         out += l.line + listLineEnd;
     return out;
 }

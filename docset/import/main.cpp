@@ -48,6 +48,9 @@ QStringList summary(const tarn::import::ImportReport &report, qint64 millisecond
             .arg(report.indexLines)
             .arg(double(report.bytes) / (1024.0 * 1024.0), 0, 'f', 1)
             .arg(double(milliseconds) / 1000.0, 0, 'f', 1),
+        QStringLiteral("lookup: %1 names the index has no line for (enum values, macros, "
+                       "namespaces)")
+            .arg(report.apiNames),
         QStringLiteral("member targets: %1 repaired, %2 pointed at their page, "
                        "%3 left to a missing anchor")
             .arg(report.targetsRepaired)

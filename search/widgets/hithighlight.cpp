@@ -71,7 +71,7 @@ QTextCharFormat hitMarkFormat(const QPalette &palette)
     return format;
 }
 
-int highlightHits(QTextEdit *view, const QList<SearchTerm> &terms)
+int highlightHits(QTextEdit *view, const QList<SearchTerm> &terms, HitScroll scroll)
 {
     QList<QTextEdit::ExtraSelection> marks;
     const QRegularExpression pattern = hitPattern(terms);
@@ -100,6 +100,8 @@ int highlightHits(QTextEdit *view, const QList<SearchTerm> &terms)
         QObject::connect(
             document, &QTextDocument::contentsChanged, view,
             [view] { view->setExtraSelections({}); }, Qt::SingleShotConnection);
+        if (scroll == HitScroll::Stay)
+            return int(marks.size());
         // Lay the whole page out first: the hit may lie far below what the
         // view has laid out so far.
         document->size();

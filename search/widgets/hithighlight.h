@@ -26,8 +26,11 @@ QTextCharFormat hitMarkFormat(const QPalette &palette);
 
 // Marks every hit in the page the view shows (extra selections, which
 // leave the text, the selection and find in page alone) and scrolls the
-// first one into view. The marks go when the view shows something else.
-// Returns the number of hits marked; at most 5,000 are.
-int highlightHits(QTextEdit *view, const QList<SearchTerm> &terms);
+// first one into view, unless the page was opened at an anchor that is
+// where the reader wants to be. The marks go when the view shows something
+// else. Returns the number of hits marked; at most 5,000 are.
+enum class HitScroll { ToFirst, Stay };
+int highlightHits(QTextEdit *view, const QList<SearchTerm> &terms,
+                  HitScroll scroll = HitScroll::ToFirst);
 
 } // namespace tarn

@@ -2,6 +2,7 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "searchfield.h"
 
+#include "namedhits.h"
 #include "ranking.h"
 #include "searchindex.h"
 
@@ -190,6 +191,11 @@ void SearchField::setIndex(SearchIndex *index)
     m_index = index;
 }
 
+void SearchField::setNameSource(NameSource names)
+{
+    m_names = std::move(names);
+}
+
 SearchIndex *SearchField::index() const
 {
     // The built-in index is opened by the first search, not with the window.
@@ -219,7 +225,8 @@ void SearchField::scheduleSearch()
 void SearchField::searchNow()
 {
     m_pause.stop();
-    const SearchResults results = index()->search(text());
+    const SearchResults results =
+        namesFirst(index()->search(text()), m_names ? m_names(text()) : QVector<ApiMatch>());
     m_terms = results.terms;
     m_list->clear();
     for (const SearchHit &hit : results.hits) {

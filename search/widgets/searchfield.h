@@ -2,10 +2,13 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #pragma once
 
+#include "lookup.h"
 #include "querytranslator.h"
 
 #include <QLineEdit>
 #include <QTimer>
+
+#include <functional>
 
 class QFrame;
 class QLabel;
@@ -30,6 +33,11 @@ public:
     // The index searched: the one built into the program unless set.
     void setIndex(SearchIndex *index);
 
+    // What answers which entries of the API a query names; their rows come
+    // before the text hits. None unless set.
+    using NameSource = std::function<QVector<ApiMatch>(const QString &query)>;
+    void setNameSource(NameSource names);
+
     // Searches now rather than after the pause in typing.
     void searchNow();
 
@@ -41,7 +49,8 @@ public:
     QSize sizeHint() const override;
 
 Q_SIGNALS:
-    // The reader chose a result: show the page and mark the terms in it.
+    // The reader chose a result: show the page and mark the terms in it. A
+    // page with an anchor is an entry of the API, to be shown at the anchor.
     void openRequested(const QString &page, const QList<tarn::SearchTerm> &terms);
 
 protected:
@@ -60,6 +69,7 @@ private:
     QLabel *m_message = nullptr;
     QListWidget *m_list = nullptr;
     SearchIndex *m_index = nullptr;
+    NameSource m_names;
     QList<SearchTerm> m_terms;
 };
 
