@@ -5,5 +5,6 @@
 #include "embeddedimages.h"
 
 const EmbeddedFile embeddedFiles[] = {{0, nullptr, nullptr}};
+const EmbeddedFile embeddedLookupFiles[] = {{0, nullptr, nullptr}};
 const EmbeddedImage embeddedImages[] = {{0, 0, 0, nullptr, 0ul, 0, nullptr, false, nullptr}};
 const char embeddedDocumentationVersion[] = "";
