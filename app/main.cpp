@@ -1,6 +1,7 @@
 // Velmora: start-up and the event loop.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "commandline.h"
+#include "desktopsearch.h"
 #include "instance.h"
 #include "listreader.h"
 #include "logging.h"
@@ -90,9 +91,16 @@ int main(int argc, char **argv)
         case tarn::cli::Invocation::Run:
             break;
         }
+        // The desktop's search, started by the bus: no window until a result
+        // is opened, and that opens in a program started for it.
+        if (invocation.searchProvider)
+            return tarn::desktop::serveDesktopSearch(tarn::readFullIndexTable(),
+                                                     tarn::readNameTable());
         QString answer;
         if (!invocation.newWindow
-            && tarn::cli::handOver({invocation.name, invocation.search}, 5000, &answer))
+            && tarn::cli::handOver(
+                {invocation.name, invocation.search, invocation.openSearch, invocation.newTab},
+                5000, &answer))
             return 0;
     }
 
@@ -112,31 +120,30 @@ int main(int argc, char **argv)
     const QFont font = Utils::storedApplicationFont();
     QApplication::setFont(font);
 
-    auto *splash = new QSplashScreen(Utils::icon(QStringLiteral("velmora_splash")));
+    auto *splash =
+        new QSplashScreen(Utils::icon(QStringLiteral("velmora_splash"), app.devicePixelRatio()));
     splash->setWindowTitle(QStringLiteral("Loading..."));
     splash->show();
     app.processEvents();
 
-    tarn::Shell window(nullptr, "doc::Pagewright");
+    // A window beside another leaves the session to that one.
+    tarn::Shell window(nullptr, "doc::Pagewright",
+                       invocation.newWindow ? tarn::Shell::Start::Fresh
+                                            : tarn::Shell::Start::RestoringSession);
     window.setFont(font);
     window.setSavesOnlyBookmarks(invocation.newWindow);
-    if (!invocation.name.isEmpty())
+    if (invocation.newTab && !invocation.name.isEmpty())
+        window.openInNewTab(invocation.name);
+    else if (!invocation.name.isEmpty())
         window.openName(invocation.name);
-    if (!invocation.search.isEmpty())
+    if (invocation.openSearch)
         window.fillSearch(invocation.search);
 
     // Later starts hand their requests to this window, which shows and
     // raises itself and answers once it shows what was asked.
     tarn::cli::RequestServer requests(
         [&window](const tarn::cli::Request &request, std::function<void()> done) {
-            window.showNormal();
-            window.raise();
-            window.activateWindow();
-            if (!request.name.isEmpty())
-                window.openName(request.name);
-            if (!request.search.isEmpty())
-                window.fillSearch(request.search);
-            window.pageView()->viewport()->repaint();
+            window.serveRequest(request.name, request.search, request.openSearch, request.newTab);
             done();
         });
     if (!invocation.newWindow) {

@@ -3,6 +3,7 @@
 #include "benchkit.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QHash>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -35,14 +36,22 @@ QProcessEnvironment benchEnvironment(const QString &config, const QString &runti
     return env;
 }
 
-// Times from exec to each phase, over `runs` starts with `arguments`.
+// Times from exec to each phase, over `runs` starts with `arguments`, each
+// on a settings store holding `store` (none when empty).
 QHash<QString, std::vector<double>> timeStarts(const QString &program, const QStringList &arguments,
-                                               int runs, QHash<QString, std::vector<double>> *mb)
+                                               int runs, QHash<QString, std::vector<double>> *mb,
+                                               const QByteArray &store = QByteArray())
 {
     QHash<QString, std::vector<double>> ms;
     for (int run = 0; run < runs; ++run) {
         QTemporaryDir config;
         QTemporaryDir runtime;
+        if (!store.isEmpty()) {
+            QDir().mkpath(config.filePath(QStringLiteral("Tessaravox")));
+            QFile file(config.filePath(QStringLiteral("Tessaravox/Velmora.conf")));
+            if (file.open(QIODevice::WriteOnly))
+                file.write(store);
+        }
         QProcess child;
         QProcessEnvironment env = benchEnvironment(config.path(), runtime.path());
         env.insert(QStringLiteral("VELMORA_TRACE_START"), QStringLiteral("quit"));
@@ -111,6 +120,48 @@ void timeHandovers(const QString &program, int runs)
                 percentile(alternating, 100));
 }
 
+// A start with twenty tabs to restore, the current one the start page,
+// against a start with none, the two interleaved.
+void timeRestoredTabs(const QString &program, int runs)
+{
+    QByteArray store = "[velmora]\nsession\\current=0\nsession\\pages=index.html";
+    const char *const pages[] = {"qwidget.html",
+                                 "qobject.html",
+                                 "qstring.html",
+                                 "qpainter.html",
+                                 "qvariant.html",
+                                 "qgraphicsitem.html",
+                                 "qabstractitemmodel.html",
+                                 "qimage.html",
+                                 "qtextcursor.html",
+                                 "qdatetime.html",
+                                 "qbytearray.html",
+                                 "qlist.html",
+                                 "qmap.html",
+                                 "qhash.html",
+                                 "qurl.html",
+                                 "qfile.html",
+                                 "qtimer.html",
+                                 "qthread.html",
+                                 "qpixmap.html"};
+    for (const char *page : pages)
+        store += QByteArray(", ") + page;
+    store += '\n';
+    std::vector<double> one;
+    std::vector<double> twenty;
+    for (int run = 0; run < runs; ++run) {
+        const auto plain = timeStarts(program, {}, 1, nullptr);
+        const auto restored = timeStarts(program, {}, 1, nullptr, store);
+        for (double t : plain.value(QStringLiteral("first-paint")))
+            one.push_back(t);
+        for (double t : restored.value(QStringLiteral("first-paint")))
+            twenty.push_back(t);
+    }
+    std::printf("  with 20 tabs to restore, first paint: %.1f ms; one tab: %.1f ms (%+.1f%%, "
+                "goal within 10%%), medians of %d interleaved\n",
+                median(twenty), median(one), (median(twenty) / median(one) - 1) * 100, runs);
+}
+
 } // namespace
 
 // Starts the program again and again on an empty settings folder, each run
@@ -141,6 +192,7 @@ int main(int argc, char **argv)
                 "page)\n",
                 median(named.value(QStringLiteral("first-paint"))),
                 median(ms.value(QStringLiteral("first-paint"))));
+    timeRestoredTabs(args.at(1), runs);
     timeHandovers(args.at(1), 20);
     return 0;
 }

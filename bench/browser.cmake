@@ -14,3 +14,9 @@ target_link_libraries(velmora-bench-session
 # lists filled, first paint. Run it as velmora-bench-start <velmora>.
 add_executable(velmora-bench-start bench_start.cpp)
 target_link_libraries(velmora-bench-start PRIVATE velmora_browser velmora_flags)
+
+# Tabs: twenty on large class pages against one, switching to a kept tab,
+# and a restored tab's first screen against a load of the same page.
+add_executable(velmora-bench-tabs bench_tabs.cpp)
+target_link_libraries(velmora-bench-tabs
+    PRIVATE velmora_browser velmora_docdata velmora_flags)

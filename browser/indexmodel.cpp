@@ -188,7 +188,7 @@ QIcon IndexModel::iconFor(QStringView kind) const
     if (it == m_icons.end()) {
         QIcon icon;
         if (!name.isEmpty())
-            icon = QIcon(Utils::icon(name));
+            icon = Utils::iconSet(name);
         if (icon.isNull()) {
             QPixmap blank(16, 16);
             blank.fill(Qt::transparent);

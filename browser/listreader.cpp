@@ -16,21 +16,6 @@ namespace tarn {
 
 namespace {
 
-// The bytes of an embedded list file, of the file table or the lookup
-// table; empty when it is missing.
-QByteArray listBytes(const char *name)
-{
-    int storedLength = 0;
-    const unsigned char *stored = findEmbeddedFile(name, &storedLength);
-    if (!stored)
-        stored = findEmbeddedLookupFile(name, &storedLength);
-    if (!stored)
-        return QByteArray();
-    const QByteArray bytes = inflateEmbedded(stored, storedLength);
-    releaseEmbeddedBytes(stored, storedLength);
-    return bytes;
-}
-
 // UTF-8 decoded as QString::fromUtf8 does.
 QString decodeUtf8(QByteArrayView utf8)
 {
@@ -42,22 +27,22 @@ QString decodeUtf8(QByteArrayView utf8)
 
 IndexTable indexTableNow()
 {
-    return IndexTable::fromText(decodeUtf8(listBytes(docnames::indexList)));
+    return IndexTable::fromText(decodeUtf8(readEmbeddedFile(docnames::indexList)));
 }
 
 IndexDetails indexDetailsNow(const IndexTable &table)
 {
-    return table.readDetails(listBytes(docnames::entryList));
+    return table.readDetails(readEmbeddedFile(docnames::entryList));
 }
 
 NameTable nameTableNow()
 {
-    return NameTable::fromText(decodeUtf8(listBytes(docnames::nameList)));
+    return NameTable::fromText(decodeUtf8(readEmbeddedFile(docnames::nameList)));
 }
 
 ContentsTable contentsTableNow()
 {
-    return ContentsTable::fromUtf8(listBytes(docnames::contentsList));
+    return ContentsTable::fromUtf8(readEmbeddedFile(docnames::contentsList));
 }
 
 // Lists being read ahead, by one thread: the window's own thread needs the

@@ -10,6 +10,7 @@
 #include "lookup.h"
 #include "mainwidget.h"
 #include "pagebrowser.h"
+#include "pagename.h"
 #include "searchbar.h"
 #include "searchfield.h"
 #include "shell_p.h"
@@ -26,8 +27,11 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QSettings>
+#include <QShowEvent>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
@@ -108,6 +112,58 @@ private:
     QListView *m_list;
 };
 
+// A middle click on a row of a list opens it elsewhere (in a new tab); a
+// list view itself answers only the left button.
+class MiddleClickOpens : public QObject
+{
+public:
+    using Open = std::function<void(const QModelIndex &)>;
+
+    MiddleClickOpens(QAbstractItemView *view, Open open)
+        : QObject(view)
+        , m_view(view)
+        , m_open(std::move(open))
+    {
+        view->viewport()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() != QEvent::MouseButtonPress
+            && event->type() != QEvent::MouseButtonRelease)
+            return false;
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() != Qt::MiddleButton)
+            return false;
+        const QModelIndex index = m_view->indexAt(mouse->position().toPoint());
+        if (event->type() == QEvent::MouseButtonPress) {
+            m_pressed = index;
+        } else if (index.isValid() && index == m_pressed) {
+            m_open(index);
+        }
+        return true;
+    }
+
+private:
+    QAbstractItemView *m_view;
+    Open m_open;
+    QPersistentModelIndex m_pressed;
+};
+
+// A row as wide as the list, its name cut with "..." where the list is
+// narrower: a list view never makes a row narrower than the row's own hint.
+class FullWidthRows : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return {1, QStyledItemDelegate::sizeHint(option, index).height()};
+    }
+};
+
 void setUpListView(QTreeWidget *view, std::initializer_list<int> hiddenColumns)
 {
     view->header()->hide();
@@ -125,7 +181,7 @@ Shell *Shell::instance()
     return qobject_cast<Shell *>(shellInstance());
 }
 
-Shell::Shell(QWidget *parent, const char *name)
+Shell::Shell(QWidget *parent, const char *name, Start start)
     : QMainWindow(parent)
     , d(new ShellPrivate)
 {
@@ -137,8 +193,10 @@ Shell::Shell(QWidget *parent, const char *name)
 
     createForm();
     restoreFonts();
+    restoreTheme();
     restoreGeometry();
     connectForm();
+    connectLists();
     createActions();
     traceStart("window-built");
     readIndex();
@@ -146,15 +204,18 @@ Shell::Shell(QWidget *parent, const char *name)
     readContents();
     loadBookmarks();
     traceStart("lists-filled");
-    load(QString::fromLatin1(docnames::startPage));
+    restoreSession(start);
     startLayoutTimer();
+    nameControls();
     setWindowTitle(QLatin1String("Velmora: ") + programVersion()
                    + QLatin1String(", Documentation: ") + documentationVersion());
 }
 
 void Shell::createForm()
 {
-    setWindowIcon(Utils::icon(QStringLiteral("velmora-48")));
+    // Every size the window system may ask for, each also drawn at 2x.
+    setWindowIcon(Utils::iconSet({QStringLiteral("velmora-16"), QStringLiteral("velmora-22"),
+                                  QStringLiteral("velmora-32"), QStringLiteral("velmora-48")}));
     d->form = new MainWidget(this);
     setCentralWidget(d->form);
     MainWidget *form = d->form;
@@ -167,6 +228,9 @@ void Shell::createForm()
     form->indexView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setUpListView(form->bookmarksView, {1, 2});
     setUpListView(form->aboutView, {1, 2});
+    // Every tab's view keeps its laid-out pages under one budget.
+    d->keptDocuments = form->browser->keptDocuments();
+    d->front = form->browser;
     form->aboutView->sortItems(2, Qt::AscendingOrder);
     form->aboutView->setSortingEnabled(true);
     form->bookmarksView->sortItems(0, Qt::AscendingOrder);
@@ -176,16 +240,8 @@ void Shell::createForm()
 void Shell::connectForm()
 {
     MainWidget *form = d->form;
-    // The view hands over links as written; an in-page "#x" is made whole
-    // first, so the window always sees which page a link names.
-    connect(form->browser, &QTextBrowser::anchorClicked, this,
-            [this, form](const QUrl &url) { linkLoad(form->browser->resolved(url).toString()); });
-    connect(form->browser, &QTextBrowser::sourceChanged, this,
-            [this](const QUrl &url) { sourceChanged(url.toString()); });
-    connect(form->browser, qOverload<const QUrl &>(&QTextBrowser::highlighted), form->statusLabel,
-            [form](const QUrl &url) {
-                form->statusLabel->setText(form->browser->resolved(url).toString());
-            });
+    connectPageView(form->browser);
+    createTabActions();
     connect(form->indexLineEdit, &QLineEdit::textChanged, this, &Shell::jumpInIndex);
     // Return opens the row the reader moved to with the arrow keys, else the
     // first, which a keystroke always chooses.
@@ -196,22 +252,6 @@ void Shell::connectForm()
         else
             loadFirstInIndex();
     });
-    for (QTreeWidget *view :
-         {form->classesView, form->membersView, form->bookmarksView, form->aboutView})
-        connect(view, &QTreeWidget::itemClicked, this, &Shell::itemClicked);
-    connect(form->indexView, &QListView::clicked, this,
-            [this](const QModelIndex &index) { openIndexRow(index.row()); });
-    new ReturnOpensRow(form->indexView,
-                       [this](const QModelIndex &index) { openIndexRow(index.row()); });
-    // Return on a row of any other list is a click on it, with the click's
-    // sender, so a class opened by key shows its members too.
-    for (QTreeWidget *view :
-         {form->classesView, form->membersView, form->bookmarksView, form->aboutView}) {
-        new ReturnOpensRow(view, [view](const QModelIndex &index) {
-            if (QTreeWidgetItem *item = view->itemFromIndex(index))
-                Q_EMIT view->itemClicked(item, 0);
-        });
-    }
     // Up, Down and the page keys in the Index field move through the list;
     // choosing the Index tab puts the cursor in its field.
     new IndexFieldKeys(form->indexLineEdit, form->indexView);
@@ -230,17 +270,48 @@ void Shell::connectForm()
             });
 }
 
-void Shell::createActions()
+// Clicks and Return on the lists open their entries in the current tab; a
+// middle click opens one in a new tab behind it.
+void Shell::connectLists()
 {
     MainWidget *form = d->form;
-    auto *toolBar = new QToolBar(QStringLiteral("navToolbar"), form->toolbarFrame);
-    toolBar->setObjectName(QStringLiteral("navToolbar"));
-    toolBar->setMovable(false);
-    toolBar->setFloatable(false);
-    toolBar->setIconSize(QSize(22, 22));
-    form->navToolbar = toolBar;
-    toolBar->setFixedSize(form->toolbarFrame->size());
+    for (QTreeWidget *view :
+         {form->classesView, form->membersView, form->bookmarksView, form->aboutView}) {
+        connect(view, &QTreeWidget::itemClicked, this, &Shell::itemClicked);
+        // Return on a row is a click on it, with the click's sender, so a
+        // class opened by key shows its members too.
+        new ReturnOpensRow(view, [view](const QModelIndex &index) {
+            if (QTreeWidgetItem *item = view->itemFromIndex(index))
+                Q_EMIT view->itemClicked(item, 0);
+        });
+        new MiddleClickOpens(view, [this, view](const QModelIndex &index) {
+            if (QTreeWidgetItem *item = view->itemFromIndex(index))
+                openInNewTab(item->text(1), true);
+        });
+    }
+    connect(form->indexView, &QListView::clicked, this,
+            [this](const QModelIndex &index) { openIndexRow(index.row()); });
+    new ReturnOpensRow(form->indexView,
+                       [this](const QModelIndex &index) { openIndexRow(index.row()); });
+    new MiddleClickOpens(form->indexView, [this](const QModelIndex &index) {
+        openInNewTab(index.data(IndexModel::TargetRole).toString(), true);
+    });
+}
 
+// The actions by area; each adds its keys to the window, so they work
+// wherever the focus is.
+void Shell::createActions()
+{
+    createNavigationActions();
+    createToolBar();
+    createFontMenu();
+    createSearchBar();
+    createBookmarkMenu();
+    createKeyboardActions();
+}
+
+void Shell::createNavigationActions()
+{
     struct Row
     {
         const char *name;
@@ -255,8 +326,8 @@ void Shell::createActions()
          SLOT(panel())},
         {"Shell/Back", QT_TR_NOOP("Back"), (Qt::ALT | Qt::Key_Left).toCombined(), "Back", this,
          SLOT(backward())},
-        {"Shell/Home", QT_TR_NOOP("Home"), (Qt::ALT | Qt::Key_Home).toCombined(), "Home",
-         form->browser, SLOT(home())},
+        {"Shell/Home", QT_TR_NOOP("Home"), (Qt::ALT | Qt::Key_Home).toCombined(), "Home", nullptr,
+         nullptr},
         {"Shell/Forward", QT_TR_NOOP("Forward"), (Qt::ALT | Qt::Key_Right).toCombined(), "Forward",
          this, SLOT(forward())},
         {"Shell/Search", QT_TR_NOOP("Search"), (Qt::CTRL | Qt::Key_F).toCombined(), "find", this,
@@ -277,11 +348,27 @@ void Shell::createActions()
     for (const Row &row : rows) {
         QAction *action = Action::create(tr(row.text), row.name, row.accel, row.receiver, row.slot);
         if (row.icon)
-            action->setIcon(QIcon(Utils::icon(QString::fromLatin1(row.icon))));
+            action->setIcon(Utils::iconSet(QString::fromLatin1(row.icon)));
         // Accelerators work wherever the focus is in the window, also for the
         // actions that have no button.
         addAction(action);
     }
+
+    // Home goes to the current tab's first page.
+    connect(Action::find(QStringLiteral("Shell/Home")), &QAction::triggered, this,
+            [this] { d->form->browser->home(); });
+}
+
+void Shell::createToolBar()
+{
+    MainWidget *form = d->form;
+    auto *toolBar = new QToolBar(QStringLiteral("navToolbar"), form->toolbarFrame);
+    toolBar->setObjectName(QStringLiteral("navToolbar"));
+    toolBar->setMovable(false);
+    toolBar->setFloatable(false);
+    toolBar->setIconSize(QSize(22, 22));
+    form->navToolbar = toolBar;
+    toolBar->setFixedSize(form->toolbarFrame->size());
 
     auto add = [toolBar](const char *name) {
         if (Action *action = Action::find(QString::fromLatin1(name)))
@@ -297,8 +384,27 @@ void Shell::createActions()
     toolBar->addSeparator();
     add("Shell/FontSmaller");
     add("Shell/FontSelect");
+    add("Shell/FontLarger");
+    toolBar->addSeparator();
+    add("Shell/Print");
+    toolBar->addSeparator();
+    add("Shell/AddBookmark");
+    auto *stretch = new QWidget(toolBar);
+    stretch->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    toolBar->addWidget(stretch);
 
-    // The Font button opens its menu at once.
+    for (const char *name :
+         {"Shell/Back", "Shell/Home", "Shell/Forward", "Shell/FontSelect", "Shell/Print"}) {
+        if (Action *action = Action::find(QString::fromLatin1(name)))
+            action->showTextLabel();
+    }
+    // Back and Forward are enabled while the current tab has somewhere to go.
+    updateHistoryButtons();
+}
+
+// The Font button opens its menu at once.
+void Shell::createFontMenu()
+{
     Action *fontSelect = Action::find(QStringLiteral("Shell/FontSelect"));
     auto *fontButton = qobject_cast<QToolButton *>(fontSelect->toolButton());
     QAction *fontText =
@@ -312,17 +418,11 @@ void Shell::createActions()
         fontMenu->addAction(fontText);
         fontMenu->addAction(fontFixed);
     }
+}
 
-    add("Shell/FontLarger");
-    toolBar->addSeparator();
-    add("Shell/Print");
-    toolBar->addSeparator();
-    add("Shell/AddBookmark");
-    auto *stretch = new QWidget(toolBar);
-    stretch->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-    toolBar->addWidget(stretch);
-
-    // Full-text search over every page, in a row of its own at the top.
+// Full-text search over every page, in a row of its own at the top.
+void Shell::createSearchBar()
+{
     auto *searchBar = new SearchBar(this);
     addToolBar(Qt::TopToolBarArea, searchBar);
     d->searchField = searchBar->field();
@@ -351,27 +451,15 @@ void Shell::createActions()
                 highlightHits(d->form->browser, terms,
                               page.contains(u'#') ? HitScroll::Stay : HitScroll::ToFirst);
             });
+}
 
-    for (const char *name :
-         {"Shell/Back", "Shell/Home", "Shell/Forward", "Shell/FontSelect", "Shell/Print"}) {
-        if (Action *action = Action::find(QString::fromLatin1(name)))
-            action->showTextLabel();
-    }
-
-    QAction *forwardAction = Action::find(QStringLiteral("Shell/Forward"));
-    QAction *backAction = Action::find(QStringLiteral("Shell/Back"));
-    connect(form->browser, &QTextBrowser::forwardAvailable, forwardAction, &QAction::setEnabled);
-    connect(form->browser, &QTextBrowser::backwardAvailable, backAction, &QAction::setEnabled);
-    forwardAction->setEnabled(false);
-    backAction->setEnabled(false);
-
+void Shell::createBookmarkMenu()
+{
     d->bookmarkMenu = new QMenu(this);
     d->bookmarkMenu->addAction(
         Action::create(tr("Rename Label"), "Bookmarks/Rename", 0, this, SLOT(renameBookmark())));
     d->bookmarkMenu->addAction(
         Action::create(tr("Delete Bookmark"), "Bookmarks/Delete", 0, this, SLOT(deleteBookmark())));
-
-    createKeyboardActions();
 }
 
 // What every reader expects of the keyboard beyond the toolbar's keys: the
@@ -419,6 +507,18 @@ void Shell::startLayoutTimer()
     d->timer->start(100);
 }
 
+// The toolbar and the columns get their fitted sizes before the first paint,
+// so that the timer's first pass finds nothing to change on the screen.
+void Shell::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous()) {
+        if (layout())
+            layout()->activate();
+        timeout();
+    }
+}
+
 // Keeps the toolbar as wide as its frame and every list's one column as wide
 // as its view, as the panes are resized.
 void Shell::timeout()
@@ -450,12 +550,12 @@ PageBrowser *Shell::pageView() const
 
 QString Shell::currentSource() const
 {
-    return d->source;
+    return d->form->browser->loadedName();
 }
 
 QString Shell::currentPage() const
 {
-    return d->page;
+    return splitPageName(currentSource()).page;
 }
 
 bool Shell::isAnchorPending() const
@@ -498,18 +598,22 @@ void Shell::fillSearch(const QString &words)
     if (auto *field = findChild<SearchField *>()) {
         field->setText(words);
         field->setFocus(Qt::OtherFocusReason);
-        field->searchNow();
+        // No words: the empty field, waiting for them, with no hint over the page.
+        if (!words.trimmed().isEmpty())
+            field->searchNow();
     }
 }
 
-void Shell::serveRequest(const QString &name, const QString &search)
+void Shell::serveRequest(const QString &name, const QString &search, bool openSearch, bool inNewTab)
 {
     showNormal();
     raise();
     activateWindow();
-    if (!name.isEmpty())
+    if (inNewTab)
+        openInNewTab(name.isEmpty() ? QString::fromLatin1(docnames::startPage) : name);
+    else if (!name.isEmpty())
         openName(name);
-    if (!search.isEmpty())
+    if (openSearch || !search.isEmpty())
         fillSearch(search);
     d->form->browser->viewport()->repaint();
 }

@@ -9,6 +9,7 @@
 class MainWidget;
 class PageBrowser;
 class QMenu;
+class QPalette;
 class QPrinter;
 class QTreeWidgetItem;
 class SearchDialog;
@@ -18,6 +19,7 @@ namespace tarn {
 
 struct Bookmark;
 struct IndexFilter;
+enum class Theme;
 
 // The one browser window. Its slots are declared in a fixed order, so that
 // meta-object method offset + i is always the same slot; keep it that way.
@@ -26,7 +28,13 @@ class Shell : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit Shell(QWidget *parent = nullptr, const char *name = nullptr);
+    // Whether the window opens the tabs the last window left open (the one
+    // window of a desktop session) or just its start page (a window opened
+    // beside another, which leaves the session to that one).
+    enum class Start { RestoringSession, Fresh };
+
+    explicit Shell(QWidget *parent = nullptr, const char *name = nullptr,
+                   Start start = Start::RestoringSession);
     ~Shell() override;
 
     // The window being built or shown; null before the first constructor
@@ -36,16 +44,22 @@ public:
     // What the window shows, for the code around it, tests and benchmarks.
     // These only look: every change goes through the slots below.
     MainWidget *form() const;
+    // The current tab's page view; the form's browser is the same.
     PageBrowser *pageView() const;
-    // The page name last loaded or shown, anchor included, and its page part.
+    // The tabs, in the order shown, each a page view with its own history.
+    int tabCount() const;
+    int currentTab() const;
+    PageBrowser *pageViewAt(int tab) const;
+    // The current tab's page name last loaded or shown, anchor included, and
+    // its page part.
     QString currentSource() const;
     QString currentPage() const;
     // Whether the next load of the page shown scrolls to its anchor (a list
     // entry asked for it).
     bool isAnchorPending() const;
-    // The page view's vertical scroll position.
+    // The current page view's vertical scroll position.
     int scrollValue() const;
-    // How many pages Back and Forward can go.
+    // How many pages Back and Forward can go in the current tab.
     int backCount() const;
     int forwardCount() const;
     // The bookmark list's context menu.
@@ -70,11 +84,26 @@ public:
     // name as its filter. A name nothing matches leaves the Index filtered
     // to it and says so on the status line.
     void openName(const QString &name);
-    // Puts words into the full-text search and searches at once.
+    // Opens a name as openName does, in a tab of its own: shown at once, or
+    // behind the current tab (a link's middle click), to be laid out when it
+    // is first shown. A web link goes to the system browser instead.
+    void openInNewTab(const QString &name, bool behind = false);
+    // Puts words into the full-text search and searches at once; with no
+    // words, empties the field and puts the cursor in it.
     void fillSearch(const QString &words);
     // What a later start asked for: the window comes up front, opens the
-    // name and fills the search, and has painted the page on return.
-    void serveRequest(const QString &name, const QString &search);
+    // name (in a new tab if asked) and fills the search (shows it empty with
+    // `openSearch` and no words), and has painted the page on return.
+    void serveRequest(const QString &name, const QString &search, bool openSearch = false,
+                      bool inNewTab = false);
+    // The page theme chosen (System, Light, Dark), and whether it shows the
+    // pages dark now.
+    Theme theme() const;
+    bool showsDarkPages() const;
+    // Gives a page view the window's look (the dark style sheet, the plate
+    // behind images): every page view of the window gets it here.
+    void applyPageLook(PageBrowser *view) const;
+
     // A window opened beside another keeps only its bookmarks (merged with
     // what the other wrote) when it closes: the other owns the rest.
     void setSavesOnlyBookmarks(bool only);
@@ -120,15 +149,39 @@ private:
     // shell.cpp
     void createForm();
     void connectForm();
+    void connectLists();
     void createActions();
+    void createNavigationActions();
+    void createToolBar();
+    void createFontMenu();
+    void createSearchBar();
+    void createBookmarkMenu();
     void createKeyboardActions();
     void startLayoutTimer();
+    // shell_tabs.cpp
+    PageBrowser *createPageView();
+    void connectPageView(PageBrowser *view);
+    void createTabActions();
+    void showTab(int tab);
+    void newTab();
+    void closeTab(int tab);
+    void stepTab(int step);
+    void showPageTitle(PageBrowser *view);
+    void updateHistoryButtons();
+    void restoreSession(Start start);
+    void writeSession();
+    void writeSessionSoon();
     // shell_state.cpp
     void restoreFonts();
     void restoreGeometry();
     void saveState();
-    // shell_pages.cpp
-    void restoreScrollPosition(const QString &page);
+    // shell_access.cpp
+    void nameControls();
+    // shell_theme.cpp
+    void restoreTheme();
+    void chooseTheme(Theme theme);
+    void applyTheme(Theme theme);
+    QPalette lightPalette() const;
     // shell_fonts.cpp
     void setPageFont(const QFont &font);
     void resetZoom();
@@ -146,6 +199,10 @@ private:
     QList<Bookmark> mergedBookmarks(QList<Bookmark> stored) const;
     void changeStoredBookmarks(const std::function<void(QList<Bookmark> &)> &change);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
     ShellPrivate *d;
 };
 

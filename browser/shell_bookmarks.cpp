@@ -30,7 +30,7 @@ public:
     BookmarkItem(const QString &label, const QString &url)
         : QTreeWidgetItem({label, url, QString()})
     {
-        setIcon(0, QIcon(Utils::icon(QStringLiteral("bookmark"))));
+        setIcon(0, Utils::iconSet(QStringLiteral("bookmark")));
     }
 
     bool operator<(const QTreeWidgetItem &other) const override

@@ -34,10 +34,14 @@ QString pageStyleSheet(const QString &fixedFamily)
         + QLatin1String(", monospace; }\na { text-decoration: none; }\n");
 }
 
+// The fonts and the zoom are the window's: every tab takes them, the ones in
+// the background when they are next shown.
 void Shell::applyFixedFamily(const QString &family)
 {
     d->fixedFamily = family;
-    d->form->browser->setPageStyleSheet(pageStyleSheet(family));
+    const QString css = pageStyleSheet(family);
+    for (int tab = 0; tab < tabCount(); ++tab)
+        pageViewAt(tab)->setPageStyleSheet(css);
 }
 
 void Shell::zoomIn()
@@ -93,6 +97,10 @@ void Shell::setPageFont(const QFont &font)
 {
     PageBrowser *browser = d->form->browser;
     browser->keepReadingPosition([browser, &font] { browser->setFont(font); });
+    for (int tab = 0; tab < tabCount(); ++tab) {
+        if (pageViewAt(tab) != browser)
+            pageViewAt(tab)->setFont(font);
+    }
 }
 
 // The page font at the size it has when no setting is stored.
@@ -116,7 +124,8 @@ void Shell::options()
     QFont pageFont = d->form->browser->font();
     pageFont.setResolveMask(QFont::AllPropertiesResolved);
     setFont(font);
-    d->form->browser->setFont(pageFont);
+    for (int tab = 0; tab < tabCount(); ++tab)
+        pageViewAt(tab)->setFont(pageFont);
 }
 
 void Shell::panel()

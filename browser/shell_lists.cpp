@@ -2,7 +2,7 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "shell.h"
 
-#include "embeddedfiles.h"
+#include "embeddedpages.h"
 #include "indexmodel.h"
 #include "listformat.h"
 #include "listreader.h"
@@ -37,7 +37,7 @@ QIcon kindIcon(QStringView kind)
         return QIcon();
     auto it = icons.find(iconName);
     if (it == icons.end())
-        it = icons.insert(iconName, QIcon(Utils::icon(iconName)));
+        it = icons.insert(iconName, Utils::iconSet(iconName));
     return it.value();
 }
 
@@ -115,7 +115,20 @@ void fillInOrder(QTreeWidget *view, const QList<QTreeWidgetItem *> &items)
 
 void Shell::readIndex()
 {
-    d->indexModel->setTable(readIndexTable(), readIndexDetails);
+    IndexModel *model = d->indexModel;
+    model->setTable(readIndexTable(), readIndexDetails);
+    // The details join the index as soon as the Index is in sight, between
+    // events, so that the first key typed into it does not wait for them.
+    MainWidget *form = d->form;
+    const auto takeDetailsSoon = [model] {
+        QTimer::singleShot(0, model, [model] { model->table(); });
+    };
+    if (form->leftTabs->currentWidget() == form->tab_2)
+        takeDetailsSoon();
+    connect(form->leftTabs, &QTabWidget::currentChanged, model, [form, takeDetailsSoon](int tab) {
+        if (form->leftTabs->widget(tab) == form->tab_2)
+            takeDetailsSoon();
+    });
 }
 
 void Shell::readContents()
@@ -227,11 +240,7 @@ void Shell::openName(const QString &name)
 {
     IndexModel *model = d->indexModel;
     const Lookup found = lookUp(
-        name, model->table(), &readNameTable(),
-        [](const QString &page) {
-            int length = 0;
-            return findEmbeddedFile(page.toLatin1().constData(), &length) != nullptr;
-        },
+        name, model->table(), &readNameTable(), [](const QString &page) { return hasPage(page); },
         model->entryFilter());
     MainWidget *form = d->form;
     switch (found.kind) {

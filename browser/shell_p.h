@@ -2,18 +2,24 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #pragma once
 
+#include "pagebrowser.h"
 #include "savedstate.h"
 
-#include <QMap>
+#include <QPointer>
 #include <QString>
-#include <QVector>
+
+#include <memory>
 
 namespace tarn {
 class IndexModel;
+class PaletteKeeper;
 class SearchField;
 } // namespace tarn
+class KeptDocuments;
 class MainWidget;
+class PageBrowser;
 class QAction;
+class QActionGroup;
 class QMenu;
 class QToolButton;
 class QSettings;
@@ -26,12 +32,22 @@ class ShellPrivate
 public:
     MainWidget *form = nullptr;
     QTimer *timer = nullptr;
-    QString source;
-    QString page;
     QSettings *settings = nullptr;
     QMenu *bookmarkMenu = nullptr;
     bool anchorPending = false;
-    QMap<QString, int> scrollPositions;
+    // What is shown (the page name, the page, the positions noted when a
+    // page was left by a link) each tab's page view keeps for itself; the
+    // window reads the current one's.
+
+    // The tabs: the view in front, the budget all views keep their
+    // documents in, how many tabs were opened behind the current one since
+    // it became current (the next goes after them), and the timer that
+    // writes page and scroll changes to the session within a second.
+    QPointer<PageBrowser> front;
+    std::shared_ptr<KeptDocuments> keptDocuments;
+    int openedBehind = 0;
+    QTimer *sessionTimer = nullptr;
+    bool writesSession = true;
 
     // What the store held at start, read once for every restore.
     tarn::SavedState restored;
@@ -44,6 +60,15 @@ public:
     bool leftPanelShown = true;
     bool savesOnlyBookmarks = false;
     QString fixedFamily;
+
+    // The theme chosen, whether it makes the pages dark, and the look every
+    // page view gets for it; the application palette that goes with it.
+    tarn::Theme theme = tarn::Theme::System;
+    bool darkPages = false;
+    PageLook pageLook;
+    tarn::PaletteKeeper *palette = nullptr;
+    QActionGroup *themeActions = nullptr;
+    QMenu *themeMenu = nullptr;
 
     // The index list's rows, shown by the form's indexView.
     tarn::IndexModel *indexModel = nullptr;

@@ -2,7 +2,7 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "shell.h"
 
-#include "embeddedfiles.h"
+#include "embeddedpages.h"
 #include "externalbrowser.h"
 #include "mainwidget.h"
 #include "memorytrim.h"
@@ -25,8 +25,8 @@ void Shell::load(const QString &name)
     const PageName parts = splitPageName(name);
     PageBrowser *browser = d->form->browser;
 
-    if (!parts.anchor.isEmpty() && parts.page == d->page) {
-        d->source = name;
+    if (!parts.anchor.isEmpty() && parts.page == currentPage()) {
+        browser->setLoadedName(name);
         if (d->anchorPending) {
             d->anchorPending = false;
             browser->scrollToAnchor(parts.anchor);
@@ -34,10 +34,7 @@ void Shell::load(const QString &name)
         return;
     }
 
-    int storedLength = 0;
-    const bool stored =
-        !parts.page.isEmpty() && findEmbeddedFile(parts.page.toLatin1().constData(), &storedLength);
-    if (!stored && isWebLink(name)) {
+    if (!hasPage(parts.page) && isWebLink(name)) {
         // The view never follows a web link itself, so the reader stays
         // where they were on the page.
         auto *process = new QProcess(this);
@@ -59,14 +56,13 @@ void Shell::load(const QString &name)
     browser->setSource(QUrl(name));
     if (!parts.anchor.isEmpty())
         browser->scrollToAnchor(parts.anchor);
-    d->source = name;
-    d->page = parts.page;
+    browser->setLoadedName(name);
 }
 
 void Shell::linkLoad(const QString &name)
 {
-    if (!d->page.isEmpty())
-        d->scrollPositions.insert(d->page, d->form->browser->verticalScrollBar()->value());
+    // Back to this page brings back where the reader left it.
+    d->form->browser->rememberLinkPosition();
     load(name);
 }
 
@@ -75,30 +71,19 @@ void Shell::sourceChanged(const QString &name)
     // A page shown may have pushed older pages and images out of the caches.
     releaseFreeMemorySoon();
     d->form->captionLabel->setText(d->form->browser->documentTitle());
-    d->source = name;
-    d->page = splitPageName(name).page;
+    d->form->browser->setLoadedName(name);
 }
 
+// The view brings each page back where the reader was when they last left
+// it by a link, else where it was in the history.
 void Shell::backward()
 {
-    PageBrowser *browser = d->form->browser;
-    browser->backward();
-    restoreScrollPosition(browser->page());
+    d->form->browser->backward();
 }
 
 void Shell::forward()
 {
-    PageBrowser *browser = d->form->browser;
-    browser->forward();
-    restoreScrollPosition(browser->page());
-}
-
-// Where the reader was when they last left the page by a link, if they did.
-void Shell::restoreScrollPosition(const QString &page)
-{
-    const auto stored = d->scrollPositions.constFind(page);
-    if (stored != d->scrollPositions.constEnd())
-        d->form->browser->scrollToPosition(stored.value());
+    d->form->browser->forward();
 }
 
 } // namespace tarn

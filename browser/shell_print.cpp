@@ -25,7 +25,7 @@ namespace tarn {
 namespace {
 
 // A document for the printer that finds its style sheets and images where
-// the page view finds them.
+// the page view finds them, in the light style whatever the view shows.
 class PrintDocument : public QTextDocument
 {
 public:
@@ -37,7 +37,7 @@ public:
 protected:
     QVariant loadResource(int type, const QUrl &name) override
     {
-        return m_browser->loadResource(type, name);
+        return m_browser->loadPlainResource(type, name);
     }
 
 private:
@@ -113,9 +113,14 @@ void Shell::printDocument(QPrinter *printer)
             printer->newPage();
         painter.save();
         painter.translate(geometry.area.left(), geometry.area.top() - sheet * geometry.bandHeight);
-        document.drawContents(
-            &painter,
-            QRectF(0, sheet * geometry.bandHeight, geometry.area.width(), geometry.bandHeight));
+        // As drawContents does, but with the colours of a light page: the
+        // dark theme is for the screen.
+        QAbstractTextDocumentLayout::PaintContext context;
+        context.palette = lightPalette();
+        context.clip =
+            QRectF(0, sheet * geometry.bandHeight, geometry.area.width(), geometry.bandHeight);
+        painter.setClipRect(context.clip);
+        document.documentLayout()->draw(&painter, context);
         painter.restore();
 
         const QString number = QString::number(sheet + 1);

@@ -12,6 +12,7 @@
 #include <QGuiApplication>
 #include <QLayout>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSplitter>
 #include <QTabWidget>
@@ -25,7 +26,14 @@ Shell::~Shell()
     // Nothing may reach a window that is going away through the instance.
     if (shellInstance() == this)
         setShellInstance(nullptr);
+    writeSession();
     saveState();
+    // The views go with the window's children, after this record; what they
+    // say on the way must not reach it.
+    for (int tab = 0; tab < tabCount(); ++tab) {
+        pageViewAt(tab)->disconnect(this);
+        pageViewAt(tab)->verticalScrollBar()->disconnect(this);
+    }
     delete d->settings;
     delete d;
     d = nullptr;

@@ -89,14 +89,25 @@ Invocation parseCommandLine(const QStringList &arguments)
                                   QStringLiteral("Print this help and exit."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Print the version and exit."));
-    const QCommandLineOption search(QStringLiteral("search"),
-                                    QStringLiteral("Search every page for WORDS."),
-                                    QStringLiteral("WORDS"));
+    const QCommandLineOption search(
+        QStringLiteral("search"),
+        QStringLiteral("Search every page for WORDS; with none (--search=), put the cursor in "
+                       "the empty search field."),
+        QStringLiteral("WORDS"));
     const QCommandLineOption newWindow(
         QStringLiteral("new-window"),
         QStringLiteral("Open a window of its own even when one is open (it keeps only its "
                        "bookmarks when closed)."));
-    parser.addOptions({help, version, search, newWindow});
+    const QCommandLineOption newTab(
+        QStringLiteral("new-tab"),
+        QStringLiteral("Open NAME in a new tab of the window open already (or of the new "
+                       "window), beside the tabs open there."));
+    const QCommandLineOption searchProvider(
+        QStringLiteral("search-provider"),
+        QStringLiteral("Answer the desktop's search (GNOME Shell, KRunner) on the session bus; "
+                       "no window opens until a result is chosen. This is how the bus starts "
+                       "Velmora."));
+    parser.addOptions({help, version, search, newWindow, newTab, searchProvider});
     parser.addPositionalArgument(QStringLiteral("NAME"), QStringLiteral("What to open."),
                                  QStringLiteral("[NAME]"));
     const QString usage = parser.helpText().replace(
@@ -120,7 +131,19 @@ Invocation parseCommandLine(const QStringList &arguments)
     }
     const QString words = parser.positionalArguments().join(u' ').simplified();
     result.newWindow = parser.isSet(newWindow);
-    if (parser.isSet(search)) {
+    result.newTab = parser.isSet(newTab);
+    result.searchProvider = parser.isSet(searchProvider);
+    if (result.searchProvider
+        && (parser.isSet(search) || result.newWindow || result.newTab || !words.isEmpty())) {
+        // The bus starts it so: a NAME or a window has no place there.
+        result.action = Invocation::Error;
+        result.output = QStringLiteral("velmora: --search-provider takes no NAME and no other "
+                                       "option\n\n")
+            + usage;
+        return result;
+    }
+    result.openSearch = parser.isSet(search);
+    if (result.openSearch) {
         // "--search implicitly shared" without quotes: the words that follow
         // are the search's too.
         result.search = QString(parser.value(search) + u' ' + words).simplified();

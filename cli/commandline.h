@@ -20,10 +20,13 @@ struct Invocation
     };
     Action action = Run;
     QString output;
-    QString name;   // what to look up, words joined by a blank; may be empty
-    QString search; // --search: words for the full-text search
+    QString name;            // what to look up, words joined by a blank; may be empty
+    QString search;          // --search: words for the full-text search
+    bool openSearch = false; // --search, with words or without ("--search=")
     bool newWindow = false;
-    QStringList qtArguments; // the program name and Qt's own options
+    bool newTab = false;         // --new-tab: NAME in a tab of its own
+    bool searchProvider = false; // --search-provider: serve the desktop's search
+    QStringList qtArguments;     // the program name and Qt's own options
 };
 
 Invocation parseCommandLine(const QStringList &arguments);

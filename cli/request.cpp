@@ -25,11 +25,17 @@ QByteArray encodeRequest(const Request &request)
     QByteArray out = QByteArray(requestHeader) + '\n';
     // A line end inside a value would start a field of its own.
     const auto field = [&out](const char *key, const QString &value) {
-        if (!value.isEmpty())
-            out += QByteArray(key) + ' ' + value.simplified().toUtf8() + '\n';
+        out += key;
+        if (const QByteArray text = value.simplified().toUtf8(); !text.isEmpty())
+            out += ' ' + text;
+        out += '\n';
     };
-    field("name", request.name);
-    field("search", request.search);
+    if (!request.name.simplified().isEmpty())
+        field("name", request.name);
+    if (request.openSearch || !request.search.simplified().isEmpty())
+        field("search", request.search);
+    if (request.newTab)
+        out += "tab new\n";
     return out + '\n';
 }
 
@@ -58,6 +64,7 @@ std::optional<Request> decodeRequest(const QByteArray &bytes, QString *problem)
     Request request;
     bool haveName = false;
     bool haveSearch = false;
+    bool haveTab = false;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QStringView line = lines.at(i);
         const qsizetype blank = line.indexOf(u' ');
@@ -70,6 +77,11 @@ std::optional<Request> decodeRequest(const QByteArray &bytes, QString *problem)
         } else if (key == u"search") {
             seen = &haveSearch;
             request.search = value;
+        } else if (key == u"tab") {
+            seen = &haveTab;
+            if (value != QLatin1String("new"))
+                return refuse(problem, QStringLiteral("tab \"%1\" is not \"new\"").arg(value));
+            request.newTab = true;
         } else {
             return refuse(problem, QStringLiteral("unknown field \"%1\"").arg(key.toString()));
         }
@@ -79,6 +91,7 @@ std::optional<Request> decodeRequest(const QByteArray &bytes, QString *problem)
     }
     if (isLink(request.name) || isLink(request.search))
         return refuse(problem, QStringLiteral("a link, not documentation"));
+    request.openSearch = haveSearch;
     return request;
 }
 

@@ -14,11 +14,17 @@ struct Request
 {
     QString name;   // what to look up; may be empty
     QString search; // words for the full-text search; may be empty
+    // Shows the full-text search even with no words: the field emptied,
+    // the cursor in it. Words to search imply it.
+    bool openSearch = false;
+    bool newTab = false; // the name in a tab of its own
 };
 
 // The request as sent: a versioned header line, one line a field, an empty
 // line at the end, all UTF-8:
-//   velmora-request 1\n name QString::arg\n search implicitly shared\n \n
+//   velmora-request 1\n name QString::arg\n search implicitly shared\n tab new\n \n
+// A field left out is empty; "tab" has the one value "new". A "search" line
+// without words asks for the search with an empty field.
 inline constexpr char requestHeader[] = "velmora-request 1";
 // A request longer than this is refused: none needs more.
 inline constexpr int maxRequestBytes = 64 * 1024;

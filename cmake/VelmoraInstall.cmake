@@ -12,6 +12,45 @@ install(FILES "${VELMORA_PACKAGING_DIR}/velmora.desktop"
 install(FILES "${VELMORA_PACKAGING_DIR}/${VELMORA_APPSTREAM_ID}.metainfo.xml"
     DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
 
+# The desktop's own search: GNOME Shell's entry for the search provider,
+# KRunner's for the runner, and the session bus's .service file that starts
+# `velmora --search-provider` for both. The bus runs the program by its full
+# path, which is only known when installing (CPack installs under /usr).
+install(FILES "${VELMORA_PACKAGING_DIR}/${VELMORA_APPSTREAM_ID}.search-provider.ini"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/gnome-shell/search-providers")
+install(FILES "${VELMORA_PACKAGING_DIR}/velmora-krunner.desktop"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/krunner/dbusplugins"
+    RENAME velmora.desktop)
+set(VELMORA_BUS_SERVICE "${VELMORA_APPSTREAM_ID}.Search.service")
+install(CODE "
+    set(VELMORA_BINDIR \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+    set(service \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/dbus-1/services/${VELMORA_BUS_SERVICE}\")
+    message(STATUS \"Installing: \${service}\")
+    configure_file(\"${VELMORA_PACKAGING_DIR}/${VELMORA_BUS_SERVICE}.in\" \"\${service}\" @ONLY)
+    list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${service}\")
+")
+
+# The manual page and the Debian changelog, compressed as Debian keeps them
+# (gzip -n: no name or time stamp, so that builds match).
+find_program(VELMORA_GZIP gzip REQUIRED)
+set(VELMORA_GZIPPED "")
+foreach(part IN ITEMS "velmora.1" "changelog")
+    set(packed "${PROJECT_BINARY_DIR}/packaging/${part}.gz")
+    add_custom_command(
+        OUTPUT "${packed}"
+        COMMAND ${CMAKE_COMMAND} -E make_directory "${PROJECT_BINARY_DIR}/packaging"
+        COMMAND "${VELMORA_GZIP}" -9nc "${VELMORA_PACKAGING_DIR}/${part}" > "${packed}"
+        DEPENDS "${VELMORA_PACKAGING_DIR}/${part}"
+        COMMENT "Compressing ${part}"
+        VERBATIM)
+    list(APPEND VELMORA_GZIPPED "${packed}")
+endforeach()
+add_custom_target(velmora_packed_docs ALL DEPENDS ${VELMORA_GZIPPED})
+install(FILES "${PROJECT_BINARY_DIR}/packaging/velmora.1.gz"
+    DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+install(FILES "${PROJECT_BINARY_DIR}/packaging/changelog.gz"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/doc/velmora")
+
 # The window icons the program shows, plus the larger renders of the same mark
 # that menus and software centres ask for.
 set(VELMORA_ICON_SIZES 16 22 32 48 64 128 256)

@@ -56,6 +56,14 @@ bool isValidImageName(QStringView name)
     });
 }
 
+QString doubleSizeName(QStringView name)
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot <= 0)
+        return name.toString() + QLatin1String("-2x");
+    return name.first(dot).toString() + QLatin1String("-2x") + name.sliced(dot);
+}
+
 QString pageNameRule()
 {
     return QStringLiteral("page name must use only a-z 0-9 . _ - and end in .html or .css");

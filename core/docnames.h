@@ -18,6 +18,8 @@ inline constexpr char nameList[] = "names.lst";
 inline constexpr char versionFile[] = "version.txt";
 // The one style sheet every page links, served from the file table.
 inline constexpr char styleSheet[] = "offline.css";
+// Served in its place while the window shows pages dark.
+inline constexpr char darkStyleSheet[] = "offline-dark.css";
 inline constexpr char startPage[] = "index.html";
 
 enum class FileKind {
@@ -36,6 +38,10 @@ bool isReserved(QStringView name);
 bool isValidPageName(QStringView name);
 // Image names may also use capitals: A-Z a-z 0-9 . _ -
 bool isValidImageName(QStringView name);
+
+// The image drawn at twice the size for screens of two device pixels a
+// pixel: "Back.png" -> "Back-2x.png".
+QString doubleSizeName(QStringView name);
 
 // The rules above as a reader would put them, for error messages.
 QString pageNameRule();

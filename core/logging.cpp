@@ -5,3 +5,4 @@
 Q_LOGGING_CATEGORY(lcStore, "velmora.store")
 Q_LOGGING_CATEGORY(lcFrame, "velmora.frame")
 Q_LOGGING_CATEGORY(lcBrowser, "velmora.browser")
+Q_LOGGING_CATEGORY(lcDesktop, "velmora.desktop")

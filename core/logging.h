@@ -8,3 +8,4 @@
 Q_DECLARE_LOGGING_CATEGORY(lcStore)   // "velmora.store"
 Q_DECLARE_LOGGING_CATEGORY(lcFrame)   // "velmora.frame"
 Q_DECLARE_LOGGING_CATEGORY(lcBrowser) // "velmora.browser"
+Q_DECLARE_LOGGING_CATEGORY(lcDesktop) // "velmora.desktop"

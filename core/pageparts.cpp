@@ -35,6 +35,16 @@ bool mayHoldCut(QStringView name)
         || name.compare(QLatin1String("p"), Qt::CaseInsensitive) == 0;
 }
 
+// The elements whose text a cut may fall in: a paragraph or a heading, the
+// later part's text running on in the block the one before it left open.
+bool isTextBlock(QStringView name)
+{
+    if (name.compare(QLatin1String("p"), Qt::CaseInsensitive) == 0)
+        return true;
+    return name.size() == 2 && name.at(0).toLower() == u'h' && name.at(1) >= u'1'
+        && name.at(1) <= u'6';
+}
+
 // A start tag parsed again for a later part, without what would name a
 // second anchor.
 QString reopened(QStringView tag)
@@ -53,8 +63,10 @@ struct Open
 
 } // namespace
 
-QList<PagePart> pageParts(QStringView html, qsizetype partLength)
+QList<PagePart> pageParts(QStringView html, qsizetype partLength, qsizetype firstLength)
 {
+    if (firstLength < 0)
+        firstLength = partLength;
     QList<PagePart> parts;
     if (partLength <= 0 || html.size() < 2 * partLength)
         return parts;
@@ -132,20 +144,21 @@ QList<PagePart> pageParts(QStringView html, qsizetype partLength)
             continue;
         }
         open.append({name, html.mid(nameStart - 1, after - (nameStart - 1))});
-        if (name.compare(QLatin1String("p"), Qt::CaseInsensitive) != 0)
+        if (!isTextBlock(name))
             continue;
         // Just after the paragraph's first letter, when two letters follow its
         // tag: no white space or entity lies at the cut.
         const qsizetype cut = after + 1;
-        if (cut - lastCut < partLength || size - cut < partLength / 2 || after + 1 >= size
+        if (cut - lastCut < (parts.isEmpty() ? firstLength : partLength)
+            || size - cut < partLength / 2 || after + 1 >= size
             || !html.at(after).isLetterOrNumber() || !html.at(after + 1).isLetterOrNumber()) {
             continue;
         }
         bool plain = true;
         for (qsizetype k = 0; k < open.size() && plain; ++k) {
-            plain = mayHoldCut(open.at(k).name)
-                && (k == open.size() - 1
-                    || open.at(k).name.compare(QLatin1String("p"), Qt::CaseInsensitive) != 0);
+            const QStringView held = open.at(k).name;
+            plain = k == open.size() - 1 ? isTextBlock(held) || mayHoldCut(held)
+                                         : mayHoldCut(held) && !isTextBlock(held);
         }
         if (!plain)
             continue;

@@ -18,13 +18,14 @@ struct PagePart
     QString context;
 };
 
-// Cuts a page's HTML so that the first part and every part after it hold
-// at least `partLength` characters. A cut falls only just after the first
-// letter of a paragraph that lies in nothing but divisions, so that parsing
+// Cuts a page's HTML so that every part after the first holds at least
+// `partLength` characters, and the first at least `firstLength` (when that is
+// not negative; else `partLength`). A cut falls only just after the first
+// letter of a paragraph or a heading that lies in nothing but divisions, so that parsing
 // the first part, then each later part behind its context at the end of the
 // document, gives the same document as the whole text: the text after the
 // cut runs on in the paragraph the part before it left open. A page with no
 // such place, or shorter than two parts, gives none.
-QList<PagePart> pageParts(QStringView html, qsizetype partLength);
+QList<PagePart> pageParts(QStringView html, qsizetype partLength, qsizetype firstLength = -1);
 
 } // namespace tarn

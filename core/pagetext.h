@@ -12,4 +12,9 @@ namespace tarn {
 // text and the reason; without, they are decoded as well as they go.
 QString decodePageText(const QByteArray &bytes, QString *problem = nullptr);
 
+// The text of a page's title element, its character references resolved and
+// its white space simplified; empty when the head has none. Read without
+// parsing the page, for a tab whose page is not laid out yet.
+QString pageTitle(QStringView html);
+
 } // namespace tarn

@@ -6,6 +6,7 @@
 
 #include <QSettings>
 #include <QStringList>
+#include <QVariant>
 
 namespace tarn {
 
@@ -59,6 +60,37 @@ QString defaultTextFont()
     return QStringLiteral("Gnu Unifont,11,-1,5,50,0,0,0,0,0");
 }
 
+QString themeName(Theme theme)
+{
+    switch (theme) {
+    case Theme::Light:
+        return QStringLiteral("Light");
+    case Theme::Dark:
+        return QStringLiteral("Dark");
+    case Theme::System:
+        break;
+    }
+    return QStringLiteral("System");
+}
+
+Theme themeFromName(QStringView name)
+{
+    const QStringView trimmed = name.trimmed();
+    for (const Theme theme : {Theme::Light, Theme::Dark}) {
+        if (trimmed.compare(themeName(theme), Qt::CaseInsensitive) == 0)
+            return theme;
+    }
+    return Theme::System;
+}
+
+Theme themeFromStored(const QVariant &value)
+{
+    // A list, a number or a group where the name belongs is damage.
+    if (value.typeId() != QMetaType::QString)
+        return Theme::System;
+    return themeFromName(value.toString());
+}
+
 SavedState SavedState::read(QSettings &settings)
 {
     namespace k = settingskeys;
@@ -98,6 +130,7 @@ SavedState SavedState::read(QSettings &settings)
     else if (hide.typeId() == QMetaType::QString)
         state.hideDeprecated = hide.toString() == u"true";
 
+    state.theme = themeFromStored(settings.value(key(k::theme)));
     state.bookmarks = readBookmarks(settings);
     return state;
 }
@@ -150,6 +183,11 @@ void SavedState::writeVersionFilter(QSettings &settings, int upTo, bool hideDepr
 void SavedState::writeFixedFamily(QSettings &settings, const QString &family)
 {
     settings.setValue(key(settingskeys::fixedFamily), family);
+}
+
+void SavedState::writeTheme(QSettings &settings, Theme theme)
+{
+    settings.setValue(key(settingskeys::theme), themeName(theme));
 }
 
 } // namespace tarn

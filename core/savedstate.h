@@ -4,8 +4,10 @@
 
 #include <QList>
 #include <QString>
+#include <QStringView>
 
 class QSettings;
+class QVariant;
 
 namespace tarn {
 
@@ -21,6 +23,7 @@ inline constexpr char geomS2[] = "/velmora/geom/s2";
 inline constexpr char geomTab[] = "/velmora/geom/t";
 inline constexpr char textFont[] = "/velmora/font/f";
 inline constexpr char fixedFamily[] = "/velmora/font/fixed";
+inline constexpr char theme[] = "/velmora/view/theme";
 inline constexpr char bookmarkNames[] = "/velmora/bookmarks/names";
 inline constexpr char bookmarkUrls[] = "/velmora/bookmarks/urls";
 inline constexpr char indexUpTo[] = "/velmora/index/upto";
@@ -43,6 +46,17 @@ struct Bookmark
 
 // The page font when none is stored.
 QString defaultTextFont();
+
+// How pages and the window are coloured: as the desktop is, or light or dark
+// whatever the desktop.
+enum class Theme { System, Light, Dark };
+
+// The stored form: "System", "Light" or "Dark".
+QString themeName(Theme theme);
+// A stored value read back. Anything but one of the three names, in any
+// case and with blanks around it, is damage and gives System.
+Theme themeFromName(QStringView name);
+Theme themeFromStored(const QVariant &value);
 
 struct SavedState
 {
@@ -69,6 +83,7 @@ struct SavedState
     QString textFont = defaultTextFont();
     // Empty when the reader never chose one.
     QString fixedFamily;
+    Theme theme = Theme::System;
     QList<Bookmark> bookmarks;
     // The Qt the reader targets, as versionNumber gives it (603 for "6.3"):
     // newer entries are hidden. 0: every version shows.
@@ -83,7 +98,7 @@ struct SavedState
     static SavedState read(QSettings &settings);
 
     // The keys written at every shutdown: geometry, tab, text font and
-    // bookmarks. The fixed family is written when it is chosen.
+    // bookmarks. The fixed family and the theme are written when chosen.
     void write(QSettings &settings) const;
 
     // The bookmark lists alone. The names decide how many bookmarks there
@@ -95,6 +110,7 @@ struct SavedState
     // The version filter, written when it is chosen: "6.3" or "" for none,
     // and "true" or "false".
     static void writeVersionFilter(QSettings &settings, int upTo, bool hideDeprecated);
+    static void writeTheme(QSettings &settings, Theme theme);
 };
 
 } // namespace tarn

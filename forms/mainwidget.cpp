@@ -2,9 +2,12 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "mainwidget.h"
 
+#include "docnames.h"
+
 #include "mimesourcefactory.h"
 #include "ui_mainwidget.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QHeaderView>
 #include <QIcon>
@@ -77,10 +80,27 @@ const HelpRow helpRows[] = {
      "vxbugs.png", QT_TRANSLATE_NOOP("MainWidget", "Tessaravox :: Bug Reports")},
 };
 
+// The image drawn at twice the size where a screen has two device pixels a
+// pixel and the set has that drawing ("logo-2x.png" for "logo.png"); else null.
+QPixmap doubleSizePixmap(const QString &name)
+{
+    if (qApp->devicePixelRatio() <= 1.0)
+        return QPixmap();
+    QPixmap pixmap = QPixmap::fromImage(imageFromMimeSource(tarn::docnames::doubleSizeName(name)));
+    pixmap.setDevicePixelRatio(2.0);
+    return pixmap;
+}
+
 QIcon iconFromStore(const char *name)
 {
     const QImage image = imageFromMimeSource(QLatin1String(name));
-    return image.isNull() ? QIcon() : QIcon(QPixmap::fromImage(image));
+    if (image.isNull())
+        return QIcon();
+    QIcon icon(QPixmap::fromImage(image));
+    const QPixmap sharp = doubleSizePixmap(QLatin1String(name));
+    if (!sharp.isNull())
+        icon.addPixmap(sharp);
+    return icon;
 }
 
 // Section i of the header gets modes[i]; the user may drag only Interactive ones.
@@ -124,6 +144,7 @@ MainWidget::MainWidget(QWidget *parent, const char *name, Qt::WindowFlags f)
     aboutLabel = ui->aboutLabel;
     logoLabel = ui->logoLabel;
     browserFrame = ui->browserFrame;
+    pageTabs = ui->pageTabs;
     browser = ui->browser;
     captionLabel = ui->captionLabel;
     toolbarFrame = ui->toolbarFrame;
@@ -142,7 +163,8 @@ MainWidget::MainWidget(QWidget *parent, const char *name, Qt::WindowFlags f)
     logoLabel->setPalette(logoPalette);
     const QImage logo = imageFromMimeSource(QStringLiteral("logo.png"));
     if (!logo.isNull()) {
-        logoLabel->setPixmap(QPixmap::fromImage(logo));
+        const QPixmap sharp = doubleSizePixmap(QStringLiteral("logo.png"));
+        logoLabel->setPixmap(sharp.isNull() ? QPixmap::fromImage(logo) : sharp);
         // The logo's right edge is white space: a narrow pane crops it
         // rather than growing to the logo's width, so the panes keep the
         // sizes they are given (280 at the first start).

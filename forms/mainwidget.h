@@ -57,6 +57,10 @@ public:
     QLabel *aboutLabel = nullptr;
     QLabel *logoLabel = nullptr;
     QFrame *browserFrame = nullptr;
+    // The page views, one a tab; the tab bar shows from two tabs on.
+    QTabWidget *pageTabs = nullptr;
+    // The current tab's page view: the form makes the first, and the window
+    // points this at whichever tab is current.
     PageBrowser *browser = nullptr;
     QLabel *captionLabel = nullptr;
     QFrame *toolbarFrame = nullptr;

@@ -2,11 +2,13 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "utils.h"
 
+#include "docnames.h"
 #include "logging.h"
 #include "mimesourcefactory.h"
 #include "savedstate.h"
 
 #include <QFont>
+#include <QGuiApplication>
 #include <QPixmapCache>
 #include <QSettings>
 
@@ -36,6 +38,49 @@ QPixmap icon(const QString &name)
     // Misses are cached too, so each missing name is reported once.
     QPixmapCache::insert(name, pixmap);
     return pixmap;
+}
+
+QPixmap icon(const QString &name, qreal devicePixelRatio)
+{
+    if (devicePixelRatio <= 1.0)
+        return icon(name);
+    const QString doubled = tarn::docnames::doubleSizeName(name);
+    QPixmap pixmap;
+    if (QPixmapCache::find(doubled, &pixmap))
+        return pixmap.isNull() ? icon(name) : pixmap;
+    // No debug line for a miss: not every image has a double-size drawing.
+    const MimeSource *source =
+        MimeSourceFactory::defaultFactory()->data(doubled + QLatin1String(".png"));
+    if (source && source->kind() == MimeSource::Image) {
+        pixmap = QPixmap::fromImage(source->image());
+        pixmap.setDevicePixelRatio(2.0);
+    }
+    QPixmapCache::insert(doubled, pixmap);
+    return pixmap.isNull() ? icon(name) : pixmap;
+}
+
+QIcon iconSet(const QString &name)
+{
+    return iconSet(QStringList{name});
+}
+
+QIcon iconSet(const QStringList &names)
+{
+    const auto *gui = qobject_cast<QGuiApplication *>(QCoreApplication::instance());
+    const qreal ratio = gui ? gui->devicePixelRatio() : 1.0;
+    QIcon set;
+    for (const QString &name : names) {
+        const QPixmap normal = icon(name);
+        if (normal.isNull())
+            continue;
+        set.addPixmap(normal);
+        if (ratio > 1.0) {
+            const QPixmap sharp = icon(name, ratio);
+            if (sharp.devicePixelRatio() > 1.0)
+                set.addPixmap(sharp);
+        }
+    }
+    return set;
 }
 
 QSettings *settings()

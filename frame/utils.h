@@ -2,8 +2,10 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #pragma once
 
+#include <QIcon>
 #include <QPixmap>
 #include <QString>
+#include <QStringList>
 
 class QFont;
 class QSettings;
@@ -14,6 +16,14 @@ namespace Utils {
 // pixmap cache under the bare name. A missing image gives an empty pixmap and
 // one debug line per name.
 QPixmap icon(const QString &name);
+// The same for a screen of that many device pixels a pixel: above 1, the
+// image drawn at twice the size (name + "-2x.png") where the set has it,
+// with a device pixel ratio of 2; else icon(name).
+QPixmap icon(const QString &name, qreal devicePixelRatio);
+// The images as one icon, each with its double-size drawing where some
+// screen has more than one device pixel a pixel (only then is it decoded).
+QIcon iconSet(const QString &name);
+QIcon iconSet(const QStringList &names);
 
 // The shared settings object of start-up, created on the first call.
 QSettings *settings();

@@ -1,16 +1,15 @@
 // Velmora: fuzz target for the blob reader: inflating a page and decoding an image.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
-//
-// The image decoder is file-local to the store, so the store's source is
-// compiled into this harness, which supplies an empty image table.
-#include "../store/embeddedimages.cpp"
+#include "embeddedfiles.h"
+#include "embeddedimages.h"
+#include "embeddedimages_p.h"
+#include "pagetext.h"
 
 #include <QString>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
-
-const EmbeddedImage embeddedImages[] = {{0, 0, 0, nullptr, 0ul, 0, nullptr, false, nullptr}};
 
 namespace {
 
@@ -43,8 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (claimedLength(data, size) > maxInflated)
             return 0;
         // What the page view and the list readers do with a stored file.
-        const QByteArray bytes = qUncompress(data, qsizetype(size));
-        const QString text = QString::fromUtf8(bytes);
+        const QByteArray bytes = inflateEmbedded(data, qsizetype(size));
+        if (!bytes.isEmpty() && bytes.size() != embeddedInflatedLength(data, qsizetype(size)))
+            std::abort();
+        const QString text = tarn::decodePageText(bytes);
         if (bytes.size() > qsizetype(maxInflated) || text.size() > bytes.size())
             std::abort();
         return 0;
@@ -64,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     entry.name = "fuzz.png";
     if (claimedLength(entry.data, entry.storedLength) > maxInflated)
         return 0;
-    const QImage image = decode(entry);
+    const QImage image = decodeEmbeddedImage(entry);
     if (!image.isNull()) {
         // Whatever decodes is the size and depth the record says.
         if (image.width() != entry.width || image.height() != entry.height

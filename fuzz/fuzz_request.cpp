@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::abort();
     const std::optional<Request> again = decodeRequest(encodeRequest(*request), nullptr);
     if (!again || again->name != request->name.simplified()
-        || again->search != request->search.simplified())
+        || again->search != request->search.simplified() || again->newTab != request->newTab
+        || again->openSearch != request->openSearch)
         std::abort();
     return 0;
 }

@@ -18,7 +18,7 @@ command -v "$formatter" >/dev/null \
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
     mapfile -t files < <(git ls-files -co --exclude-standard -- '*.cpp' '*.h' | grep -v '^tests/fixtures/')
 else
-    mapfile -t files < <(find app bench browser core docset embedgen forms frame fuzz reference search \
+    mapfile -t files < <(find app bench browser cli core desktop docset embedgen forms frame fuzz reference search \
         store tests \
         -path tests/fixtures -prune -o -type f \( -name '*.cpp' -o -name '*.h' \) -print | sort)
 fi

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Velmora with its tests and benchmarks, and
-# runs every test: first the normal build, then the same suite built with
+# runs every test: first the normal build, then every fuzz target built with
+# clang and run briefly on its corpus, then the same suite built with
 # AddressSanitizer and UndefinedBehaviorSanitizer (build-asan).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,6 +27,10 @@ cmake --build build-test -j"$(nproc)"
 stage_done "normal build"
 ctest --test-dir build-test --output-on-failure -j"$(nproc)"
 stage_done "normal tests"
+# Every fuzz target, built from the project's libraries, on its committed
+# corpus and then on new inputs; a crash fails the run and names its input.
+scripts/fuzz.sh "${VELMORA_FUZZ_SECONDS:-15}"
+stage_done "fuzzing"
 
 # The generators run during this build are instrumented too, so the build
 # itself runs with the test options.

@@ -81,6 +81,19 @@ QByteArray inflateEmbedded(const unsigned char *data, qsizetype storedLength)
     return bytes;
 }
 
+QByteArray readEmbeddedFile(const char *name)
+{
+    int storedLength = 0;
+    const unsigned char *stored = findEmbeddedFile(name, &storedLength);
+    if (!stored)
+        stored = findEmbeddedLookupFile(name, &storedLength);
+    if (!stored)
+        return QByteArray();
+    QByteArray bytes = inflateEmbedded(stored, storedLength);
+    releaseEmbeddedBytes(stored, storedLength);
+    return bytes;
+}
+
 #if defined(Q_OS_LINUX)
 namespace {
 

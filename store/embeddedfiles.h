@@ -44,6 +44,11 @@ qsizetype embeddedInflatedLength(const unsigned char *data, qsizetype storedLeng
 // damaged or its header claims more than any file of the set could be.
 QByteArray inflateEmbedded(const unsigned char *data, qsizetype storedLength);
 
+// The file of that exact name inflated, from the file table or else the
+// lookup table, its blob's pages handed back to the system after; empty when
+// neither has it or its blob is damaged.
+QByteArray readEmbeddedFile(const char *name);
+
 // Lets the system take back the resident pages of a blob that was just
 // inflated. The tables live in the program's read-only data, pages the
 // system reads back from the executable on the next touch; without this,

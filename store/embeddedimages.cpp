@@ -12,7 +12,9 @@ namespace {
 EmbeddedImageFactory *embeddedImageFactory = nullptr;
 quint64 decodeCount = 0;
 
-QImage decode(const EmbeddedImage &entry)
+} // namespace
+
+QImage decodeEmbeddedImage(const EmbeddedImage &entry)
 {
     QImage::Format format;
     switch (entry.depth) {
@@ -63,8 +65,6 @@ QImage decode(const EmbeddedImage &entry)
     return image;
 }
 
-} // namespace
-
 QImage findEmbeddedImage(const QString &name)
 {
     if (name.isEmpty())
@@ -74,7 +74,7 @@ QImage findEmbeddedImage(const QString &name)
     const QByteArray wanted = name.toUtf8();
     for (const EmbeddedImage *entry = embeddedImages; entry->data; ++entry) {
         if (wanted == entry->name)
-            return decode(*entry);
+            return decodeEmbeddedImage(*entry);
     }
     return QImage();
 }

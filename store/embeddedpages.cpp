@@ -32,6 +32,12 @@ QString findEmbeddedPageText(const QString &name)
     return text.isNull() ? QString(QLatin1String("")) : text;
 }
 
+bool hasPage(const QString &name)
+{
+    int storedLength = 0;
+    return isServedAsText(name) && findEmbeddedFile(name.toLatin1().constData(), &storedLength);
+}
+
 EmbeddedPageFactory::EmbeddedPageFactory()
     : m_cache(std::make_unique<SourceCache>(defaultBudget))
 {

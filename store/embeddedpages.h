@@ -13,6 +13,10 @@
 // the file table has none.
 QString findEmbeddedPageText(const QString &name);
 
+// Whether the file table has a page or style sheet of that exact name; a
+// lookup, nothing inflated.
+bool hasPage(const QString &name);
+
 // Serves the file table's pages and style sheets by name as text, decoded by
 // the character set they declare. Decoded texts are kept up to a budget of
 // bytes, least recently used out first.

@@ -17,3 +17,11 @@ velmora_add_test(tst_screenfit SOURCES tst_screenfit.cpp LIBS velmora_browser ve
 set_property(TEST tst_screenfit APPEND PROPERTY ENVIRONMENT
     "QT_QPA_PLATFORM=offscreen:configfile=${CMAKE_CURRENT_SOURCE_DIR}/offscreen-hidpi.json"
     "QT_SCALE_FACTOR=2")
+velmora_add_test(tst_tabs SOURCES tst_tabs.cpp LIBS velmora_browser velmora_docdata)
+velmora_add_test(tst_theme SOURCES tst_theme.cpp LIBS velmora_browser velmora_docdata)
+
+# The images drawn at twice the size, on a screen of scale 2.
+velmora_add_test(tst_sharpimages SOURCES tst_sharpimages.cpp LIBS velmora_browser velmora_docdata)
+set_property(TEST tst_sharpimages APPEND PROPERTY ENVIRONMENT "QT_SCALE_FACTOR=2")
+velmora_add_test(tst_accessibility SOURCES tst_accessibility.cpp LIBS velmora_browser velmora_docdata)
+velmora_add_test(tst_firstscreen SOURCES tst_firstscreen.cpp LIBS velmora_browser velmora_docdata)

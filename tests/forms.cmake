@@ -1,4 +1,4 @@
-# Velmora: tests of the two designer forms and the page view.
+# Velmora: tests of the two designer forms.
 # Copyright the Velmora developers; see vxlicense.html for the terms.
 velmora_add_test(tst_mainwidget
     SOURCES tst_mainwidget.cpp

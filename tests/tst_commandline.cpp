@@ -90,6 +90,80 @@ private Q_SLOTS:
                      qPrintable(invocation.output));
     }
 
+    // The search shown with no words (the desktop's "Search the reference"),
+    // with words, or not at all; the bus's own mode stands alone.
+    void searchModes_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<bool>("openSearch");
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<bool>("searchProvider");
+        QTest::newRow("--search= opens the empty search")
+            << QStringList{"velmora", "--search="} << int(Invocation::Run) << true << "" << false;
+        QTest::newRow("--search with an empty word") << QStringList{"velmora", "--search", ""}
+                                                     << int(Invocation::Run) << true << "" << false;
+        QTest::newRow("--search with words")
+            << QStringList{"velmora", "--search=-word", "other"} << int(Invocation::Run) << true
+            << "-word other" << false;
+        QTest::newRow("a name opens no search")
+            << QStringList{"velmora", "QString"} << int(Invocation::Run) << false << "" << false;
+        QTest::newRow("search provider") << QStringList{"velmora", "--search-provider"}
+                                         << int(Invocation::Run) << false << "" << true;
+        QTest::newRow("search provider with a name")
+            << QStringList{"velmora", "--search-provider", "QString"} << int(Invocation::Error)
+            << false << "" << true;
+        QTest::newRow("search provider with a search")
+            << QStringList{"velmora", "--search-provider", "--search="} << int(Invocation::Error)
+            << false << "" << true;
+        QTest::newRow("search provider in a new window")
+            << QStringList{"velmora", "--new-window", "--search-provider"} << int(Invocation::Error)
+            << false << "" << true;
+        QTest::newRow("search provider in a new tab")
+            << QStringList{"velmora", "--new-tab", "--search-provider"} << int(Invocation::Error)
+            << false << "" << true;
+    }
+    void searchModes()
+    {
+        QFETCH(QStringList, arguments);
+        const Invocation invocation = parseCommandLine(arguments);
+        QTEST(int(invocation.action), "action");
+        if (invocation.action != Invocation::Run) {
+            QVERIFY(invocation.output.contains(QLatin1String("Usage: velmora")));
+            return;
+        }
+        QTEST(invocation.openSearch, "openSearch");
+        QTEST(invocation.search, "search");
+        QTEST(invocation.searchProvider, "searchProvider");
+    }
+
+    // An empty search travels as a "search" line without words; blank
+    // words are none, and words imply the search.
+    void emptySearchRequest_data()
+    {
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<bool>("openSearch");
+        QTest::addColumn<bool>("openedSearch");
+        QTest::newRow("empty, asked") << "" << true << true;
+        QTest::newRow("empty, not asked") << "" << false << false;
+        QTest::newRow("blank, not asked") << "  \t " << false << false;
+        QTest::newRow("blank, asked") << " " << true << true;
+        QTest::newRow("words imply it") << "queued" << false << true;
+    }
+    void emptySearchRequest()
+    {
+        QFETCH(QString, search);
+        QFETCH(bool, openSearch);
+        const QByteArray bytes = encodeRequest({QString(), search, openSearch});
+        QCOMPARE(bytes.count("search"), openSearch || !search.trimmed().isEmpty() ? 1 : 0);
+        QString problem;
+        const std::optional<Request> back = decodeRequest(bytes, &problem);
+        QVERIFY2(back, qPrintable(problem));
+        QTEST(back->openSearch, "openedSearch");
+        QCOMPARE(back->search, search.simplified());
+        QVERIFY(back->name.isEmpty());
+    }
+
     void requestRoundTrip_data()
     {
         QTest::addColumn<QString>("name");
@@ -115,6 +189,23 @@ private Q_SLOTS:
         QVERIFY2(back, qPrintable(problem));
         QCOMPARE(back->name, name);
         QCOMPARE(back->search, search);
+        QVERIFY(!back->newTab);
+    }
+
+    // The new tab and the empty search are told apart from each other and
+    // from the name after a trip through the socket's format.
+    void requestKeepsEveryField()
+    {
+        const QByteArray bytes =
+            encodeRequest({QStringLiteral("QTimer"), QString(), /*openSearch=*/true,
+                           /*newTab=*/true});
+        QString problem;
+        const std::optional<Request> back = decodeRequest(bytes, &problem);
+        QVERIFY2(back, qPrintable(problem));
+        QCOMPARE(back->name, QStringLiteral("QTimer"));
+        QVERIFY(back->search.isEmpty());
+        QVERIFY(back->openSearch);
+        QVERIFY(back->newTab);
     }
 
     // What a second start, or anything else that reaches the socket, may

@@ -51,6 +51,28 @@ QString probePage()
                           "<h3 class=\"fn\"><code>headmark</code></h3></body></html>");
 }
 
+// The start of the topmost line that shows in the view, found line by line
+// through the whole document, tables included: the layout's hit test at a
+// point answers a table's start for a point beside its cells.
+int topVisiblePosition(const PageBrowser *view)
+{
+    int best = -1;
+    int bestTop = 0;
+    for (QTextBlock block = view->document()->begin(); block.isValid(); block = block.next()) {
+        const QTextLayout *layout = block.layout();
+        for (int i = 0; layout && i < layout->lineCount(); ++i) {
+            QTextCursor cursor(block);
+            cursor.setPosition(block.position() + layout->lineAt(i).textStart());
+            const QRect rect = view->cursorRect(cursor);
+            if (rect.bottom() > 0 && (best < 0 || rect.top() < bestTop)) {
+                best = cursor.position();
+                bestTop = rect.top();
+            }
+        }
+    }
+    return best;
+}
+
 } // namespace
 
 class tst_Fonts : public QObject
@@ -339,7 +361,7 @@ private Q_SLOTS:
             return cursor.block().text();
         };
         const QString before = topLine();
-        const int position = view->cursorForPosition(QPoint(0, 0)).position();
+        const int position = topVisiblePosition(view);
         QVERIFY(!before.isEmpty());
         const int backCount = shell.backCount();
         const auto stillThere = [&](const char *step) {
@@ -372,6 +394,95 @@ private Q_SLOTS:
         standard.fromString(tarn::defaultTextFont());
         QCOMPARE(view->font().pointSize(), standard.pointSize());
         stillThere("Ctrl+0");
+    }
+
+    // The line at the top of the view stays there, within a line, across
+    // each change that lays the page out anew: inside a member table as in
+    // prose, and on a page whose later parts were not parsed yet.
+    void changesKeepTheTopLine_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<QString>("topText");
+        QTest::addColumn<QString>("change");
+        // Scrolled to while the page is parsed only in part: the change comes
+        // before the rest of the page is.
+        QTest::addColumn<bool>("inFirstPart");
+        const QString table = QStringLiteral("inputMethodQuery");
+        const QString firstPartRow = QStringLiteral("accessibleDescription() const");
+        const QString prose = QStringLiteral("The widget is the atom of the user interface");
+        // In the left of the two columns: the reader's eye starts there.
+        const QString members = QStringLiteral("leaveEvent");
+        for (const char *change : {"zoom in", "zoom out", "page font", "fixed font"}) {
+            const QString c = QString::fromLatin1(change);
+            QTest::addRow("member table, %s", change)
+                << QStringLiteral("qwidget.html") << table << c << false;
+            QTest::addRow("member table, page in parts, %s", change)
+                << QStringLiteral("qwidget.html") << firstPartRow << c << true;
+            QTest::addRow("prose, %s", change)
+                << QStringLiteral("qwidget.html") << prose << c << false;
+            QTest::addRow("member list table, %s", change)
+                << QStringLiteral("qabstractbutton-members.html") << members << c << false;
+        }
+    }
+
+    void changesKeepTheTopLine()
+    {
+        QFETCH(QString, page);
+        QFETCH(QString, topText);
+        QFETCH(QString, change);
+        QFETCH(bool, inFirstPart);
+        Shell shell;
+        shell.resize(900, 700);
+        shell.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shell));
+        PageBrowser *view = shell.pageView();
+        shell.load(page);
+        const bool inParts = !view->isPageComplete();
+        if (page == QLatin1String("qwidget.html"))
+            QVERIFY2(inParts, "qwidget.html is expected to come in parts");
+        // The text as the view has it, found in whatever part holds it: the
+        // public functions come in the part after the short first one.
+        if (inFirstPart)
+            view->scrollToAnchor(QStringLiteral("reimplemented-public-functions"));
+        else
+            view->finishPage();
+        const QTextCursor found = view->document()->find(topText);
+        QVERIFY2(!found.isNull(), qPrintable(topText));
+        const int position = found.selectionStart();
+        const auto lineTop = [view, position] {
+            QTextCursor c(view->document());
+            c.setPosition(position);
+            return view->cursorRect(c).top();
+        };
+        if (inFirstPart) {
+            // Scrolled as the reader scrolls, the rest of the page not parsed.
+            view->verticalScrollBar()->setValue(view->verticalScrollBar()->value() + lineTop());
+            QVERIFY(!view->isPageComplete());
+        } else {
+            // Shown again from its first part, then scrolled to the line.
+            shell.load(QStringLiteral("qobject.html"));
+            shell.load(page);
+            view->scrollToTextPosition(position);
+        }
+        QVERIFY(view->verticalScrollBar()->value() > 0);
+        QVERIFY(qAbs(lineTop()) <= 2);
+        if (change == QLatin1String("zoom in")) {
+            shell.zoomIn();
+            shell.zoomIn();
+        } else if (change == QLatin1String("zoom out")) {
+            shell.zoomOut();
+            shell.zoomOut();
+        } else if (change == QLatin1String("page font")) {
+            answerFontDialog(QFont(otherFamily(shell), view->font().pointSize() + 3));
+            shell.fontSelect();
+        } else {
+            answerFontDialog(QFont(otherFamily(shell), 12));
+            shell.fixedFontSelect();
+        }
+        const int line = QFontMetrics(view->font()).lineSpacing();
+        QVERIFY2(qAbs(lineTop()) <= line,
+                 qPrintable(QStringLiteral("the line is %1 px from the top").arg(lineTop())));
+        QCOMPARE(shell.currentPage(), page);
     }
 
     void panelHidesAndShows()

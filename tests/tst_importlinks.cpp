@@ -127,6 +127,75 @@ private Q_SLOTS:
         QFETCH(QByteArray, expected);
         QCOMPARE(tarn::import::rewritePage(html, targets()), expected);
     }
+
+    // The top of a page as qdoc writes it: navigation bar, contents side bar,
+    // then the title, the brief and a class's header table.
+    void rewritePageTop_data()
+    {
+        QTest::addColumn<QByteArray>("html");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray nav = "<div class=\"navigationbar\"><ul>\n<li>Qt 6.4</li>\n"
+                               "<li><a href=\"qtwidgets-index.html\">Qt Widgets</a></li>\n"
+                               "<li>QWidget</li>\n<li id=\"buildversion\">"
+                               "<a href=\"qtwidgets-index.html\">Qt 6.4.2 Reference</a></li>\n"
+                               "</ul></div>\n";
+        const QByteArray crumb = "<p class=\"navigationbar\">Qt 6.4 \xe2\x80\xba "
+                                 "<a href=\"qtwidgets-index.html\">Qt Widgets</a> "
+                                 "\xe2\x80\xba QWidget</p>\n";
+        const QByteArray toc =
+            "<div class=\"sidebar\"><div class=\"toc\">\n"
+            "<h3 id=\"toc\">Contents</h3>\n<ul>\n"
+            "<li class=\"level1\"><a href=\"#public-types\">Public Types</a></li>\n"
+            "<li class=\"level1\"><a href=\"#details\">Details</a></li>\n"
+            "<li class=\"level2\"><a href=\"#events\">Events</a></li>\n"
+            "<li class=\"level3\"><a href=\"#keys\">Keys</a></li>\n"
+            "<li class=\"level1\"><a href=\"#notes\">Notes</a></li>\n"
+            "</ul>\n</div>\n</div>\n";
+        const QByteArray line = "<p class=\"toc\" id=\"toc\"><a href=\"#public-types\">Public "
+                                "Types</a> \xc2\xb7 <a href=\"#details\">Details</a> (<a "
+                                "href=\"#events\">Events</a>, <a href=\"#keys\">Keys</a>) "
+                                "\xc2\xb7 <a href=\"#notes\">Notes</a></p>\n";
+        const QByteArray title = "<h1 class=\"title\">QWidget Class</h1>\n";
+        const QByteArray brief = "<p>The base class.</p>\n";
+        const QByteArray table = "<div class=\"table\"><table class=\"alignedsummary\">"
+                                 "<tr><td>Header:</td><td>QWidget</td></tr></table></div>\n";
+        const QByteArray rest = "<h2 id=\"public-types\">Public Types</h2>\n";
+
+        QTest::newRow("class page: contents after the header table")
+            << "<body>" + nav + toc + title + brief + table + rest
+            << "<body>" + QByteArray("<div class=\"sidebar\"></div>\n") + title + crumb + brief
+                + "<div class=\"table\"><table class=\"alignedsummary\"><tr><td>Header:</td>"
+                  "<td>QWidget</td></tr></table>\n"
+                + line + "</div>\n" + rest;
+        QTest::newRow("overview page: contents under the breadcrumb")
+            << "<body>" + nav + toc + title + brief + rest
+            << "<body>" + QByteArray("<div class=\"sidebar\"></div>\n") + title + crumb + line
+                + brief + rest;
+        QTest::newRow("no contents")
+            << "<body>" + nav + title + brief << "<body>" + title + crumb + brief;
+        QTest::newRow("Qt 5 contents heading, no navigation bar")
+            << QByteArray("<div class=\"toc\"><h3><a name=\"toc\">Contents</a></h3><ul>"
+                          "<li class=\"level1\"><a href=\"#a\">A</a></li></ul></div>")
+                + title
+            << title + "<p class=\"toc\" id=\"toc\"><a href=\"#a\">A</a></p>\n";
+        QTest::newRow("a table further down is not the header")
+            << nav + title + brief + rest + table << title + crumb + brief + rest + table;
+        const QByteArray noTitle = nav + toc + "<h1>Plain</h1>" + brief;
+        QTest::newRow("no title: unchanged") << noTitle << noTitle;
+        const QByteArray after = title + nav + toc;
+        QTest::newRow("bars after the title: unchanged") << after << after;
+        const QByteArray neither = title + brief + table;
+        QTest::newRow("neither bar: unchanged") << neither << neither;
+        const QByteArray cut = "<div class=\"navigationbar\"><ul><li>Qt</li>" + title;
+        QTest::newRow("a bar that never ends: unchanged") << cut << cut;
+    }
+
+    void rewritePageTop()
+    {
+        QFETCH(QByteArray, html);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(tarn::import::rewritePageTop(html), expected);
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_ImportLinks)

@@ -4,6 +4,7 @@
 
 #include "mainwidget.h"
 #include "request.h"
+#include "searchfield.h"
 #include "shell.h"
 
 #include <QDeadlineTimer>
@@ -124,6 +125,34 @@ private Q_SLOTS:
         QCOMPARE(shell.form()->indexLineEdit->text(), filter);
         if (page == QLatin1String("index.html"))
             QVERIFY(shell.form()->statusLabel->text().contains(filter));
+    }
+
+    // The menu entry's "Search the reference": `velmora --search=` empties
+    // the search field of the window open and puts the cursor in it; the
+    // page shown stays.
+    void emptySearchHandedOver()
+    {
+        Shell shell;
+        shell.openName(QStringLiteral("QTimer"));
+        shell.fillSearch(QStringLiteral("implicitly shared"));
+        auto *field = shell.findChild<tarn::SearchField *>();
+        QVERIFY(field);
+        shell.form()->indexLineEdit->setFocus();
+        int served = 0;
+        RequestServer server([&](const Request &request, std::function<void()> done) {
+            ++served;
+            shell.serveRequest(request.name, request.search, request.openSearch);
+            done();
+        });
+        QString problem;
+        QVERIFY2(server.listen(socketPath(), &problem), qPrintable(problem));
+
+        const Run run = runProgram({QStringLiteral("--search=")});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(served, 1);
+        QCOMPARE(field->text(), QString());
+        QCOMPARE(shell.focusWidget(), field);
+        QCOMPARE(shell.currentPage(), QStringLiteral("qtimer.html"));
     }
 
     // The name a second start hands over goes where the Index and the

@@ -1,6 +1,7 @@
 // Velmora: what reaches the settings store when the program is killed or told to stop.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "savedstate.h"
+#include "session.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -19,11 +20,17 @@ namespace {
 // Generous: a sanitized build starts several times slower.
 constexpr int startTimeoutMs = 60000;
 
+// A store and a socket folder of the test's own: a window the user has open
+// must neither take the test's requests nor lend it its settings.
 QProcessEnvironment environmentFor(const QString &configHome)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+    const QString runtime = configHome + QStringLiteral("/run");
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     return env;
 }
 
@@ -99,6 +106,64 @@ private Q_SLOTS:
         QCOMPARE(urls, QStringList{QStringLiteral("qt.html#details")});
         QCOMPARE(names.size(), 1);
         QVERIFY2(names.at(0).endsWith(QLatin1String(" #details")), qPrintable(names.at(0)));
+    }
+
+    // A second start hands "--new-tab NAME" to the window open already;
+    // the tabs are in the store at once, so a SIGKILL loses none, and the
+    // next start brings them back and adds its own.
+    void newTabHandedOver_tabsSurviveSigkill()
+    {
+        QTemporaryDir config;
+        QVERIFY(config.isValid());
+        const QProcessEnvironment env = environmentFor(config.path());
+        const QString socket =
+            env.value(QStringLiteral("XDG_RUNTIME_DIR")) + QStringLiteral("/velmora.socket");
+        const auto startWindow = [&](QProcess &app) {
+            // The socket a killed window left says nothing of the next one.
+            QFile::remove(socket);
+            app.setProcessEnvironment(env);
+            app.start(QStringLiteral(VELMORA_EXECUTABLE), {});
+            if (!app.waitForStarted(startTimeoutMs))
+                return false;
+            QDeadlineTimer deadline(startTimeoutMs);
+            while (!QFileInfo::exists(socket) && !deadline.hasExpired()
+                   && app.state() == QProcess::Running)
+                QThread::msleep(50);
+            return QFileInfo::exists(socket);
+        };
+        const auto handOver = [&](const QString &name) {
+            QProcess second;
+            second.setProcessEnvironment(env);
+            second.start(QStringLiteral(VELMORA_EXECUTABLE), {QStringLiteral("--new-tab"), name});
+            return second.waitForFinished(startTimeoutMs)
+                && second.exitStatus() == QProcess::NormalExit && second.exitCode() == 0;
+        };
+        const auto kill = [](QProcess &app) {
+            ::kill(pid_t(app.processId()), SIGKILL);
+            return app.waitForFinished(10000) && app.exitStatus() == QProcess::CrashExit;
+        };
+        const auto storedPages = [&] {
+            QSettings s(storePath(config.path()), QSettings::IniFormat);
+            return s.value(QString::fromLatin1(tarn::settingskeys::sessionPages)).toStringList();
+        };
+
+        QProcess first;
+        const bool up = startWindow(first);
+        if (!up)
+            stopProcess(first);
+        QVERIFY2(up, first.readAllStandardError().constData());
+        QVERIFY(handOver(QStringLiteral("qstring.html#arg")));
+        QVERIFY(kill(first));
+        QCOMPARE(storedPages(), QStringList({"index.html", "qstring.html#arg"}));
+
+        QProcess again;
+        const bool upAgain = startWindow(again);
+        if (!upAgain)
+            stopProcess(again);
+        QVERIFY2(upAgain, again.readAllStandardError().constData());
+        QVERIFY(handOver(QStringLiteral("QObject")));
+        QVERIFY(kill(again));
+        QCOMPARE(storedPages(), QStringList({"index.html", "qstring.html#arg", "qobject.html"}));
     }
 
     // Two windows open at once, each adding a bookmark and closing in turn:

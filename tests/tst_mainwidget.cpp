@@ -1,4 +1,4 @@
-// Velmora: tests of the central form and of the page view's resource route.
+// Velmora: tests of the central form.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "mainwidget.h"
 #include "mimesourcefactory.h"
@@ -6,8 +6,6 @@
 
 #include <QApplication>
 #include <QColor>
-#include <QDir>
-#include <QFile>
 #include <QFrame>
 #include <QHeaderView>
 #include <QImage>
@@ -15,12 +13,9 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QRegularExpression>
-#include <QScopeGuard>
 #include <QSplitter>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QTextDocument>
 #include <QTreeWidget>
 
 class tst_MainWidget : public QObject
@@ -38,10 +33,6 @@ private Q_SLOTS:
     void logo_isWhiteWithStoreImage_andSurvivesLanguageChange();
     void languageChange_twiceLeaves24HelpRows();
     void languageChangeEvent_rebuildsRows();
-
-    void pageBrowser_servesTextAndImageFromStore();
-    void pageBrowser_wrongKindOrMissing_givesEmptyValue();
-    void pageBrowser_neverReadsFiles();
 
 private:
     static void invokeLanguageChange(MainWidget *form)
@@ -230,84 +221,6 @@ void tst_MainWidget::languageChangeEvent_rebuildsRows()
     QCoreApplication::sendEvent(&form, &change);
     QCOMPARE(form.aboutView->topLevelItemCount(), 24);
     QCOMPARE(form.statusLabel->text(), QStringLiteral("Ready"));
-}
-
-void tst_MainWidget::pageBrowser_servesTextAndImageFromStore()
-{
-    MimeSourceFactory *f = MimeSourceFactory::defaultFactory();
-    f->setText(QStringLiteral("fixture-page.html"),
-               QStringLiteral("<html><head><title>Fixture</title></head><body>"
-                              "<p>served text</p><img src=\"fixture-dot.png\"></body></html>"));
-    f->setImage(QStringLiteral("fixture-dot.png"), solidImage(3, 2, Qt::blue));
-
-    PageBrowser browser;
-    browser.setSource(QUrl(QStringLiteral("fixture-page.html#served")));
-    QCOMPARE(browser.documentTitle(), QStringLiteral("Fixture"));
-    QVERIFY(browser.toPlainText().contains(QLatin1String("served text")));
-
-    // The document asks the browser for the image it names.
-    const QVariant image = browser.document()->resource(QTextDocument::ImageResource,
-                                                        QUrl(QStringLiteral("fixture-dot.png")));
-    QCOMPARE(image.value<QImage>().size(), QSize(3, 2));
-
-    // An anchor does not change the name the store is asked for.
-    const QVariant page = browser.loadResource(QTextDocument::HtmlResource,
-                                               QUrl(QStringLiteral("fixture-page.html#a#b")));
-    QVERIFY(page.toString().contains(QLatin1String("served text")));
-}
-
-void tst_MainWidget::pageBrowser_wrongKindOrMissing_givesEmptyValue()
-{
-    MimeSourceFactory *f = MimeSourceFactory::defaultFactory();
-    f->setText(QStringLiteral("fixture-text.png"), QStringLiteral("not pixels"));
-    f->setImage(QStringLiteral("fixture-image.html"), solidImage(4, 4, Qt::blue));
-
-    PageBrowser browser;
-    const QImage asImage =
-        browser.loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("fixture-text.png")))
-            .value<QImage>();
-    QVERIFY(asImage.size() != QSize(4, 4));
-    QCOMPARE(asImage.pixelColor(0, 0).alpha(), 0);
-
-    const QVariant asText = browser.loadResource(QTextDocument::HtmlResource,
-                                                 QUrl(QStringLiteral("fixture-image.html")));
-    QCOMPARE(asText.userType(), QMetaType::QString);
-    QVERIFY(asText.toString().isEmpty());
-
-    const QVariant missingSheet = browser.loadResource(QTextDocument::StyleSheetResource,
-                                                       QUrl(QStringLiteral("no-such.css")));
-    QCOMPARE(missingSheet.userType(), QMetaType::QString);
-    QVERIFY(missingSheet.toString().isEmpty());
-}
-
-void tst_MainWidget::pageBrowser_neverReadsFiles()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString oldCwd = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(dir.path()));
-    const auto restore = qScopeGuard([&] { QDir::setCurrent(oldCwd); });
-
-    QFile page(dir.filePath(QStringLiteral("ondisk.html")));
-    QVERIFY(page.open(QIODevice::WriteOnly));
-    page.write("<html><body>from the disk</body></html>");
-    page.close();
-    QVERIFY(solidImage(5, 5, Qt::red).save(dir.filePath(QStringLiteral("ondisk.png"))));
-
-    PageBrowser browser;
-    browser.setSource(QUrl(QStringLiteral("ondisk.html")));
-    QVERIFY(!browser.toPlainText().contains(QLatin1String("from the disk")));
-
-    const QList<QUrl> imageUrls = {QUrl(QStringLiteral("ondisk.png")),
-                                   QUrl::fromLocalFile(dir.filePath(QStringLiteral("ondisk.png")))};
-    for (const QUrl &url : imageUrls) {
-        const QVariant direct = browser.loadResource(QTextDocument::ImageResource, url);
-        QVERIFY2(direct.value<QImage>().size() != QSize(5, 5), qPrintable(url.toString()));
-        // Nor may the document fall back to the file when the browser had nothing.
-        const QVariant viaDocument =
-            browser.document()->resource(QTextDocument::ImageResource, url);
-        QVERIFY2(viaDocument.value<QImage>().size() != QSize(5, 5), qPrintable(url.toString()));
-    }
 }
 
 QTEST_MAIN(tst_MainWidget)

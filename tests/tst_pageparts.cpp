@@ -64,7 +64,7 @@ QStringList longPages()
         if (!name.endsWith(QLatin1String(".html")))
             continue;
         const QString text = findEmbeddedPageText(name);
-        if (!tarn::pageParts(text, PageBrowser::partLength).isEmpty())
+        if (!tarn::pageParts(text, PageBrowser::partLength, PageBrowser::firstPartLength).isEmpty())
             found.append({text.size(), name});
     }
     std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a > b; });
@@ -93,6 +93,7 @@ private Q_SLOTS:
     void initTestCase();
     void cuts_data();
     void cuts();
+    void firstPartEndsAtAHeading();
     void contextCarriesSheetsNotAnchors();
     void partsParseToTheWholePage();
     void partsFollowBetweenEvents();
@@ -149,6 +150,27 @@ void tst_PageParts::cuts()
     }
     if (cut)
         QVERIFY(html.size() - last >= length / 2);
+}
+
+// A class page's member tables hold no paragraph: the headings between them
+// are where its short first part ends.
+void tst_PageParts::firstPartEndsAtAHeading()
+{
+    QString html = QStringLiteral("<html><body><div class=\"d\">");
+    for (int i = 0; i < 40; ++i) {
+        html += QStringLiteral("<h2 id=\"s%1\">Section %1</h2><div class=\"table\"><table>").arg(i);
+        for (int row = 0; row < 10; ++row)
+            html += QStringLiteral("<tr><td>int</td><td>member%1()</td></tr>").arg(row);
+        html += QStringLiteral("</table></div>");
+    }
+    html += QStringLiteral("</div></body></html>");
+    const QList<PagePart> parts = tarn::pageParts(html, 4000, 1000);
+    QVERIFY(parts.size() > 1);
+    QVERIFY(html.mid(parts.first().start - 2, 2) == QLatin1String(">S"));
+    QVERIFY(parts.first().start >= 1000 && parts.first().start < 4000);
+    QVERIFY(parts.at(1).start - parts.first().start >= 4000);
+    // The heading opens again without its anchor.
+    QCOMPARE(parts.first().context, QStringLiteral("<html><body><div class=\"d\"><h2>"));
 }
 
 void tst_PageParts::contextCarriesSheetsNotAnchors()

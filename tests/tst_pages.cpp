@@ -348,7 +348,9 @@ private Q_SLOTS:
         const QString y = QStringLiteral("qobject.html");
         const QString z = QStringLiteral("qstring.html");
 
+        // Scrolled as a reader scrolls: after the page's later parts came.
         shell.load(x);
+        shell.pageView()->finishPage();
         QVERIFY(vbar(shell)->maximum() > 2000);
         vbar(shell)->setValue(1234);
         shell.linkLoad(y);
@@ -378,6 +380,7 @@ private Q_SLOTS:
         // Leaving by a list entry stores nothing: Back brings the position
         // remembered when the page was last left by a link, not the newer one.
         shell.load(x);
+        shell.pageView()->finishPage();
         vbar(shell)->setValue(900);
         QTreeWidgetItem *entry = shell.form()->classesView->topLevelItem(0);
         shell.itemClicked(entry);

@@ -2,6 +2,7 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "shell.h"
 
+#include "action.h"
 #include "mainwidget.h"
 #include "mimesourcefactory.h"
 #include "pagebrowser.h"
@@ -363,6 +364,25 @@ private Q_SLOTS:
         QCOMPARE(countPixels(blank.copy(QRect(50, 50, blank.width() - 100, blank.height() - 100)),
                              inked),
                  0);
+    }
+
+    // The dark theme is for the screen: a page prints on white paper as it
+    // does in the light theme, dot for dot.
+    void printStaysLightInTheDarkTheme()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+            QSKIP("pdftoppm is not installed");
+        Shell shell;
+        shell.load(QStringLiteral("qobject.html"));
+        const QImage light = renderSheet(printToPdf(shell), 1);
+        QVERIFY(!light.isNull());
+        tarn::Action::find(QStringLiteral("Shell/ThemeDark"))->trigger();
+        QVERIFY(shell.showsDarkPages());
+        const QImage dark = renderSheet(printToPdf(shell), 1);
+        QCOMPARE(dark, light);
+        const QImage area = dark.copy(QRect(50, 50, dark.width() - 100, dark.height() - 100));
+        const int paper = countPixels(area, [](QRgb c) { return qGray(c) > 240; });
+        QVERIFY2(paper > area.width() * area.height() / 2, qPrintable(QString::number(paper)));
     }
 };
 

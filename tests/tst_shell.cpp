@@ -210,6 +210,40 @@ private Q_SLOTS:
         QVERIFY(!form->logoLabel->pixmap().isNull());
     }
 
+    // The first paint is final: the layout timer's first pass finds the
+    // toolbar and the shown lists' columns fitted already.
+    void firstPaintIsFinal_data()
+    {
+        QTest::addColumn<int>("leftTab");
+        QTest::newRow("Help, the first start's") << 3;
+        QTest::newRow("Contents") << 0;
+        QTest::newRow("Bookmarks") << 2;
+    }
+    void firstPaintIsFinal()
+    {
+        QFETCH(int, leftTab);
+        QSettings(QStringLiteral("Tessaravox"), QStringLiteral("Velmora")).clear();
+        QSettings(QStringLiteral("Tessaravox"), QStringLiteral("Velmora"))
+            .setValue(QLatin1String(tarn::settingskeys::geomTab), leftTab);
+        Shell shell;
+        MainWidget *form = shell.form();
+        shell.show();
+        const QSize toolbar = form->navToolbar->size();
+        const QList<QTreeWidget *> lists = {form->classesView, form->membersView,
+                                            form->bookmarksView, form->aboutView};
+        QList<int> widths;
+        for (QTreeWidget *list : lists)
+            widths.append(list->columnWidth(0));
+        QVERIFY(QTest::qWaitForWindowExposed(&shell));
+        QCOMPARE(toolbar, form->toolbarFrame->size());
+        QTest::qWait(250);
+        QCOMPARE(form->navToolbar->size(), toolbar);
+        for (int i = 0; i < lists.size(); ++i) {
+            if (lists.at(i)->isVisible())
+                QCOMPARE(lists.at(i)->columnWidth(0), widths.at(i));
+        }
+    }
+
     void toolbarAndActions()
     {
         Shell shell;

@@ -274,6 +274,16 @@ void Importer::collectOwnFiles(const QDir &own)
     const QString ownStyle = own.filePath(QStringLiteral("style/") + styleSheetName);
     if (QFileInfo(ownStyle).isFile())
         m_files.insert(styleSheetName, Source{ownStyle, SourceKind::OwnPage, -1});
+    // Sheets the window serves in its place (the dark theme's), by name.
+    const QDir styles(own.filePath(QStringLiteral("style")));
+    for (const QString &sheet :
+         styles.entryList({QStringLiteral("*.css")}, QDir::Files, QDir::Name)) {
+        if (sheet == styleSheetName)
+            continue;
+        if (!docnames::isValidPageName(sheet))
+            fail(styles.filePath(sheet), docnames::pageNameRule());
+        addFile(sheet, Source{styles.filePath(sheet), SourceKind::OwnPage, -1});
+    }
 
     const QDir ownPages(own.filePath(QStringLiteral("pages")));
     for (const QString &page :

@@ -224,7 +224,195 @@ void rewriteTag(const QByteArray &html, const HtmlTag &tag, const LinkTargets &t
     }
 }
 
+// Whether the tag's class attribute names `name`.
+bool hasClass(const QByteArray &html, const HtmlTag &tag, QByteArrayView name)
+{
+    const QByteArrayView classes = tag.value(html, "class");
+    for (const QByteArray &c : classes.toByteArray().split(' ')) {
+        if (c == name)
+            return true;
+    }
+    return false;
+}
+
+// An element of the page: from its "<" to one past its end tag's ">".
+struct Element
+{
+    qsizetype begin = -1;
+    qsizetype contentBegin = -1;
+    qsizetype contentEnd = -1;
+    qsizetype end = -1;
+
+    bool isValid() const { return begin >= 0; }
+};
+
+Element elementAt(const QByteArray &html, const HtmlTag &tag)
+{
+    Element e;
+    e.begin = tag.begin;
+    e.contentBegin = tag.skipTo;
+    e.contentEnd = contentEndOf(html, tag);
+    const qsizetype close = html.indexOf('>', e.contentEnd);
+    e.end = e.contentEnd >= html.size() || close < 0 ? html.size() : close + 1;
+    return e;
+}
+
+// The items of a list: each <li>'s content and the number of its
+// "levelN" class (1 without one), in order.
+struct ListItem
+{
+    QByteArray html;
+    int level = 1;
+};
+
+QList<ListItem> listItems(const QByteArray &html, const Element &list, bool dropBuildVersion)
+{
+    QList<ListItem> items;
+    HtmlTagReader reader(html, list.contentBegin);
+    HtmlTag tag;
+    while (reader.next(&tag) && tag.begin < list.contentEnd) {
+        if (tag.closing || !tag.is("li"))
+            continue;
+        // The navigation bar's last item names the documentation's release,
+        // which the caption says already.
+        if (dropBuildVersion && tag.value(html, "id") == "buildversion")
+            continue;
+        ListItem item;
+        const QByteArrayView classes = tag.value(html, "class");
+        if (classes.startsWith("level"))
+            item.level = qMax(1, classes.sliced(5).toByteArray().toInt());
+        const Element li = elementAt(html, tag);
+        item.html =
+            html.mid(li.contentBegin, qMin(li.contentEnd, list.contentEnd) - li.contentBegin)
+                .trimmed();
+        if (!item.html.isEmpty())
+            items.append(item);
+    }
+    return items;
+}
+
+// "A › B › C": a line of its own that the page view keeps on one line where
+// the width allows.
+QByteArray breadcrumbLine(const QList<ListItem> &items)
+{
+    QByteArray line = QByteArrayLiteral("<p class=\"navigationbar\">");
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (i > 0)
+            line += " \xe2\x80\xba "; // U+203A SINGLE RIGHT-POINTING ANGLE QUOTATION MARK
+        line += items.at(i).html;
+    }
+    return line + "</p>\n";
+}
+
+// The sections as one line, separated by middle dots; the subsections of a
+// section follow it in parentheses. It keeps the list's "toc" anchor.
+QByteArray contentsLine(const QList<ListItem> &items)
+{
+    QByteArray line = QByteArrayLiteral("<p class=\"toc\" id=\"toc\">");
+    bool inGroup = false;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const bool sub = items.at(i).level > 1 && i > 0;
+        if (sub && !inGroup) {
+            line += " (";
+            inGroup = true;
+        } else if (!sub && inGroup) {
+            line += ") \xc2\xb7 "; // U+00B7 MIDDLE DOT
+            inGroup = false;
+        } else if (i > 0) {
+            line += sub ? ", " : " \xc2\xb7 ";
+        }
+        line += items.at(i).html;
+    }
+    if (inGroup)
+        line += ')';
+    return line + "</p>\n";
+}
+
 } // namespace
+
+QByteArray rewritePageTop(const QByteArray &html)
+{
+    Element navigation;
+    Element contents;
+    Element title;
+    Element header;
+    HtmlTagReader reader(html);
+    HtmlTag tag;
+    while (reader.next(&tag)) {
+        if (tag.closing)
+            continue;
+        if (!title.isValid()) {
+            if (!navigation.isValid() && hasClass(html, tag, "navigationbar"))
+                navigation = elementAt(html, tag);
+            else if (!contents.isValid() && hasClass(html, tag, "toc"))
+                contents = elementAt(html, tag);
+            else if (tag.is("h1") && hasClass(html, tag, "title"))
+                title = elementAt(html, tag);
+            continue;
+        }
+        // A class's header table comes before its first section.
+        if (tag.is("h2") || tag.is("h3"))
+            break;
+        if (tag.is("table") && hasClass(html, tag, "alignedsummary")) {
+            header = elementAt(html, tag);
+            break;
+        }
+    }
+    if (!title.isValid() || (!navigation.isValid() && !contents.isValid()))
+        return html;
+    // Both blocks lie before the title, outside it and outside each other.
+    for (const Element *e : {&navigation, &contents}) {
+        if (e->isValid() && e->end > title.begin)
+            return html;
+    }
+    if (navigation.isValid() && contents.isValid() && navigation.end > contents.begin
+        && contents.end > navigation.begin)
+        return html;
+
+    const QList<ListItem> crumbs =
+        navigation.isValid() ? listItems(html, navigation, true) : QList<ListItem>();
+    const QList<ListItem> sections =
+        contents.isValid() ? listItems(html, contents, false) : QList<ListItem>();
+    const QByteArray crumbLine = crumbs.isEmpty() ? QByteArray() : breadcrumbLine(crumbs);
+    const QByteArray sectionLine = sections.isEmpty() ? QByteArray() : contentsLine(sections);
+
+    // On a class page the contents follow the header table; elsewhere the
+    // title and the breadcrumb.
+    const qsizetype contentsAt = header.isValid() ? header.end : title.end;
+    QByteArray out;
+    out.reserve(html.size());
+    qsizetype copied = 0;
+    const auto copyTo = [&](qsizetype to) {
+        out.append(html.constData() + copied, to - copied);
+        copied = to;
+    };
+    const Element *first = &navigation;
+    const Element *second = &contents;
+    if (!first->isValid() || (second->isValid() && second->begin < first->begin))
+        std::swap(first, second);
+    for (const Element *removed : {first, second}) {
+        if (!removed->isValid())
+            continue;
+        copyTo(removed->begin);
+        copied = removed->end;
+        if (html.mid(copied, 1) == "\n")
+            ++copied;
+    }
+    copyTo(title.end);
+    if (html.mid(copied, 1) == "\n")
+        copyTo(copied + 1);
+    out += crumbLine;
+    if (contentsAt == title.end)
+        out += sectionLine;
+    if (contentsAt != title.end) {
+        copyTo(contentsAt);
+        out += '\n' + sectionLine;
+        if (html.mid(copied, 1) == "\n")
+            ++copied;
+    }
+    copyTo(html.size());
+    return out;
+}
 
 MarkupRules markupRulesFromStyleSheet(const QByteArray &css)
 {
@@ -308,8 +496,9 @@ QByteArray rewriteLink(QByteArrayView link, const LinkTargets &targets, LinkFate
     return link.toByteArray();
 }
 
-QByteArray rewritePage(const QByteArray &html, const LinkTargets &targets, RewriteLog *log)
+QByteArray rewritePage(const QByteArray &source, const LinkTargets &targets, RewriteLog *log)
 {
+    const QByteArray html = rewritePageTop(source);
     QByteArray out;
     out.reserve(html.size() + html.size() / 16);
     AnchorRenamer renamer(targets.anchors ? targets.anchors->page(targets.page) : nullptr);

@@ -69,10 +69,17 @@ QByteArray onlineBaseFromIndexUrl(const QString &url);
 // a page that is nowhere, anything else unchanged.
 QByteArray rewriteLink(QByteArrayView link, const LinkTargets &targets, LinkFate *fate = nullptr);
 
-// A whole page: links rewritten, links to nowhere dropped with their text
-// kept, anchors checked (with targets.anchors), <script> elements dropped,
-// wrappers unwrapped (with targets.unwrap), the style sheet link pointed at
-// offline.css. Every other byte stays.
+// The top of a reference page rearranged so that it opens on its subject:
+// the title first, then the navigation bar as one line of links
+// ("Qt 6.4 › Qt Widgets › C++ Classes › QWidget"), then what followed the
+// title (a class's brief and header table), then the contents list as one
+// line of links. A page without a title element stays as it is.
+QByteArray rewritePageTop(const QByteArray &html);
+
+// A whole page: its top rearranged (rewritePageTop), links rewritten, links to nowhere dropped with
+// their text kept, anchors checked (with targets.anchors), <script> elements dropped, wrappers
+// unwrapped (with targets.unwrap), the style sheet link pointed at offline.css. Every other byte
+// stays.
 QByteArray rewritePage(const QByteArray &html, const LinkTargets &targets,
                        RewriteLog *log = nullptr);
 

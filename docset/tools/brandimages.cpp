@@ -88,8 +88,7 @@ void paintMark(QPainter &p, const QRectF &box)
 
 QImage drawLogo()
 {
-    QImage image(280, 48, QImage::Format_RGB32);
-    image.fill(Qt::white);
+    QImage image = opaqueCanvas(280, 48, Qt::white);
     QPainter p(&image);
     prepare(p);
     paintMark(p, QRectF(6, 4, 40, 40));
@@ -105,18 +104,18 @@ QImage drawLogo()
 QImage drawSplash()
 {
     const QSize size(360, 240);
-    QImage image(size, QImage::Format_RGB32);
+    QImage image = opaqueCanvas(size.width(), size.height(), Qt::white);
     QPainter p(&image);
     prepare(p);
 
     QLinearGradient sky(0, 0, 0, size.height());
     sky.setColorAt(0.0, QColor(0xff, 0xff, 0xff));
     sky.setColorAt(1.0, QColor(0xd6, 0xe2, 0xf1));
-    p.fillRect(image.rect(), sky);
+    p.fillRect(QRect(QPoint(0, 0), size), sky);
     QRadialGradient glow(QPointF(180, 70), 120);
     glow.setColorAt(0.0, QColor(255, 255, 255, 200));
     glow.setColorAt(1.0, QColor(255, 255, 255, 0));
-    p.fillRect(image.rect(), glow);
+    p.fillRect(QRect(QPoint(0, 0), size), glow);
 
     paintMark(p, QRectF(140, 28, 80, 80));
 

@@ -206,13 +206,28 @@ int main(int argc, char **argv)
     }
 
     const QString themeDir = parser.isSet(noThemeOption) ? QString() : parser.value(themeOption);
-    QList<NamedImage> images = toolbarImages(themeDir);
-    images += listImages();
-    images += brandImages();
+    QList<NamedImage> images;
+    QList<NamedImage> doubled;
+    for (const int scale : {1, 2}) {
+        setDrawingScale(scale);
+        QList<NamedImage> &set = scale == 1 ? images : doubled;
+        set = toolbarImages(themeDir);
+        set += listImages();
+        set += brandImages();
+    }
+    setDrawingScale(1);
+    // The program looks the double-size image up as "Back-2x.png" for "Back.png".
+    for (NamedImage &named : doubled) {
+        named.fileName.insert(named.fileName.lastIndexOf(u'.'), QLatin1String("-2x"));
+        if (named.origin.startsWith(QLatin1String("theme 22x22/"))) {
+            named.origin.replace(QLatin1String("theme 22x22/"), QLatin1String("theme scalable/"));
+            named.origin.replace(QLatin1String(".png"), QLatin1String(".svg"));
+        }
+    }
 
     QTextStream out(stdout);
     bool ok = true;
-    for (const NamedImage &named : images) {
+    for (const NamedImage &named : images + doubled) {
         const QString path = folder.filePath(named.fileName);
         const QImage image = forSaving(named);
         QImageWriter writer(path, "png");

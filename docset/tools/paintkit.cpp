@@ -31,10 +31,33 @@ const QColor paper(0xfb, 0xfb, 0xf9);
 const QColor frost(0xd8, 0xe5, 0xf4);
 } // namespace tones
 
+namespace {
+int currentScale = 1;
+} // namespace
+
+void setDrawingScale(int scale)
+{
+    currentScale = qMax(1, scale);
+}
+
+int drawingScale()
+{
+    return currentScale;
+}
+
 QImage canvas(int width, int height)
 {
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    QImage image(width * currentScale, height * currentScale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(currentScale);
     image.fill(Qt::transparent);
+    return image;
+}
+
+QImage opaqueCanvas(int width, int height, const QColor &fill)
+{
+    QImage image(width * currentScale, height * currentScale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(currentScale);
+    image.fill(fill);
     return image;
 }
 

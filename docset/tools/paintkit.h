@@ -47,8 +47,16 @@ extern const QColor paper;    // off-white page
 extern const QColor frost;    // pale blue panel
 } // namespace tones
 
-// A transparent canvas of the given size.
+// The scale the next canvases are made at: 1, or 2 for the images of
+// screens with two device pixels a pixel. A canvas has that many pixels per
+// unit and paints in units, so one drawing serves both.
+void setDrawingScale(int scale);
+int drawingScale();
+
+// A transparent canvas of the given size in units.
 QImage canvas(int width, int height);
+// An opaque one, filled with the colour.
+QImage opaqueCanvas(int width, int height, const QColor &fill);
 
 // A painter set up the way every drawing wants it.
 void prepare(QPainter &painter);

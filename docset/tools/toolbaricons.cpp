@@ -11,6 +11,10 @@
 #include <QRadialGradient>
 #include <QtMath>
 
+#ifdef VELMORA_TOOLS_SVG
+#include <QSvgRenderer>
+#endif
+
 #include <functional>
 
 namespace tarn::icons {
@@ -153,6 +157,15 @@ void paintLetter(QPainter &p, const QString &text, int pixelSize, qreal centreX)
     const QFont font = dejaVu(pixelSize, true);
     const QFontMetricsF metrics(font);
     const qreal width = metrics.horizontalAdvance(text);
+    // A light rim around the letter keeps it readable on a dark toolbar
+    // and is lost in a light one.
+    QPainterPath letter;
+    letter.addText(QPointF(centreX - width / 2.0, 19.0), font, text);
+    p.save();
+    p.setPen(QPen(QColor(255, 255, 255, 190), 2.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(letter);
+    p.restore();
     p.setFont(font);
     p.setPen(tones::ink);
     p.drawText(QPointF(centreX - width / 2.0, 19.0), text);
@@ -243,11 +256,30 @@ QImage drawAddBookmark()
     return image;
 }
 
-// A theme image is used only when it exists at the size the toolbar expects.
+// A theme image is used only when it exists at the size the toolbar expects:
+// the theme's 22 x 22 drawing, and for larger scales its scalable one,
+// rendered at that size (with Qt SVG only; without it those are drawn).
 QImage fromTheme(const QString &themeDir, const QString &relativePath)
 {
     if (themeDir.isEmpty())
         return QImage();
+    const int scale = drawingScale();
+    if (scale > 1) {
+#ifdef VELMORA_TOOLS_SVG
+        QString svg = relativePath;
+        svg.replace(QLatin1String(".png"), QLatin1String(".svg"));
+        QSvgRenderer renderer(themeDir % QStringLiteral("/scalable/") % svg);
+        if (!renderer.isValid())
+            return QImage();
+        QImage image = canvas(kSide, kSide);
+        QPainter p(&image);
+        prepare(p);
+        renderer.render(&p, QRectF(0, 0, kSide, kSide));
+        return image;
+#else
+        return QImage();
+#endif
+    }
     const QString path = themeDir % QStringLiteral("/22x22/") % relativePath;
     if (!QFile::exists(path))
         return QImage();

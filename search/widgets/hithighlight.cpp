@@ -2,6 +2,7 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "hithighlight.h"
 
+#include <QPalette>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -57,15 +58,26 @@ QRegularExpression hitPattern(const QList<SearchTerm> &terms)
                                   | QRegularExpression::UseUnicodePropertiesOption);
 }
 
+QTextCharFormat hitMarkFormat(const QPalette &palette)
+{
+    QTextCharFormat format;
+    if (palette.color(QPalette::Base).lightness() < 128) {
+        format.setBackground(QColor(0x6b, 0x52, 0x00));
+        format.setForeground(QColor(0xff, 0xff, 0xff));
+    } else {
+        format.setBackground(QColor(0xff, 0xe0, 0x6b));
+        format.setForeground(Qt::black);
+    }
+    return format;
+}
+
 int highlightHits(QTextEdit *view, const QList<SearchTerm> &terms, HitScroll scroll)
 {
     QList<QTextEdit::ExtraSelection> marks;
     const QRegularExpression pattern = hitPattern(terms);
     QTextDocument *document = view->document();
     if (pattern.isValid() && !pattern.pattern().isEmpty()) {
-        QTextCharFormat format;
-        format.setBackground(QColor(0xff, 0xe0, 0x6b));
-        format.setForeground(Qt::black);
+        const QTextCharFormat format = hitMarkFormat(view->palette());
         for (QTextBlock block = document->begin(); block.isValid() && marks.size() < maxMarks;
              block = block.next()) {
             QRegularExpressionMatchIterator it = pattern.globalMatch(block.text());

@@ -6,7 +6,9 @@
 
 #include <QList>
 #include <QRegularExpression>
+#include <QTextCharFormat>
 
+class QPalette;
 class QTextEdit;
 
 namespace tarn {
@@ -16,6 +18,11 @@ namespace tarn {
 // and digits between them ("QString::arg", "model/view"), a prefix term's
 // last word open at its end.
 QRegularExpression hitPattern(const QList<SearchTerm> &terms);
+
+// How a hit is marked on a view of that palette: amber behind dark text on
+// a light page, dark amber behind light text on a dark one (the window's
+// palette follows the page theme). Either way 4.5:1 or more.
+QTextCharFormat hitMarkFormat(const QPalette &palette);
 
 // Marks every hit in the page the view shows (extra selections, which
 // leave the text, the selection and find in page alone) and scrolls the

@@ -136,6 +136,8 @@ SearchField::SearchField(QWidget *parent)
     setObjectName(QStringLiteral("searchField"));
     setClearButtonEnabled(true);
     setPlaceholderText(tr("Search all pages (Ctrl+Shift+F)"));
+    setAccessibleName(tr("Search all pages"));
+    setAccessibleDescription(tr("Full-text search over every page: results come as you type"));
     setToolTip(tr("<p>Search every page (Ctrl+Shift+F).</p>"
                   "<p><b>words</b>: pages with all of them<br/>"
                   "<b>\"a phrase\"</b>: the words in this order<br/>"
@@ -156,6 +158,7 @@ SearchField::SearchField(QWidget *parent)
     layout->addWidget(m_message);
     m_list = new QListWidget(m_popup);
     m_list->setFocusPolicy(Qt::NoFocus);
+    m_list->setAccessibleName(tr("Search results"));
     m_list->setFrameStyle(QFrame::NoFrame);
     m_list->setUniformItemSizes(true);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
