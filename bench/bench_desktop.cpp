@@ -119,19 +119,6 @@ QDBusMessage providerCall(const QString &method, const QVariantList &arguments)
     return QDBusConnection::sessionBus().call(call, QDBus::Block, 60000);
 }
 
-long providerKilobytes(uint pid, const char *field)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray prefix = QByteArray(field) + ':';
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
-
 // The provider as GNOME Shell meets it: started by the bus on the first
 // call, then one round trip a keystroke. Runs inside dbus-run-session.
 int benchOnBus()
@@ -185,8 +172,7 @@ int benchOnBus()
     const QDBusReply<uint> pid = bus.interface()->servicePid(QLatin1String(tarn::desktop::busName));
     if (pid.isValid()) {
         std::printf("provider memory: RSS %ld kB, peak %ld kB\n",
-                    providerKilobytes(pid.value(), "VmRSS"),
-                    providerKilobytes(pid.value(), "VmHWM"));
+                    statusKilobytes("VmRSS", pid.value()), statusKilobytes("VmHWM", pid.value()));
         ::kill(pid_t(pid.value()), SIGTERM);
     }
     return 0;

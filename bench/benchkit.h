@@ -56,10 +56,12 @@ inline void showPainted(tarn::Shell *shell)
     shell->grab();
 }
 
-// A line of /proc/self/status in kB ("VmHWM", "VmRSS"), or -1.
-inline long statusKilobytes(const char *field)
+// A line of a process's /proc status in kB ("VmHWM", "VmRSS"), or -1; this
+// process's when no pid is given.
+inline long statusKilobytes(const char *field, qint64 pid = 0)
 {
-    QFile status(QStringLiteral("/proc/self/status"));
+    QFile status(pid > 0 ? QStringLiteral("/proc/%1/status").arg(pid)
+                         : QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     const QByteArray prefix = QByteArray(field) + ':';
