@@ -502,6 +502,17 @@ int main(int argc, char **argv)
         return tarn::searchNamesFirst(*index, table, &tarn::readNameTable(), query);
     };
     namesFirst(QStringLiteral("QString"));
+    // The first rows for queries of one's own, to see why a page ranks where it does.
+    if (app.arguments().value(1) == QLatin1String("--top")) {
+        for (const QString &query : app.arguments().mid(2)) {
+            const SearchResults results = namesFirst(query);
+            std::printf("%s:\n", qPrintable(query));
+            for (qsizetype i = 0; i < std::min<qsizetype>(10, results.hits.size()); ++i)
+                std::printf("  %2d  %-40s %s\n", int(i + 1), qPrintable(results.hits.at(i).page),
+                            qPrintable(results.hits.at(i).title));
+        }
+        return 0;
+    }
     benchQueries("the text hits alone", textHits);
     benchQueries("names first, as the search field shows them", namesFirst);
     benchRelevance("the text hits alone", textHits);

@@ -245,6 +245,9 @@ void pageRank(const Fts5ExtensionApi *api, Fts5Context *fts, sqlite3_context *re
     // list of all hits, which it would sort first.
     const int phrases = int(statistics->idf.size());
     std::vector<int> counts(size_t(phrases) * columns, 0);
+    // Where each term stands in the short columns that name the page, for
+    // terms that stand there side by side as the reader typed them.
+    std::vector<std::vector<std::pair<int, int>>> named{size_t(phrases)};
     for (int phrase = 0; phrase < phrases; ++phrase) {
         Fts5PhraseIter iterator;
         int column = -1, offset = 0;
@@ -256,11 +259,20 @@ void pageRank(const Fts5ExtensionApi *api, Fts5Context *fts, sqlite3_context *re
         for (; column >= 0; api->xPhraseNext(fts, &iterator, &column, &offset)) {
             if (column < columns)
                 ++counts[size_t(phrase) * columns + size_t(column)];
+            if (ranking::isNamingColumn(column))
+                named[size_t(phrase)].emplace_back(column, offset);
         }
     }
     int lengths[columns] = {};
     for (int column = 0; column < columns; ++column)
         api->xColumnSize(fts, column, &lengths[column]);
+    // The words of each column the terms account for, for Whole.
+    int covered[columns] = {};
+    for (int phrase = 0; phrase < phrases; ++phrase) {
+        const int words = std::max(1, api->xPhraseSize(fts, phrase));
+        for (int column = 0; column < columns; ++column)
+            covered[column] += words * counts[size_t(phrase) * columns + size_t(column)];
+    }
 
     double score = 0;
     for (int phrase = 0; phrase < phrases; ++phrase) {
@@ -280,6 +292,10 @@ void pageRank(const Fts5ExtensionApi *api, Fts5Context *fts, sqlite3_context *re
             case ranking::Kind::Presence:
                 sum += rank.weight;
                 break;
+            case ranking::Kind::Whole:
+                if (covered[column] >= lengths[column])
+                    sum += rank.weight;
+                break;
             case ranking::Kind::Frequency: {
                 const double norm = 1.0 - ranking::b
                     + ranking::b * lengths[column] / statistics->averageLength[column];
@@ -290,6 +306,21 @@ void pageRank(const Fts5ExtensionApi *api, Fts5Context *fts, sqlite3_context *re
             }
         }
         score += statistics->idf[size_t(phrase)] * sum;
+    }
+    // "command line" in "QCommandLineParser": two terms in a row in a title
+    // or a class's name say more than the same terms apart.
+    for (int phrase = 0; phrase + 1 < phrases; ++phrase) {
+        const int words = std::max(1, api->xPhraseSize(fts, phrase));
+        const auto &here = named[size_t(phrase)];
+        const auto &next = named[size_t(phrase) + 1];
+        const bool inRow = std::any_of(here.cbegin(), here.cend(), [&](const auto &at) {
+            return std::find(next.cbegin(), next.cend(),
+                             std::make_pair(at.first, at.second + words))
+                != next.cend();
+        });
+        if (inRow)
+            score += ranking::inRowWeight
+                * std::min(statistics->idf[size_t(phrase)], statistics->idf[size_t(phrase) + 1]);
     }
     sqlite3_result_double(result, -score);
 }

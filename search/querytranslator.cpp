@@ -194,13 +194,24 @@ TranslatedQuery translateQuery(const QString &input)
                        ? alternatives.first()
                        : u'(' + alternatives.join(QLatin1String(" OR ")) + u')');
     }
-    query.expression = all.join(QLatin1String(" AND "));
+    QString leftOut;
     if (!negatives.isEmpty()) {
         QStringList left;
         for (const Item &item : std::as_const(negatives))
             left.append(quoted(item.term));
-        query.expression = u'(' + query.expression + QLatin1String(") NOT (")
-            + left.join(QLatin1String(" OR ")) + u')';
+        leftOut = QLatin1String(" NOT (") + left.join(QLatin1String(" OR ")) + u')';
+    }
+    const auto expression = [&leftOut](const QStringList &required) -> QString {
+        const QString both = required.join(QLatin1String(" AND "));
+        return leftOut.isEmpty() ? both : u'(' + both + u')' + leftOut;
+    };
+    query.expression = expression(all);
+    if (all.size() >= 3) {
+        for (qsizetype i = 0; i < all.size(); ++i) {
+            QStringList others = all;
+            others.removeAt(i);
+            query.looser.append(expression(others));
+        }
     }
     query.note = note;
     return query;

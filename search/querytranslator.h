@@ -31,6 +31,10 @@ struct TranslatedQuery
     // What the reader asked for, for highlighting: the excluded words are
     // not among them.
     QList<SearchTerm> terms;
+    // For a query of three or more required terms, the same query with one
+    // of them left out, once for each: what to add when no page has every
+    // word ("measure elapsed time" and a page that never says "measure").
+    QStringList looser;
     // A plain sentence for the reader when the expression is empty and the
     // input was not ("Type a word to search for."), or when part of the
     // input was left out ("Only the first 12 words were searched.").

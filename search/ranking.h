@@ -14,10 +14,13 @@ namespace tarn::ranking {
 //              QString");
 //   Presence:  weight, once, if the term occurs at all;
 //   Frequency: weight × tf / (k1 + tf), tf the occurrences divided by the
-//              column's length relative to its average (BM25's saturation).
+//              column's length relative to its average (BM25's saturation);
+//   Whole:     weight, if the query's terms make up the whole column: "save
+//              settings" names QSettings, "implicitly shared" does not name
+//              QSharedData.
 // The parts are added rather than saturated together, so that a title hit
 // is not drowned by a long page saying the word a thousand times.
-enum class Kind { None, Share, Presence, Frequency };
+enum class Kind { None, Share, Presence, Frequency, Whole };
 
 struct ColumnRank
 {
@@ -34,11 +37,25 @@ inline constexpr ColumnRank columns[searchschema::ColumnCount] = {
     {Kind::Frequency, 1.5}, // headings
     {Kind::Frequency, 1.0}, // body
     {Kind::Frequency, 0.5}, // code
+    {Kind::Whole, 4.0},     // a class's name in words
 };
+
+// Two terms in a row, as typed, in a title or a class's name add this
+// weight times the smaller of their inverse document frequencies.
+inline constexpr double inRowWeight = 4.0;
+
+constexpr bool isNamingColumn(int column)
+{
+    return column == searchschema::Title || column == searchschema::Names;
+}
 
 // BM25's constants for the Frequency columns.
 inline constexpr double k1 = 1.2;
 inline constexpr double b = 0.75;
+
+// Fewer pages than this with every word of a longer query: add the pages
+// that lack one word.
+inline constexpr int fewHits = 5;
 
 // At most this many results; snippets are made for these rows only.
 inline constexpr int maxResults = 100;

@@ -7,9 +7,11 @@
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
+#include <QSet>
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <memory>
 
 Q_LOGGING_CATEGORY(lcSearch, "velmora.search", QtWarningMsg)
@@ -30,7 +32,7 @@ QString tr(const char *text)
 // the rows returned only; ordering by a bm25() expression in SQL would make
 // one for every hit first.
 const char searchQuery[] =
-    "SELECT page, title, hitsnippet(pages, ?2, ?3) FROM pages "
+    "SELECT page, title, hitsnippet(pages, ?2, ?3), rank FROM pages "
     "WHERE pages MATCH ?1 AND rank MATCH 'pagerank()' ORDER BY rank LIMIT ?4";
 
 void splitSnippet(const QString &marked, SearchHit *hit)
@@ -147,28 +149,42 @@ SearchResults SearchIndex::run(const TranslatedQuery &query) const
     }
     results.terms = query.terms;
 
-    const QByteArray expression = query.expression.toUtf8();
-    sqlite3_stmt *statement = m_statement;
-    sqlite3_reset(statement);
-    sqlite3_bind_text(statement, 1, expression.constData(), int(expression.size()),
-                      SQLITE_TRANSIENT);
-    sqlite3_bind_int(statement, 2, ranking::snippetWords);
-    sqlite3_bind_int(statement, 3, ranking::snippetLead);
-    sqlite3_bind_int(statement, 4, ranking::maxResults);
-
     m_clock.start();
-    int rc;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        SearchHit hit;
-        hit.page = columnText(statement, 0);
-        hit.title = columnText(statement, 1);
-        if (hit.title.isEmpty())
-            hit.title = hit.page;
-        splitSnippet(columnText(statement, 2), &hit);
-        results.hits.append(hit);
+    QList<RankedHit> ranked;
+    int rc = collect(query.expression, &ranked);
+    for (const RankedHit &hit : std::as_const(ranked))
+        results.hits.append(hit.hit);
+    if (rc == SQLITE_DONE && results.hits.size() < ranking::fewHits && !query.looser.isEmpty()) {
+        // Too few pages have every word: add, after them, the best pages
+        // that lack one, as one list in the order of their scores.
+        QSet<QString> shown;
+        for (const SearchHit &hit : std::as_const(results.hits))
+            shown.insert(hit.page);
+        // The pages with every word stand whatever becomes of these: a
+        // looser query stopped at the time limit adds nothing.
+        QList<RankedHit> nearly;
+        for (const QString &looser : query.looser) {
+            QList<RankedHit> found;
+            if (collect(looser, &found) != SQLITE_DONE) {
+                nearly.clear();
+                break;
+            }
+            for (RankedHit &hit : found) {
+                if (!shown.contains(hit.hit.page)) {
+                    shown.insert(hit.hit.page);
+                    nearly.append(std::move(hit));
+                }
+            }
+        }
+        std::stable_sort(nearly.begin(), nearly.end(),
+                         [](const RankedHit &a, const RankedHit &b) { return a.rank < b.rank; });
+        for (const RankedHit &hit : std::as_const(nearly)) {
+            if (results.hits.size() >= ranking::maxResults)
+                break;
+            results.hits.append(hit.hit);
+        }
     }
     m_clock.invalidate();
-    sqlite3_reset(statement);
 
     if (rc == SQLITE_DONE) {
         results.status = SearchResults::Status::Ok;
@@ -178,13 +194,38 @@ SearchResults SearchIndex::run(const TranslatedQuery &query) const
         results.message =
             tr("This search takes too long. Add a word, or give more letters before *.");
     } else {
-        qCWarning(lcSearch, "search for \"%s\" failed: %s", expression.constData(),
+        qCWarning(lcSearch, "search for \"%s\" failed: %s", qUtf8Printable(query.expression),
                   sqlite3_errmsg(m_db));
         results.status = SearchResults::Status::Unavailable;
         results.hits.clear();
         results.message = tr("The search index cannot be read.");
     }
     return results;
+}
+
+int SearchIndex::collect(const QString &expression, QList<RankedHit> *hits) const
+{
+    const QByteArray utf8 = expression.toUtf8();
+    sqlite3_stmt *statement = m_statement;
+    sqlite3_reset(statement);
+    sqlite3_bind_text(statement, 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_int(statement, 2, ranking::snippetWords);
+    sqlite3_bind_int(statement, 3, ranking::snippetLead);
+    sqlite3_bind_int(statement, 4, ranking::maxResults);
+    int rc;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        RankedHit ranked;
+        SearchHit &hit = ranked.hit;
+        hit.page = columnText(statement, 0);
+        hit.title = columnText(statement, 1);
+        if (hit.title.isEmpty())
+            hit.title = hit.page;
+        splitSnippet(columnText(statement, 2), &hit);
+        ranked.rank = sqlite3_column_double(statement, 3);
+        hits->append(std::move(ranked));
+    }
+    sqlite3_reset(statement);
+    return rc;
 }
 
 int SearchIndex::pageCount() const

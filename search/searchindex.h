@@ -75,6 +75,13 @@ public:
     int pageCount() const;
 
 private:
+    struct RankedHit
+    {
+        SearchHit hit;
+        double rank = 0; // the engine's: lower is better
+    };
+    // Runs one expression; the engine's result code (SQLITE_DONE when whole).
+    int collect(const QString &expression, QList<RankedHit> *hits) const;
     static int progress(void *self);
 
     sqlite3 *m_db = nullptr;

@@ -13,6 +13,7 @@ enum Column {
     Headings, // h1 to h6, member signatures among them
     Body,     // the rest of the text
     Code,     // code blocks
+    Names,    // a class page's name in words: "elapsed timer" for QElapsedTimer
     ColumnCount
 };
 
@@ -23,11 +24,11 @@ inline constexpr char tokenizer[] = "velmora";
 // each instead of merging the lists of thousands of words (bench_search).
 inline constexpr char createStatement[] =
     "CREATE VIRTUAL TABLE pages USING fts5("
-    "page UNINDEXED, file, title, symbols, headings, body, code, "
+    "page UNINDEXED, file, title, symbols, headings, body, code, names, "
     "tokenize='velmora', detail=full, prefix='2 3')";
 
 inline constexpr char insertStatement[] =
-    "INSERT INTO pages(page, file, title, symbols, headings, body, code) "
-    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7)";
+    "INSERT INTO pages(page, file, title, symbols, headings, body, code, names) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)";
 
 } // namespace tarn::searchschema

@@ -135,6 +135,33 @@ private Q_SLOTS:
         QCOMPARE(tarn::fileNameWords(QStringLiteral("qtcore-5.15.html")),
                  QStringLiteral("qtcore 5 15"));
     }
+
+    void classNameWords_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("one word") << "QSettings"
+                                  << "settings";
+        QTest::newRow("camel case") << "QElapsedTimer"
+                                    << "elapsed timer";
+        QTest::newRow("capitals then a word") << "QIODevice"
+                                              << "io device";
+        QTest::newRow("capitals inside") << "QOpenGLWidget"
+                                         << "open gl widget";
+        QTest::newRow("digits") << "QHttp2Configuration"
+                                << "http2 configuration";
+        QTest::newRow("nested") << "QTest::QTouchEventSequence"
+                                << "touch event sequence";
+        QTest::newRow("no Q") << "Qt"
+                              << "qt";
+    }
+
+    void classNameWords()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, words);
+        QCOMPARE(tarn::classNameWords(name), words);
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_PageContent)

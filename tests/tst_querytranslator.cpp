@@ -61,7 +61,7 @@ private Q_SLOTS:
         const char rows[] =
             "INSERT INTO pages VALUES ('a.html', 'a', 'QString Class', 'QString::arg', "
             "'Heading', 'Implicitly shared, model/view and operator<< and OR NOT AND', "
-            "'x = y;');";
+            "'x = y;', 'string');";
         QCOMPARE(sqlite3_exec(m_db, rows, nullptr, nullptr, nullptr), SQLITE_OK);
     }
 
@@ -208,6 +208,24 @@ private Q_SLOTS:
         QCOMPARE(cut.terms.size(), tarn::maxQueryTerms);
         QCOMPARE(cut.terms.last().words, QStringList{QStringLiteral("word11")});
         QVERIFY(cut.note.contains(QString::number(tarn::maxQueryTerms)));
+    }
+
+    // Each looser query leaves out one required term, an OR group counting
+    // as one, and keeps every excluded word out; each is valid.
+    void looserQueriesLeaveOneTermOut()
+    {
+        const tarn::TranslatedQuery query =
+            translateQuery(QStringLiteral("measure elapsed OR spent time -qml"));
+        const auto withoutQml = [](const char *required) -> QString {
+            return u'(' + QLatin1String(required) + QLatin1String(") NOT (\"qml\")");
+        };
+        QCOMPARE(query.looser,
+                 QStringList({withoutQml("(\"elapsed\" OR \"spent\") AND \"time\""),
+                              withoutQml("\"measure\" AND \"time\""),
+                              withoutQml("\"measure\" AND (\"elapsed\" OR \"spent\")")}));
+        for (const QString &looser : query.looser)
+            QCOMPARE(engineError(looser), QString());
+        QVERIFY(translateQuery(QStringLiteral("elapsed time")).looser.isEmpty());
     }
 
     void shortPrefixIsAWord()

@@ -70,6 +70,13 @@ private Q_SLOTS:
                                 << "qwidget.html" << 3;
         QTest::newRow("operator") << "QDataStream operator<<"
                                   << "qdatastream.html" << 3;
+        // A class described by the words of its name rather than named.
+        QTest::newRow("class in words") << "save settings"
+                                        << "qsettings.html" << 1;
+        QTest::newRow("words in a row in a class's name") << "command line arguments"
+                                                          << "qcommandlineparser.html" << 1;
+        QTest::newRow("class in words, among topics") << "layout management"
+                                                      << "layout.html" << 1;
         // Found, though pages that only mention it are shorter and rank first.
         QTest::newRow("enum value") << "Qt::AlignLeft"
                                     << "qt.html" << 30;
@@ -116,6 +123,26 @@ private Q_SLOTS:
         for (const QString &page : with)
             QVERIFY2(!without.contains(page), qPrintable(page));
         QCOMPARE(with.size() + without.size(), all.size());
+    }
+
+    // When hardly any page has every word, the pages lacking one follow,
+    // and the pages with all of them stay first.
+    void fewHitsAddPagesLackingAWord()
+    {
+        // Two pages of the set say all three words; the class never says
+        // "measure".
+        const QStringList strict = pages(m_index->search(QStringLiteral("measure elapsed time")));
+        QStringList full = strict.mid(0, 2);
+        full.sort();
+        QCOMPARE(full,
+                 QStringList({QStringLiteral("qtest.html"),
+                              QStringLiteral("qtopengl-2dpainting-example.html")}));
+        const qsizetype elapsed = strict.indexOf(QStringLiteral("qelapsedtimer.html"));
+        QVERIFY2(elapsed >= 2 && elapsed < 5, qPrintable(strict.mid(0, 8).join(u' ')));
+        QCOMPARE(strict.size(), QSet<QString>(strict.cbegin(), strict.cend()).size());
+        // Two words are never loosened: one left would match half the set.
+        const QStringList two = pages(m_index->search(QStringLiteral("measure elapsed")));
+        QVERIFY(!two.contains(QStringLiteral("qelapsedtimer.html")));
     }
 
     // Words of markup and escapes never reach the index: "amp" only finds

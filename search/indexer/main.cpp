@@ -103,13 +103,13 @@ public:
     }
 
     bool insert(const QString &page, const tarn::PageText &text, const QStringList &symbols,
-                QString *error)
+                const QString &className, QString *error)
     {
         const QByteArray values[] = {
             page.toUtf8(),          tarn::fileNameWords(page).toUtf8(),
             text.title.toUtf8(),    symbols.join(QLatin1String(" ; ")).toUtf8(),
             text.headings.toUtf8(), text.body.toUtf8(),
-            text.code.toUtf8()};
+            text.code.toUtf8(),     tarn::classNameWords(className).toUtf8()};
         static_assert(std::size(values) == tarn::searchschema::ColumnCount);
         sqlite3_reset(m_insert);
         for (int i = 0; i < int(std::size(values)); ++i) {
@@ -166,8 +166,10 @@ void writeFile(const QString &path, const QByteArray &data)
 // What the index list says each page documents: "QWidget::setWindowTitle"
 // for the line "setWindowTitle (QWidget)===qwidget.html#windowTitle-prop===+S",
 // "QString" for "QString===qstring.html===C". A folder without the list
-// gives none; a line that is not in the list's form stops the build.
-void readSymbols(const QString &path, QHash<QString, QStringList> *symbols)
+// gives none; a line that is not in the list's form stops the build. The
+// class a page is about, if any, goes to `classNames`.
+void readSymbols(const QString &path, QHash<QString, QStringList> *symbols,
+                 QHash<QString, QString> *classNames)
 {
     QFile file(path);
     if (!file.exists())
@@ -194,6 +196,8 @@ void readSymbols(const QString &path, QHash<QString, QStringList> *symbols)
                 name = owner + QLatin1String("::") + name;
         }
         const QString page = entry.target.section(u'#', 0, 0);
+        if (page == entry.target && tarn::isClassKind(entry.kind))
+            classNames->insert(page, entry.name);
         if (!seen[page].contains(name)) {
             seen[page].insert(name);
             (*symbols)[page].append(name);
@@ -226,7 +230,8 @@ void build(const QString &folder, const QDir &out, qint64 *textBytes, int *pageC
     }
     const QDir dir(folder);
     QHash<QString, QStringList> symbols;
-    readSymbols(dir.filePath(QLatin1String(tarn::docnames::indexList)), &symbols);
+    QHash<QString, QString> classNames;
+    readSymbols(dir.filePath(QLatin1String(tarn::docnames::indexList)), &symbols, &classNames);
     for (const QString &page : std::as_const(pages)) {
         const QString path = dir.filePath(page);
         QFile file(path);
@@ -244,7 +249,7 @@ void build(const QString &folder, const QDir &out, qint64 *textBytes, int *pageC
         }
         *textBytes +=
             text.title.size() + text.headings.size() + text.body.size() + text.code.size();
-        if (!db.insert(page, text, symbols.value(page), &error)) {
+        if (!db.insert(page, text, symbols.value(page), classNames.value(page), &error)) {
             tarn::fail(path, error);
         }
     }

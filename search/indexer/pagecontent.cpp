@@ -380,4 +380,31 @@ QString fileNameWords(const QString &fileName)
     return words.simplified();
 }
 
+QString classNameWords(const QString &className)
+{
+    QStringView name(className);
+    if (const qsizetype scope = name.lastIndexOf(QLatin1String("::")); scope >= 0)
+        name = name.mid(scope + 2);
+    if (name.size() > 1 && name.at(0) == u'Q' && name.at(1).isUpper())
+        name = name.mid(1);
+    QString words;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (!c.isLetterOrNumber()) {
+            words += u' ';
+            continue;
+        }
+        // A word starts at a capital after a small letter or a digit
+        // ("elapsed|Timer"), and at the last capital of a run that a small
+        // letter follows ("IO|Device").
+        const bool afterSmall = i > 0 && (name.at(i - 1).isLower() || name.at(i - 1).isDigit());
+        const bool endsRun =
+            i > 0 && name.at(i - 1).isUpper() && i + 1 < name.size() && name.at(i + 1).isLower();
+        if (c.isUpper() && (afterSmall || endsRun))
+            words += u' ';
+        words += c.toLower();
+    }
+    return words.simplified();
+}
+
 } // namespace tarn

@@ -30,4 +30,10 @@ bool extractPageText(const QByteArray &bytes, PageText *text, QString *problem);
 // "model view programming".
 QString fileNameWords(const QString &fileName);
 
+// The words a class's name is made of, for a reader who describes the class
+// rather than names it: "QElapsedTimer" gives "elapsed timer", "QIODevice"
+// "io device", "QOpenGLWidget" "open gl widget". The Q and a namespace are
+// left out; a name with no inner capitals gives itself, lowered.
+QString classNameWords(const QString &className);
+
 } // namespace tarn
