@@ -201,9 +201,14 @@ QIcon IndexModel::iconFor(QStringView kind) const
 
 QString newInSeries(const IndexTable::Row &row)
 {
-    if (row.since < 600 || row.since >= 700)
+    return newInSeries(row.since);
+}
+
+QString newInSeries(quint16 since)
+{
+    if (since < 600 || since >= 700)
         return QString();
-    return QStringLiteral("%1.%2").arg(row.since / 100).arg(row.since % 100);
+    return QStringLiteral("%1.%2").arg(since / 100).arg(since % 100);
 }
 
 QString versionNote(const QString &since, bool deprecated)

@@ -103,6 +103,7 @@ private:
 
 // "6.2" for an entry new in the Qt 6 series; empty for any other.
 QString newInSeries(const IndexTable::Row &row);
+QString newInSeries(quint16 since);
 // What a row's tool tip adds for its version: "Since Qt 6.2", "Deprecated",
 // one a line; empty for neither.
 QString versionNote(const QString &since, bool deprecated);

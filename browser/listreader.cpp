@@ -9,8 +9,10 @@
 #include <QByteArray>
 #include <QStringDecoder>
 
+#include <chrono>
 #include <future>
 #include <thread>
+#include <utility>
 
 namespace tarn {
 
@@ -45,23 +47,36 @@ ContentsTable contentsTableNow()
     return ContentsTable::fromUtf8(readEmbeddedFile(docnames::contentsList));
 }
 
-// Lists being read ahead, by one thread: the window's own thread needs the
-// other core, and a second reader only takes time from it. Each list is
-// taken once; the thread is waited for before the program's data goes.
+// Lists being read ahead, by one thread at a time: the window's own thread
+// needs the other core, and a second reader only takes time from it. Each
+// list is taken once; the threads are waited for before the program's data
+// goes.
 struct ReadAhead
 {
     ~ReadAhead()
     {
         if (reader.joinable())
             reader.join();
+        if (lookupReader.joinable())
+            lookupReader.join();
     }
 
     std::future<IndexTable> index;
     std::future<ContentsTable> contents;
+    std::thread reader;
+    // The window's copy of the index, once taken: the details are read
+    // against it. Only the window's thread touches it.
+    IndexTable taken;
+    bool lookupStarted = false;
     std::future<IndexDetails> details;
     std::future<NameTable> names;
-    std::thread reader;
+    std::thread lookupReader;
 };
+
+template <typename T> bool isReady(const std::future<T> &future)
+{
+    return future.valid() && future.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
 
 ReadAhead &readAhead()
 {
@@ -78,33 +93,52 @@ void startReadingLists()
         return;
     if (lists.reader.joinable())
         lists.reader.join();
-    // The index first: the window fills it first. What the lookup knows
-    // beyond the lists comes after both, while the window is shown: no
-    // reader needs it before they type.
+    // The index first: the window fills it first. What only a lookup needs
+    // waits for startReadingLookupLists().
     std::promise<IndexTable> index;
     std::promise<ContentsTable> contents;
-    std::promise<IndexDetails> details;
-    std::promise<NameTable> names;
     lists.index = index.get_future();
     lists.contents = contents.get_future();
+    lists.reader =
+        std::thread([index = std::move(index), contents = std::move(contents)]() mutable {
+            index.set_value(indexTableNow());
+            contents.set_value(contentsTableNow());
+        });
+}
+
+void startReadingLookupLists()
+{
+    ReadAhead &lists = readAhead();
+    if (lists.lookupStarted)
+        return;
+    lists.lookupStarted = true;
+    std::promise<IndexDetails> details;
+    std::promise<NameTable> names;
     lists.details = details.get_future();
     lists.names = names.get_future();
-    lists.reader = std::thread([index = std::move(index), contents = std::move(contents),
-                                details = std::move(details), names = std::move(names)]() mutable {
-        IndexTable table = indexTableNow();
-        // The window's copy shares this one's data; both only read it.
-        const IndexTable own = table;
-        index.set_value(std::move(table));
-        contents.set_value(contentsTableNow());
-        details.set_value(indexDetailsNow(own));
-        names.set_value(nameTableNow());
-    });
+    // The thread's copy shares the window's data; both only read it.
+    lists.lookupReader =
+        std::thread([table = std::exchange(lists.taken, {}), details = std::move(details),
+                     names = std::move(names)]() mutable {
+            details.set_value(table.rows.isEmpty() ? indexDetailsNow(indexTableNow())
+                                                   : indexDetailsNow(table));
+            names.set_value(nameTableNow());
+        });
+}
+
+bool lookupListsRead()
+{
+    const ReadAhead &lists = readAhead();
+    return isReady(lists.details) && isReady(lists.names);
 }
 
 IndexTable readIndexTable()
 {
-    std::future<IndexTable> &ahead = readAhead().index;
-    return ahead.valid() ? ahead.get() : indexTableNow();
+    ReadAhead &lists = readAhead();
+    if (!lists.index.valid())
+        return indexTableNow();
+    lists.taken = lists.index.get();
+    return lists.taken;
 }
 
 IndexDetails readIndexDetails(const IndexTable &table)
@@ -117,6 +151,24 @@ IndexDetails readIndexDetails(const IndexTable &table)
             return details;
     }
     return indexDetailsNow(table);
+}
+
+QHash<QString, EntryVersion> readEntryVersions(const QSet<QString> &targets)
+{
+    QHash<QString, EntryVersion> versions;
+    if (targets.isEmpty())
+        return versions;
+    readEmbeddedLines(docnames::entryList, [&](QByteArrayView line) {
+        QByteArrayView target;
+        EntryVersion version;
+        if (readEntryVersion(line, &target, &version)) {
+            const QString name = QString::fromUtf8(target);
+            if (targets.contains(name) && !versions.contains(name))
+                versions.insert(name, version);
+        }
+        return versions.size() < targets.size();
+    });
+    return versions;
 }
 
 IndexTable readFullIndexTable()

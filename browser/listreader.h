@@ -4,6 +4,9 @@
 
 #include "listtables.h"
 
+#include <QHash>
+#include <QSet>
+
 namespace tarn {
 
 // Starts inflating and parsing index.lst and contents.lst on a thread of
@@ -20,15 +23,28 @@ void startReadingLists();
 IndexTable readIndexTable();
 ContentsTable readContentsTable();
 
-// What entries.lst adds to a table of the embedded index: read ahead after
-// the lists, or read here.
+// Starts reading what only a lookup needs, the index's details and the
+// names beyond it, on a thread of its own: called when a reader is about to
+// type into the Index or the search. A window that is only read never holds
+// them. Calling it again does nothing.
+void startReadingLookupLists();
+// Whether those are read and waiting, so that taking them costs nothing.
+bool lookupListsRead();
+
+// What entries.lst adds to a table of the embedded index: those
+// startReadingLookupLists began, waiting for them as needed, or read here.
 IndexDetails readIndexDetails(const IndexTable &table);
+// The versions entries.lst gives the entries of these targets, the first
+// line of each, in one pass a piece at a time: the marks of a few rows
+// without the whole list's details in memory.
+QHash<QString, EntryVersion> readEntryVersions(const QSet<QString> &targets);
+
 // The index with its details, for lookups away from the window.
 IndexTable readFullIndexTable();
 
-// The names of the API that the index has no line for, read ahead after the
-// lists or the first time they are asked for: only a search or a name from
-// outside needs them.
+// The names of the API that the index has no line for, read ahead by
+// startReadingLookupLists or the first time they are asked for: only a
+// search or a name from outside needs them.
 const NameTable &readNameTable();
 
 } // namespace tarn

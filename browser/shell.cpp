@@ -19,6 +19,7 @@
 #include "utils.h"
 #include "versions.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -426,6 +427,11 @@ void Shell::createSearchBar()
     auto *searchBar = new SearchBar(this);
     addToolBar(Qt::TopToolBarArea, searchBar);
     d->searchField = searchBar->field();
+    // A reader who goes to the search is about to type a name.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now && (now == d->searchField || d->searchField->isAncestorOf(now)))
+            readLookupListsSoon();
+    });
     // The Index's filters hold for the API a query names, and for the pages
     // of classes they hide.
     searchBar->field()->setNameSource([this](const QString &query) {

@@ -18,6 +18,7 @@ class ShellPrivate;
 namespace tarn {
 
 struct Bookmark;
+struct EntryVersion;
 struct IndexFilter;
 enum class Theme;
 
@@ -187,9 +188,12 @@ private:
     void resetZoom();
     // shell_lists.cpp
     void readIndex();
+    void readLookupListsSoon();
     void openIndexRow(int row);
     void readContents();
     void markMembers();
+    void markMembersSoon();
+    void markMembers(const std::function<EntryVersion(const QString &target)> &versionOf);
     // shell_filters.cpp
     void createIndexFilters();
     void applyIndexFilter(bool chosen);

@@ -22,7 +22,12 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <QSet>
+
 #include <algorithm>
+#include <chrono>
+#include <future>
+#include <memory>
 
 namespace tarn {
 
@@ -117,18 +122,34 @@ void Shell::readIndex()
 {
     IndexModel *model = d->indexModel;
     model->setTable(readIndexTable(), readIndexDetails);
-    // The details join the index as soon as the Index is in sight, between
-    // events, so that the first key typed into it does not wait for them.
+    // What a lookup needs beyond the lists is read as soon as the Index is
+    // in sight, so that the first key typed into it does not wait for it.
     MainWidget *form = d->form;
-    const auto takeDetailsSoon = [model] {
-        QTimer::singleShot(0, model, [model] { model->table(); });
-    };
     if (form->leftTabs->currentWidget() == form->tab_2)
-        takeDetailsSoon();
-    connect(form->leftTabs, &QTabWidget::currentChanged, model, [form, takeDetailsSoon](int tab) {
+        readLookupListsSoon();
+    connect(form->leftTabs, &QTabWidget::currentChanged, this, [this, form](int tab) {
         if (form->leftTabs->widget(tab) == form->tab_2)
-            takeDetailsSoon();
+            readLookupListsSoon();
     });
+}
+
+void Shell::readLookupListsSoon()
+{
+    if (d->lookupListsWanted)
+        return;
+    d->lookupListsWanted = true;
+    startReadingLookupLists();
+    // The details join the index once read, between events; a key typed
+    // before that waits for them.
+    auto *poll = new QTimer(this);
+    poll->setInterval(10);
+    connect(poll, &QTimer::timeout, this, [this, poll] {
+        if (!lookupListsRead())
+            return;
+        poll->deleteLater();
+        d->indexModel->table();
+    });
+    poll->start();
 }
 
 void Shell::readContents()
@@ -177,31 +198,65 @@ void Shell::loadMembers(QTreeWidgetItem *item)
     // A new class's members start at their top, wherever the last list was.
     view->scrollToTop();
     view->setUpdatesEnabled(true);
-    // The first list is filled before the Index's details are read: its
-    // marks come once the window is up.
+    ++d->membersShown;
     if (d->indexModel->hasDetails())
         markMembers();
     else
-        QTimer::singleShot(0, this, &Shell::markMembers);
+        markMembersSoon();
+}
+
+// Until the Index's details are read, a list's marks come from one pass
+// over entries.lst on a thread of its own: the first list is filled before
+// the window is up, and a reader who never types a name never needs the
+// details at all.
+void Shell::markMembersSoon()
+{
+    QTreeWidget *view = d->form->membersView;
+    QSet<QString> targets;
+    for (int i = 0; i < view->topLevelItemCount(); ++i)
+        targets.insert(view->topLevelItem(i)->text(1));
+    const int shown = d->membersShown;
+    auto versions = std::make_shared<std::future<QHash<QString, EntryVersion>>>(
+        std::async(std::launch::async, readEntryVersions, targets));
+    auto *poll = new QTimer(this);
+    poll->setInterval(10);
+    connect(poll, &QTimer::timeout, this, [this, poll, versions, shown] {
+        if (versions->wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return;
+        poll->deleteLater();
+        const QHash<QString, EntryVersion> found = versions->get();
+        if (shown != d->membersShown)
+            return; // another class's members are shown, marked on their own
+        markMembers([&found](const QString &target) { return found.value(target); });
+    });
+    poll->start();
+}
+
+void Shell::markMembers()
+{
+    const IndexModel *model = d->indexModel;
+    const IndexTable &table = model->table();
+    markMembers([model, &table](const QString &target) {
+        const int row = model->tableRowOf(target);
+        if (row < 0)
+            return EntryVersion();
+        const IndexTable::Row &r = table.rows.at(row);
+        return EntryVersion{r.since, r.deprecated};
+    });
 }
 
 // The members new in the Qt 6 series get their "6.2", the deprecated ones
 // are struck through; both say so in their tool tips.
-void Shell::markMembers()
+void Shell::markMembers(const std::function<EntryVersion(const QString &target)> &versionOf)
 {
     QTreeWidget *view = d->form->membersView;
-    const IndexModel *model = d->indexModel;
-    const IndexTable &table = model->table();
     for (int i = 0; i < view->topLevelItemCount(); ++i) {
         QTreeWidgetItem *item = view->topLevelItem(i);
-        const int row = model->tableRowOf(item->text(1));
-        if (row < 0)
-            continue;
-        const IndexTable::Row &r = table.rows.at(row);
-        const QString since = newInSeries(r);
+        const EntryVersion version = versionOf(item->text(1));
+        const QString since = newInSeries(version.since);
         item->setData(0, IndexModel::SinceRole, since);
-        item->setData(0, IndexModel::DeprecatedRole, r.deprecated);
-        if (const QString note = versionNote(since, r.deprecated); !note.isEmpty())
+        item->setData(0, IndexModel::DeprecatedRole, version.deprecated);
+        if (const QString note = versionNote(since, version.deprecated); !note.isEmpty())
             item->setToolTip(0, item->text(0) + u'\n' + note);
     }
 }

@@ -35,6 +35,9 @@ public:
     QSettings *settings = nullptr;
     QMenu *bookmarkMenu = nullptr;
     bool anchorPending = false;
+    bool lookupListsWanted = false;
+    // Counts the member lists shown, so that late marks find their own.
+    int membersShown = 0;
     // What is shown (the page name, the page, the positions noted when a
     // page was left by a link) each tab's page view keeps for itself; the
     // window reads the current one's.

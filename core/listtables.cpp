@@ -201,12 +201,43 @@ IndexTable IndexTable::fromText(const QString &text)
     return table;
 }
 
+namespace {
+
+// The lines of entries.lst:
+// target===what===parameters===place===bases===since===deprecated.
+constexpr int entryFields = 7;
+
+void splitEntryLine(QByteArrayView line, QByteArrayView (&fields)[entryFields])
+{
+    for (QByteArrayView &field : fields) {
+        const qsizetype at = line.indexOf(QByteArrayView("==="));
+        field = at < 0 ? line : line.first(at);
+        line = at < 0 ? QByteArrayView() : line.sliced(at + 3);
+    }
+}
+
+quint16 sinceOf(QByteArrayView field)
+{
+    return field.isEmpty() ? quint16(0) : quint16(versionNumber(QString::fromLatin1(field)));
+}
+
+} // namespace
+
+bool readEntryVersion(QByteArrayView line, QByteArrayView *target, EntryVersion *version)
+{
+    QByteArrayView fields[entryFields];
+    splitEntryLine(line, fields);
+    if (fields[0].isEmpty())
+        return false;
+    *target = fields[0];
+    *version = {sinceOf(fields[5]), fields[6] == "1"};
+    return true;
+}
+
 IndexDetails IndexTable::readDetails(QByteArrayView entries) const
 {
     IndexDetails out;
     out.whats.append(QString());
-    // The lines of entries.lst:
-    // target===what===parameters===place===bases===since===deprecated.
     struct Detail
     {
         QByteArrayView target;
@@ -225,21 +256,13 @@ IndexDetails IndexTable::readDetails(QByteArrayView entries) const
             end = entries.size();
         if (end > start && entries.at(end - 1) == '\r')
             --end;
-        QByteArrayView line = entries.sliced(start, end - start);
-        QByteArrayView fields[7];
-        for (QByteArrayView &field : fields) {
-            const qsizetype at = line.indexOf(QByteArrayView("==="));
-            field = at < 0 ? line : line.first(at);
-            line = at < 0 ? QByteArrayView() : line.sliced(at + 3);
-        }
+        QByteArrayView fields[entryFields];
+        splitEntryLine(entries.sliced(start, end - start), fields);
         bool ok = false;
         const int place = fields[3].toInt(&ok);
         // A class has bases where a function has parameters; never both.
         lines.append({fields[0], fields[1], fields[2].isEmpty() ? fields[4] : fields[2],
-                      ok ? std::clamp(place, 0, 0xffff) : 0,
-                      fields[5].isEmpty() ? quint16(0)
-                                          : quint16(versionNumber(QString::fromLatin1(fields[5]))),
-                      fields[6] == "1"});
+                      ok ? std::clamp(place, 0, 0xffff) : 0, sinceOf(fields[5]), fields[6] == "1"});
         start = next;
     }
 

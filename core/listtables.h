@@ -137,6 +137,17 @@ struct IndexDetails
     QVector<int> lookupOrder;
 };
 
+// What one line of entries.lst says of an entry's versions, for a few
+// entries without the whole list: the Qt it came with (a versionNumber, 0
+// when not known) and whether it is deprecated. False for a line with no
+// target.
+struct EntryVersion
+{
+    quint16 since = 0;
+    bool deprecated = false;
+};
+bool readEntryVersion(QByteArrayView line, QByteArrayView *target, EntryVersion *version);
+
 // The names of the API that index.lst has no line for (names.lst), by name
 // in any case.
 struct NameTable

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #if defined(Q_OS_LINUX)
@@ -92,6 +93,67 @@ QByteArray readEmbeddedFile(const char *name)
     QByteArray bytes = inflateEmbedded(stored, storedLength);
     releaseEmbeddedBytes(stored, storedLength);
     return bytes;
+}
+
+bool inflateEmbeddedLines(const unsigned char *stored, qsizetype storedLength,
+                          const std::function<bool(QByteArrayView)> &eachLine)
+{
+    if (!stored || storedLength <= 4 || storedLength > qsizetype(std::numeric_limits<uInt>::max()))
+        return false;
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK)
+        return false;
+    stream.next_in = const_cast<Bytef *>(stored + 4);
+    stream.avail_in = uInt(storedLength - 4);
+    // A piece of output, and the start of a line cut at its end.
+    constexpr int pieceSize = 64 * 1024;
+    QByteArray piece(pieceSize, Qt::Uninitialized);
+    QByteArray cut;
+    int rc = Z_OK;
+    bool wanted = true;
+    while (wanted && rc == Z_OK) {
+        stream.next_out = reinterpret_cast<Bytef *>(piece.data());
+        stream.avail_out = pieceSize;
+        rc = inflate(&stream, Z_NO_FLUSH);
+        if (rc != Z_OK && rc != Z_STREAM_END)
+            break;
+        QByteArrayView out(piece.constData(), pieceSize - qsizetype(stream.avail_out));
+        while (wanted && !out.isEmpty()) {
+            const qsizetype end = out.indexOf('\n');
+            if (end < 0) {
+                cut.append(out);
+                break;
+            }
+            QByteArrayView line = out.first(end);
+            if (!cut.isEmpty()) {
+                cut.append(line);
+                line = cut;
+            }
+            if (line.endsWith('\r'))
+                line.chop(1);
+            wanted = eachLine(line);
+            cut.clear();
+            out = out.sliced(end + 1);
+        }
+    }
+    if (wanted && rc == Z_STREAM_END && !cut.isEmpty())
+        wanted =
+            eachLine(cut.endsWith('\r') ? QByteArrayView(cut).chopped(1) : QByteArrayView(cut));
+    inflateEnd(&stream);
+    return !wanted || rc == Z_STREAM_END;
+}
+
+bool readEmbeddedLines(const char *name, const std::function<bool(QByteArrayView)> &eachLine)
+{
+    int storedLength = 0;
+    const unsigned char *stored = findEmbeddedFile(name, &storedLength);
+    if (!stored)
+        stored = findEmbeddedLookupFile(name, &storedLength);
+    if (!stored)
+        return false;
+    const bool read = inflateEmbeddedLines(stored, storedLength, eachLine);
+    releaseEmbeddedBytes(stored, storedLength);
+    return read;
 }
 
 #if defined(Q_OS_LINUX)

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QtGlobal>
+
+#include <functional>
 
 // One compressed file of the documentation set. `data` points at a blob in
 // qCompress form: a 4-byte big-endian inflated length, then one zlib stream.
@@ -48,6 +51,17 @@ QByteArray inflateEmbedded(const unsigned char *data, qsizetype storedLength);
 // lookup table, its blob's pages handed back to the system after; empty when
 // neither has it or its blob is damaged.
 QByteArray readEmbeddedFile(const char *name);
+
+// Calls eachLine for every line of a blob's text, without its line end
+// ("\n" or "\r\n"), in order, inflating a piece at a time: what one pass
+// over a list needs, in a few kilobytes rather than the whole list. A false
+// from eachLine stops the pass. False for a damaged blob; the lines before
+// the damage have been seen by then.
+bool inflateEmbeddedLines(const unsigned char *data, qsizetype storedLength,
+                          const std::function<bool(QByteArrayView)> &eachLine);
+// The same for the file of that exact name, as readEmbeddedFile finds it;
+// false when neither table has it.
+bool readEmbeddedLines(const char *name, const std::function<bool(QByteArrayView)> &eachLine);
 
 // Lets the system take back the resident pages of a blob that was just
 // inflated. The tables live in the program's read-only data, pages the

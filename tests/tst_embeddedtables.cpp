@@ -121,6 +121,9 @@ private Q_SLOTS:
     void files_pagesSortedByBytesThenTheTwoLists();
     void files_everyBlobIsOneExactLevel6Stream();
     void files_damagedBlobsInflateToNothing();
+    void files_linesComeWholeAcrossPieces_data();
+    void files_linesComeWholeAcrossPieces();
+    void files_linesOfTheRealLists();
     void files_everyEntryIsFoundByItsOwnName();
     void files_releasedBytesReadBackUnchanged();
     void files_lookupMisses_data();
@@ -189,6 +192,77 @@ void tst_EmbeddedTables::files_damagedBlobsInflateToNothing()
     QVERIFY(inflate(blob.left(blob.size() / 2)).isEmpty());
     QVERIFY(inflate(blob.left(3)).isEmpty());
     QVERIFY(inflateEmbedded(nullptr, 0).isEmpty());
+}
+
+void tst_EmbeddedTables::files_linesComeWholeAcrossPieces_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QList<QByteArray>>("lines");
+    // Lines of every length around the 64 KiB pieces the reader inflates.
+    QByteArray across;
+    QList<QByteArray> acrossLines;
+    for (int i = 0; across.size() < 3 * 65536; ++i) {
+        acrossLines.append(QByteArray::number(i).repeated(1 + (i * 37) % 5000));
+        across += acrossLines.last() + (i % 3 ? "\n" : "\r\n");
+    }
+    QTest::newRow("across pieces") << across << acrossLines;
+    QTest::newRow("no last line end") << QByteArray("a\nb") << QList<QByteArray>{"a", "b"};
+    QTest::newRow("empty lines") << QByteArray("\n\r\nc\n") << QList<QByteArray>{"", "", "c"};
+    QTest::newRow("one line longer than a piece")
+        << QByteArray(200000, 'x') << QList<QByteArray>{QByteArray(200000, 'x')};
+}
+
+void tst_EmbeddedTables::files_linesComeWholeAcrossPieces()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QList<QByteArray>, lines);
+    const QByteArray blob = qCompress(text, 6);
+    const auto *data = reinterpret_cast<const unsigned char *>(blob.constData());
+    QList<QByteArray> seen;
+    const auto collect = [&seen](QByteArrayView line) {
+        seen.append(line.toByteArray());
+        return true;
+    };
+    QVERIFY(inflateEmbeddedLines(data, blob.size(), collect));
+    QCOMPARE(seen, lines);
+
+    // Stopped by the reader: no line after the one that said so.
+    seen.clear();
+    QVERIFY(inflateEmbeddedLines(data, blob.size(), [&seen](QByteArrayView line) {
+        seen.append(line.toByteArray());
+        return false;
+    }));
+    QCOMPARE(seen, lines.mid(0, 1));
+
+    // A stream cut short says so, after the lines it did give.
+    seen.clear();
+    QVERIFY(!inflateEmbeddedLines(data, blob.size() / 2, collect));
+    QVERIFY(seen.size() < lines.size() || lines.size() == 1);
+    for (qsizetype i = 0; i + 1 < seen.size(); ++i)
+        QCOMPARE(seen.at(i), lines.at(i));
+    QVERIFY(!inflateEmbeddedLines(data, 3, collect));
+    QVERIFY(!inflateEmbeddedLines(nullptr, 0, collect));
+}
+
+void tst_EmbeddedTables::files_linesOfTheRealLists()
+{
+    // The lists are far larger than a piece: the lines read a piece at a
+    // time are the lines of the whole file.
+    for (const char *name : {"entries.lst", "index.lst"}) {
+        const QByteArray whole = readEmbeddedFile(name);
+        QVERIFY2(whole.size() > 200000, name);
+        QByteArray joined;
+        int count = 0;
+        QVERIFY(readEmbeddedLines(name, [&](QByteArrayView line) {
+            joined += line;
+            joined += '\n';
+            ++count;
+            return true;
+        }));
+        QCOMPARE(count, int(whole.count('\n') + (whole.endsWith('\n') ? 0 : 1)));
+        QCOMPARE(joined.size(), whole.size() + (whole.endsWith('\n') ? 0 : 1) - whole.count('\r'));
+    }
+    QVERIFY(!readEmbeddedLines("no-such.lst", [](QByteArrayView) { return true; }));
 }
 
 void tst_EmbeddedTables::files_everyEntryIsFoundByItsOwnName()
