@@ -294,9 +294,11 @@ void Shell::loadFirstInIndex()
 void Shell::openName(const QString &name)
 {
     IndexModel *model = d->indexModel;
-    const Lookup found = lookUp(
-        name, model->table(), &readNameTable(), [](const QString &page) { return hasPage(page); },
-        model->entryFilter());
+    const auto pageExists = [](const QString &page) { return hasPage(page); };
+    // A page name needs neither the details nor the names read.
+    Lookup found = lookUpPage(name, pageExists);
+    if (found.kind != Lookup::Page)
+        found = lookUp(name, model->table(), &readNameTable(), pageExists, model->entryFilter());
     MainWidget *form = d->form;
     switch (found.kind) {
     case Lookup::Nothing:

@@ -336,18 +336,25 @@ QVector<ApiMatch> namedEntries(const IndexTable &index, const NameTable *names, 
     return found;
 }
 
+Lookup lookUpPage(QStringView name, const std::function<bool(const QString &page)> &pageExists)
+{
+    name = name.trimmed();
+    // A page of the set, as the pages and lists name them.
+    const qsizetype hash = name.indexOf(u'#');
+    const QString page = (hash < 0 ? name : name.left(hash)).toString();
+    if (page.endsWith(QLatin1String(".html")) && pageExists(page))
+        return {Lookup::Page, name.toString()};
+    return {};
+}
+
 Lookup lookUp(QStringView name, const IndexTable &index, const NameTable *names,
               const std::function<bool(const QString &page)> &pageExists, const IndexFilter &filter)
 {
     name = name.trimmed();
     if (name.isEmpty())
         return {};
-
-    // A page of the set, as the pages and lists name them.
-    const qsizetype hash = name.indexOf(u'#');
-    const QString page = (hash < 0 ? name : name.left(hash)).toString();
-    if (page.endsWith(QLatin1String(".html")) && pageExists(page))
-        return {Lookup::Page, name.toString()};
+    if (Lookup page = lookUpPage(name, pageExists); page.kind == Lookup::Page)
+        return page;
 
     if (const QVector<ApiMatch> named = namedEntries(index, names, name, filter); !named.isEmpty())
         return {Lookup::Entry, named.first().target};

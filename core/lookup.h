@@ -112,6 +112,11 @@ struct Lookup
     QString target; // the page to open, for Page, Entry and FirstMatch
 };
 
+// The first step of lookUp alone: a page name of the set, with or without
+// its anchor, as Lookup::Page; otherwise Nothing. Needs no table, so a start
+// on a page reads none.
+Lookup lookUpPage(QStringView name, const std::function<bool(const QString &page)> &pageExists);
+
 // Looks a name up: a page name of the set (with or without its anchor); else
 // the best entry the name names; else the first row the Index shows for it.
 // Entries `filter` hides are not found.

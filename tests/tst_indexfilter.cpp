@@ -5,6 +5,7 @@
 #include "indexmodel.h"
 #include "lookup.h"
 #include "mainwidget.h"
+#include "pagebrowser.h"
 #include "savedstate.h"
 #include "searchfield.h"
 
@@ -217,6 +218,21 @@ private Q_SLOTS:
         action(shell, "indexKindAll")->trigger();
         shell.openName(QStringLiteral("singleShot"));
         QCOMPARE(shell.currentSource(), QStringLiteral("qtimer.html#singleShot"));
+    }
+
+    // A start on a page, as an editor asks for one, reads nothing a lookup
+    // needs; a name does.
+    void pageNameReadsNoLookupLists()
+    {
+        Shell shell;
+        showActive(shell);
+        const auto *model = qobject_cast<tarn::IndexModel *>(shell.form()->indexView->model());
+        shell.openName(QStringLiteral("qwidget.html#size-prop"));
+        QCOMPARE(shell.pageView()->loadedName(), QStringLiteral("qwidget.html#size-prop"));
+        QVERIFY(!model->hasDetails());
+        shell.openName(QStringLiteral("singleShot"));
+        QVERIFY(model->hasDetails());
+        QVERIFY(shell.pageView()->loadedName().startsWith(QLatin1String("qtimer.html#")));
     }
 
     // The members list marks what is new and what is deprecated, as the
