@@ -17,6 +17,8 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -25,6 +27,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -70,6 +73,80 @@ QImage onPlate(const QImage &image, const QColor &plate)
     painter.drawImage(QPoint(0, 0), image);
     return plated;
 }
+
+// The page view's vertical scroll bar. While a long page comes in parts it
+// draws the length the whole page is judged to have, not the length parsed
+// so far, and it repaints only when what it draws changes: otherwise the bar
+// shrinks and is drawn again with every part, long after the page looks
+// done.
+class PartScrollBar : public QScrollBar
+{
+public:
+    explicit PartScrollBar(QWidget *parent)
+        : QScrollBar(Qt::Vertical, parent)
+    {
+    }
+
+    int judgedMaximum() const { return m_judged; }
+    // 0: the page is whole, the bar draws what it has.
+    void setJudgedMaximum(int judged)
+    {
+        if (judged == m_judged)
+            return;
+        m_judged = judged;
+        repaintIfChanged();
+    }
+
+protected:
+    void initStyleOption(QStyleOptionSlider *option) const override
+    {
+        QScrollBar::initStyleOption(option);
+        option->maximum = std::max(option->maximum, m_judged);
+    }
+
+    void sliderChange(SliderChange change) override
+    {
+        if (change == SliderValueChange)
+            QScrollBar::sliderChange(change);
+        else
+            repaintIfChanged();
+    }
+
+    void paintEvent(QPaintEvent *event) override
+    {
+        QScrollBar::paintEvent(event);
+        m_drawn = look();
+    }
+
+private:
+    struct Look
+    {
+        QRect slider;
+        bool movable = false;
+        friend bool operator==(const Look &a, const Look &b)
+        {
+            return a.slider == b.slider && a.movable == b.movable;
+        }
+    };
+
+    Look look() const
+    {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        return {style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider,
+                                        this),
+                option.maximum > option.minimum};
+    }
+
+    void repaintIfChanged()
+    {
+        if (!m_drawn || !(*m_drawn == look()))
+            update();
+    }
+
+    int m_judged = 0;
+    std::optional<Look> m_drawn;
+};
 
 } // namespace
 
@@ -135,6 +212,11 @@ public:
     }
 
     bool isComplete() const { return m_next >= m_parts.size(); }
+    // The share of the page's text parsed, in (0, 1].
+    double parsedShare() const
+    {
+        return isComplete() || m_text.isEmpty() ? 1.0 : double(parsedThrough()) / m_text.size();
+    }
 
     // Where in the page's text the part not parsed yet begins.
     qsizetype parsedThrough() const
@@ -278,6 +360,7 @@ PageBrowser::PageBrowser(QWidget *parent, std::unique_ptr<PageSource> source)
     // change lays a long page out again; keeping it in place saves a quarter
     // of the time a large class page takes to show.
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBar(new PartScrollBar(this));
     // Every view says what it is to a screen reader, however many the
     // window makes.
     setAccessibleName(tr("Page"));
@@ -494,6 +577,29 @@ void PageBrowser::finishPage()
     m_partTimer->stop();
     while (!isPageComplete())
         m_shown->parseNextPart();
+    judgePageLength();
+}
+
+void PageBrowser::judgePageLength()
+{
+    auto *bar = static_cast<PartScrollBar *>(verticalScrollBar());
+    // The width is known only once the page is whole: until then a bar
+    // below it would come, grow and go with the parts. Once whole, a page
+    // wider than the view gets its bar; one that fits keeps the view as it
+    // is (even a policy set again lays the view out anew) until the view's
+    // size or font changes.
+    if (isPageComplete()) {
+        bar->setJudgedMaximum(0);
+        if (document()->idealWidth() > viewport()->width())
+            allowSidewaysBar();
+        return;
+    }
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // As tall as the parts so far make it, for the text still to come;
+    // never shorter than judged before, so that the bar does not wander.
+    const double height = document()->size().height() / m_shown->parsedShare();
+    const int judged = int(std::min(height, 1e9)) - viewport()->height();
+    bar->setJudgedMaximum(std::max(bar->judgedMaximum(), judged));
 }
 
 void PageBrowser::parseNextPart()
@@ -508,6 +614,7 @@ void PageBrowser::parseNextPart()
         return;
     }
     m_shown->parseNextPart();
+    judgePageLength();
     if (!isPageComplete())
         m_partTimer->start(0);
 }
@@ -532,6 +639,7 @@ void PageBrowser::parseThroughAnchor(const QString &anchor)
     }
     while (!isPageComplete() && m_shown->parsedThrough() <= at)
         m_shown->parseNextPart();
+    judgePageLength();
 }
 
 void PageBrowser::scrollToAnchor(const QString &name)
@@ -737,6 +845,9 @@ void PageBrowser::showUrl(const QUrl &url, Showing how)
         m_page = page;
         m_styleWaits = false;
         m_firstScreenPainted = false;
+        // A new page's length is judged afresh.
+        static_cast<PartScrollBar *>(verticalScrollBar())->setJudgedMaximum(0);
+        judgePageLength();
     }
     m_current = url;
     m_loadedName = url.toString();
@@ -934,8 +1045,23 @@ void PageBrowser::comeToFront()
         m_partTimer->start(0);
 }
 
+void PageBrowser::allowSidewaysBar()
+{
+    if (horizontalScrollBarPolicy() != Qt::ScrollBarAsNeeded)
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+void PageBrowser::resizeEvent(QResizeEvent *event)
+{
+    if (isPageComplete())
+        allowSidewaysBar();
+    QTextBrowser::resizeEvent(event);
+}
+
 void PageBrowser::changeEvent(QEvent *event)
 {
+    if (event->type() == QEvent::FontChange && isPageComplete())
+        allowSidewaysBar();
     // In the background a new font only waits: laying the page out for it
     // now would cost every tab's layout at every zoom step.
     if (event->type() == QEvent::FontChange && !m_inFront) {

@@ -254,6 +254,7 @@ public Q_SLOTS:
 protected:
     void doSetSource(const QUrl &name, QTextDocument::ResourceType type) override;
     void changeEvent(QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
@@ -289,6 +290,10 @@ private:
     void emitHistorySignals();
     void parseNextPart();
     void parseThroughAnchor(const QString &anchor);
+    // Tells the scroll bar how long the page shown is judged to be while it
+    // comes in parts; that it is whole, once it is.
+    void judgePageLength();
+    void allowSidewaysBar();
     QUrl linkAt(const QPoint &viewportPos) const;
     qreal lineTop(int position) const;
     int topLinePosition() const;

@@ -97,6 +97,7 @@ private Q_SLOTS:
     void contextCarriesSheetsNotAnchors();
     void partsParseToTheWholePage();
     void partsFollowBetweenEvents();
+    void scrollBarsHoldStillWhilePartsComeIn();
 
 private:
     QStringList m_pages;
@@ -254,6 +255,62 @@ void tst_PageParts::partsFollowBetweenEvents()
     QTRY_VERIFY(view->isPageComplete());
     QCOMPARE(view->document()->toPlainText(),
              WholePage(view, findEmbeddedPageText(other)).toPlainText());
+}
+
+// Counts the paints a widget gets.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget *widget) { widget->installEventFilter(this); }
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+void tst_PageParts::scrollBarsHoldStillWhilePartsComeIn()
+{
+    if (m_pages.isEmpty())
+        QSKIP("the embedded set has no page long enough to come in parts");
+    Shell shell;
+    // Wide enough for every image of the page: the bar below has no reason
+    // to come at the end either.
+    shell.resize(1800, 800);
+    shell.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&shell));
+    PageBrowser *view = shell.pageView();
+    QScrollBar *bar = view->verticalScrollBar();
+
+    // The longest page: its bar has its smallest thumb, at the top, from
+    // the first screen to the whole page; it is drawn for that first screen
+    // and not again, and no bar below comes and goes meanwhile.
+    shell.load(m_pages.first());
+    QVERIFY(!view->isPageComplete());
+    QVERIFY(QTest::qWaitFor([view] { return view->document()->characterCount() > 0; }));
+    QCoreApplication::processEvents();
+    PaintCounter counter(bar);
+    bool sidewaysBarShown = false;
+    while (!view->isPageComplete()) {
+        sidewaysBarShown = sidewaysBarShown || view->horizontalScrollBar()->isVisible();
+        QTest::qWait(5);
+    }
+    QCoreApplication::processEvents();
+    QTest::qWait(50);
+    QCOMPARE(counter.paints, 0);
+    QVERIFY(!sidewaysBarShown);
+
+    // Whole, the bar is the page's own: it scrolls the page to its end.
+    bar->setValue(bar->maximum());
+    QVERIFY(qAbs(bar->value() - (view->document()->size().height() - view->viewport()->height()))
+            <= 1);
+
+    // A page wider than the view gets its bar below once whole.
+    shell.resize(300, 700);
+    QTRY_VERIFY(view->horizontalScrollBar()->isVisible());
 }
 
 QTEST_MAIN(tst_PageParts)
