@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTextBlock>
@@ -242,7 +243,18 @@ public:
             m_next + 1 < m_parts.size() ? m_parts.at(m_next + 1).start : m_text.size();
         QTextCursor cursor(this);
         cursor.movePosition(QTextCursor::End);
-        cursor.insertHtml(part.context + QStringView(m_text).mid(part.start, end - part.start));
+        // The layout would have the view repaint all of itself for a part
+        // added at the end; what the part changes lies at and below the
+        // block it joins, and the page above stays as it was.
+        QAbstractTextDocumentLayout *layout = documentLayout();
+        const qreal changedFrom = layout->blockBoundingRect(lastBlock()).top();
+        {
+            const QSignalBlocker quiet(layout);
+            cursor.insertHtml(part.context + QStringView(m_text).mid(part.start, end - part.start));
+        }
+        constexpr qreal everything = std::numeric_limits<int>::max();
+        Q_EMIT layout->documentSizeChanged(layout->documentSize());
+        Q_EMIT layout->update(QRectF(0, changedFrom, everything, everything));
         if (++m_next >= m_parts.size())
             dropParts();
         markParsed();
