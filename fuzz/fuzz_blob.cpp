@@ -3,6 +3,7 @@
 #include "embeddedfiles.h"
 #include "embeddedimages.h"
 #include "embeddedimages_p.h"
+#include "listtables.h"
 #include "pagetext.h"
 
 #include <QString>
@@ -48,6 +49,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QString text = tarn::decodePageText(bytes);
         if (bytes.size() > qsizetype(maxInflated) || text.size() > bytes.size())
             std::abort();
+        // What the marks of a members list do with entries.lst: line by
+        // line, a piece at a time. The lines are the whole text's, without
+        // their ends.
+        QByteArray joined;
+        bool tooLong = false;
+        const bool read = inflateEmbeddedLines(data, qsizetype(size), [&](QByteArrayView line) {
+            if (line.contains('\n'))
+                std::abort();
+            QByteArrayView target;
+            tarn::EntryVersion version;
+            if (tarn::readEntryVersion(line, &target, &version)
+                && (target.isEmpty() || target.contains(QByteArrayView("==="))
+                    || !line.startsWith(target)))
+                std::abort();
+            joined += line;
+            joined += '\n';
+            tooLong = joined.size() > qsizetype(maxInflated);
+            return !tooLong;
+        });
+        if (!bytes.isEmpty() && !tooLong) {
+            QByteArray expected = bytes;
+            if (!expected.endsWith('\n'))
+                expected += '\n';
+            expected.replace("\r\n", "\n");
+            if (!read || joined != expected)
+                std::abort();
+        }
         return 0;
     }
     if (size < 7)

@@ -213,6 +213,8 @@ public:
     }
 
     bool isComplete() const { return m_next >= m_parts.size(); }
+    // How many parts are in the document: 1 for a page just begun.
+    qsizetype partsParsed() const { return m_next + 1; }
     // The share of the page's text parsed, in (0, 1].
     double parsedShare() const
     {
@@ -602,7 +604,9 @@ void PageBrowser::judgePageLength()
     // size or font changes.
     if (isPageComplete()) {
         bar->setJudgedMaximum(0);
-        if (document()->idealWidth() > viewport()->width())
+        // The last part was just laid out: the width costs nothing now.
+        if (horizontalScrollBarPolicy() != Qt::ScrollBarAsNeeded
+            && document()->idealWidth() > viewport()->width())
             allowSidewaysBar();
         return;
     }
@@ -857,9 +861,17 @@ void PageBrowser::showUrl(const QUrl &url, Showing how)
         m_page = page;
         m_styleWaits = false;
         m_firstScreenPainted = false;
-        // A new page's length is judged afresh.
+        // A new page's length is judged afresh: a whole one needs nothing
+        // judged, and a kept one is laid out anew lazily, so only a page
+        // just begun is measured here, its first part being short.
         static_cast<PartScrollBar *>(verticalScrollBar())->setJudgedMaximum(0);
-        judgePageLength();
+        if (m_shown->isComplete()) {
+            allowSidewaysBar();
+        } else {
+            setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            if (m_shown->partsParsed() == 1)
+                judgePageLength();
+        }
     }
     m_current = url;
     m_loadedName = url.toString();
