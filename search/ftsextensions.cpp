@@ -247,7 +247,10 @@ void pageRank(const Fts5ExtensionApi *api, Fts5Context *fts, sqlite3_context *re
     std::vector<int> counts(size_t(phrases) * columns, 0);
     // Where each term stands in the short columns that name the page, for
     // terms that stand there side by side as the reader typed them.
-    std::vector<std::vector<std::pair<int, int>>> named{size_t(phrases)};
+    // A query of one term has no pair to look for: nothing is noted, for
+    // the many rows such a query ranks.
+    const bool pairs = phrases >= 2;
+    std::vector<std::vector<std::pair<int, int>>> named{pairs ? size_t(phrases) : 0};
     for (int phrase = 0; phrase < phrases; ++phrase) {
         Fts5PhraseIter iterator;
         int column = -1, offset = 0;
@@ -259,7 +262,7 @@ void pageRank(const Fts5ExtensionApi *api, Fts5Context *fts, sqlite3_context *re
         for (; column >= 0; api->xPhraseNext(fts, &iterator, &column, &offset)) {
             if (column < columns)
                 ++counts[size_t(phrase) * columns + size_t(column)];
-            if (ranking::isNamingColumn(column))
+            if (pairs && ranking::isNamingColumn(column))
                 named[size_t(phrase)].emplace_back(column, offset);
         }
     }
