@@ -113,6 +113,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setApplicationVersion(QStringLiteral("2.0"));
     QApplication::setDesktopFileName(QStringLiteral("velmora"));
+    tarn::traceStart("application");
 
     Utils::settings();
     Utils::setKeyPrefix(QString::fromLatin1(tarn::settingskeys::startupPrefix));
@@ -125,6 +126,7 @@ int main(int argc, char **argv)
     splash->setWindowTitle(QStringLiteral("Loading..."));
     splash->show();
     app.processEvents();
+    tarn::traceStart("splash");
 
     // A window beside another leaves the session to that one.
     tarn::Shell window(nullptr, "doc::Pagewright",
@@ -151,10 +153,12 @@ int main(int argc, char **argv)
         if (!requests.listen(tarn::cli::socketPath(), &problem))
             qCWarning(lcFrame) << "no requests from later starts:" << problem;
     }
+    tarn::traceStart("requests");
     FirstPaintTrace *trace = qEnvironmentVariableIsEmpty("VELMORA_TRACE_START")
         ? nullptr
         : new FirstPaintTrace(window.pageView()->viewport());
     window.show();
+    tarn::traceStart("shown");
     splash->finish(&window);
     delete splash;
     if (trace && tarn::traceStartQuits()) {

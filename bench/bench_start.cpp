@@ -24,7 +24,13 @@ long long monotonicNs()
     return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
 }
 
-const char *const phases[] = {"main", "window-built", "lists-filled", "first-paint"};
+// In the order they come: the application object, the splash shown, the
+// form built, fonts and geometry restored, the actions made, the lists
+// filled, the start page or the session's tabs shown, the request server
+// listening, show() returned, the page's first paint.
+const char *const phases[] = {"main",     "application",  "splash",       "form",
+                              "restored", "window-built", "lists-filled", "session",
+                              "requests", "shown",        "first-paint"};
 
 QProcessEnvironment benchEnvironment(const QString &config, const QString &runtime)
 {

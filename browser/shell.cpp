@@ -193,9 +193,11 @@ Shell::Shell(QWidget *parent, const char *name, Start start)
     d->restored = SavedState::read(*d->settings);
 
     createForm();
+    traceStart("form");
     restoreFonts();
     restoreTheme();
     restoreGeometry();
+    traceStart("restored");
     connectForm();
     connectLists();
     createActions();
@@ -206,6 +208,7 @@ Shell::Shell(QWidget *parent, const char *name, Start start)
     loadBookmarks();
     traceStart("lists-filled");
     restoreSession(start);
+    traceStart("session");
     startLayoutTimer();
     nameControls();
     setWindowTitle(QLatin1String("Velmora: ") + programVersion()
