@@ -202,7 +202,7 @@ public:
     // others left for parseNextPart.
     void parse(const QString &text)
     {
-        m_parts = tarn::pageParts(text, PageBrowser::partLength, PageBrowser::firstPartLength);
+        m_parts = PageBrowser::partsOf(text);
         if (m_parts.isEmpty()) {
             setHtml(text);
         } else {
@@ -635,6 +635,17 @@ void PageBrowser::parseNextPart()
         m_partTimer->start(0);
 }
 
+QList<tarn::PagePart> PageBrowser::partsOf(QStringView html)
+{
+    QList<tarn::PagePart> parts = tarn::pageParts(html, partLength, firstPartLength);
+    if (!parts.isEmpty() && parts.first().start > longFirstPart) {
+        QList<tarn::PagePart> sooner = tarn::pageParts(html, partLength, minFirstPartLength);
+        if (!sooner.isEmpty() && sooner.first().start < parts.first().start)
+            parts = std::move(sooner);
+    }
+    return parts;
+}
+
 void PageBrowser::parseThroughAnchor(const QString &anchor)
 {
     if (isPageComplete())
@@ -653,7 +664,7 @@ void PageBrowser::parseThroughAnchor(const QString &anchor)
         finishPage();
         return;
     }
-    while (!isPageComplete() && m_shown->parsedThrough() <= at)
+    while (!isPageComplete() && m_shown->parsedThrough() <= at + textBelowAnchor)
         m_shown->parseNextPart();
     judgePageLength();
 }

@@ -2,6 +2,8 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #pragma once
 
+#include "pageparts.h"
+
 #include <QColor>
 #include <QHash>
 #include <QImage>
@@ -192,6 +194,20 @@ public:
     // The first part is shorter: it needs only fill the first screen, and a
     // class page's member tables would otherwise all come in it.
     static constexpr qsizetype firstPartLength = 8 * 1024;
+    // Where the first place to cut after firstPartLength lies further on
+    // than this (QString's table of some 400 functions is 50,000 characters
+    // with no place to cut inside), the first part ends at the first place
+    // after minFirstPartLength instead: a screen of the page at once, and the
+    // long table in the next part, rather than all of it before the first
+    // paint.
+    static constexpr qsizetype longFirstPart = 4 * firstPartLength;
+    static constexpr qsizetype minFirstPartLength = firstPartLength / 2;
+    // Where a page's text is cut into parts, by the lengths above.
+    static QList<tarn::PagePart> partsOf(QStringView html);
+    // An anchor is parsed to with this much of the page's text after it, so
+    // that the view can bring it to the top: an anchor at the end of the
+    // parts parsed so far would otherwise stay at the bottom of the view.
+    static constexpr qsizetype textBelowAnchor = firstPartLength;
     // How long the later parts wait for the first screen's paint at most, in
     // milliseconds.
     static constexpr int firstPaintWait = 200;

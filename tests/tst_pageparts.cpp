@@ -64,7 +64,7 @@ QStringList longPages()
         if (!name.endsWith(QLatin1String(".html")))
             continue;
         const QString text = findEmbeddedPageText(name);
-        if (!tarn::pageParts(text, PageBrowser::partLength, PageBrowser::firstPartLength).isEmpty())
+        if (!PageBrowser::partsOf(text).isEmpty())
             found.append({text.size(), name});
     }
     std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a > b; });
@@ -98,6 +98,8 @@ private Q_SLOTS:
     void partsParseToTheWholePage();
     void partsFollowBetweenEvents();
     void scrollBarsHoldStillWhilePartsComeIn();
+    void longTableWaitsForTheNextPart();
+    void anchorAtAPartsEndComesToTheTop();
 
 private:
     QStringList m_pages;
@@ -321,3 +323,76 @@ void tst_PageParts::scrollBarsHoldStillWhilePartsComeIn()
 
 QTEST_MAIN(tst_PageParts)
 #include "tst_pageparts.moc"
+
+void tst_PageParts::longTableWaitsForTheNextPart()
+{
+    // A table of 800 rows, with nowhere to cut inside it, after a screen's
+    // worth of text: the first part stops before it rather than after.
+    QString html = QStringLiteral("<html><body><div><h1>Title</h1>");
+    for (int i = 0; i < 100; ++i)
+        html += QStringLiteral("<p>Paragraph %1 of some length, long enough to count.</p>").arg(i);
+    html += QStringLiteral("<h2 id=\"functions\">Functions</h2><table>");
+    const qsizetype tableStart = html.size();
+    for (int i = 0; i < 800; ++i)
+        html +=
+            QStringLiteral("<tr><td>int</td><td>function%1(int a, int b) const</td></tr>").arg(i);
+    html += QStringLiteral("</table>");
+    const qsizetype tableEnd = html.size();
+    for (int i = 0; i < 600; ++i)
+        html += QStringLiteral("<p>Detail %1 of some length, long enough to count.</p>").arg(i);
+    html += QStringLiteral("</div></body></html>");
+    QVERIFY(tableEnd - tableStart > PageBrowser::longFirstPart);
+
+    const QList<PagePart> usual =
+        tarn::pageParts(html, PageBrowser::partLength, PageBrowser::firstPartLength);
+    QVERIFY(!usual.isEmpty());
+    QVERIFY(usual.first().start > tableEnd);
+    const QList<PagePart> parts = PageBrowser::partsOf(html);
+    QVERIFY(!parts.isEmpty());
+    QVERIFY(parts.first().start >= PageBrowser::minFirstPartLength);
+    QVERIFY(parts.first().start < tableStart);
+
+    // A page with a cut soon enough keeps it.
+    const QString shorter = paragraphs(2000);
+    const QList<PagePart> kept = PageBrowser::partsOf(shorter);
+    QVERIFY(!kept.isEmpty());
+    QCOMPARE(kept.first().start,
+             tarn::pageParts(shorter, PageBrowser::partLength, PageBrowser::firstPartLength)
+                 .first()
+                 .start);
+}
+
+void tst_PageParts::anchorAtAPartsEndComesToTheTop()
+{
+    if (m_pages.isEmpty())
+        QSKIP("the embedded set has no page long enough to come in parts");
+    // The last anchor of a page's first part: the heading the part ends in.
+    static const QRegularExpression ids(QStringLiteral("id=\"([^\"]+)\""));
+    QString page;
+    QString anchor;
+    for (const QString &candidate : std::as_const(m_pages)) {
+        const QString text = findEmbeddedPageText(candidate);
+        const qsizetype cut = PageBrowser::partsOf(text).first().start;
+        for (auto it = ids.globalMatch(QStringView(text).left(cut)); it.hasNext();)
+            anchor = it.next().captured(1);
+        if (!anchor.isEmpty()) {
+            page = candidate;
+            break;
+        }
+    }
+    if (page.isEmpty())
+        QSKIP("no long page has an anchor in its first part");
+    Shell shell;
+    shell.resize(900, 700);
+    shell.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&shell));
+    PageBrowser *view = shell.pageView();
+
+    shell.load(page + QLatin1Char('#') + anchor);
+    const int atLoad = view->verticalScrollBar()->value();
+    QVERIFY(atLoad > 0);
+    // Where the same anchor lies in the whole page.
+    QTRY_VERIFY(view->isPageComplete());
+    view->scrollToAnchor(anchor);
+    QCOMPARE(atLoad, view->verticalScrollBar()->value());
+}
