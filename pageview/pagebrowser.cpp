@@ -7,6 +7,7 @@
 #include "mimesourcefactory.h"
 #include "pagename.h"
 #include "pageparts.h"
+#include "starttrace.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -622,17 +623,20 @@ void PageBrowser::parseNextPart()
 {
     if (isPageComplete() || !m_inFront)
         return;
-    if (!m_firstScreenPainted && isVisible()) {
+    if (!m_firstScreenPainted && isVisible() && !m_paintAwaited) {
         // paintEvent starts the parts; should no paint come (a window that
         // is never exposed), they start after a while all the same.
-        m_firstScreenPainted = true;
+        m_paintAwaited = true;
         m_partTimer->start(firstPaintWait);
         return;
     }
+    m_firstScreenPainted = true;
     m_shown->parseNextPart();
     judgePageLength();
     if (!isPageComplete())
         m_partTimer->start(0);
+    else
+        tarn::traceStart("page-whole");
 }
 
 QList<tarn::PagePart> PageBrowser::partsOf(QStringView html)
@@ -872,6 +876,7 @@ void PageBrowser::showUrl(const QUrl &url, Showing how)
         m_page = page;
         m_styleWaits = false;
         m_firstScreenPainted = false;
+        m_paintAwaited = false;
         // A new page's length is judged afresh: a whole one needs nothing
         // judged, and a kept one is laid out anew lazily, so only a page
         // just begun is measured here, its first part being short.

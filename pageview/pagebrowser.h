@@ -347,5 +347,9 @@ private:
     // window not exposed yet (the splash waits for it) would otherwise parse
     // them all before its first paint.
     bool m_firstScreenPainted = false;
+    // The parts wait for that paint now, firstPaintWait at most. The wait
+    // must not count as the paint: a page shown before the window is
+    // exposed would then wait all of firstPaintWait after its first paint.
+    bool m_paintAwaited = false;
     QUrl m_pressedLink;
 };
