@@ -12,6 +12,9 @@
 #include <QTest>
 #include <QTextDocument>
 
+#include <functional>
+#include <utility>
+
 using tarn::PagePart;
 using tarn::Shell;
 
@@ -275,6 +278,30 @@ protected:
     }
 };
 
+// Calls back at a widget's first paint.
+class FirstPaint : public QObject
+{
+public:
+    FirstPaint(QWidget *widget, std::function<void()> painted)
+        : m_painted(std::move(painted))
+    {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && m_painted) {
+            watched->removeEventFilter(this);
+            std::exchange(m_painted, nullptr)();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_painted;
+};
+
 void tst_PageParts::scrollBarsHoldStillWhilePartsComeIn()
 {
     if (m_pages.isEmpty())
@@ -409,13 +436,13 @@ void tst_PageParts::partsBeginAtTheFirstPaint()
     PageBrowser *view = shell.pageView();
     shell.load(m_pages.first());
     QVERIFY(!view->isPageComplete());
-    PaintCounter paints(view->viewport());
+    int painted = -1;
+    FirstPaint first(view->viewport(), [&] { painted = view->document()->characterCount(); });
     shell.show();
-    QTRY_VERIFY(paints.paints > 0);
-    const int painted = view->document()->characterCount();
+    QTRY_VERIFY(painted >= 0);
     // The next part follows at once, not after the wait for a paint that
     // never comes: a few turns of the loop, no time to wait out.
     for (int turn = 0; turn < 5 && view->document()->characterCount() == painted; ++turn)
         QCoreApplication::processEvents();
-    QVERIFY(view->document()->characterCount() > painted);
+    QVERIFY(view->isPageComplete() || view->document()->characterCount() > painted);
 }
