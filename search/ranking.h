@@ -38,6 +38,7 @@ inline constexpr ColumnRank columns[searchschema::ColumnCount] = {
     {Kind::Frequency, 1.0}, // body
     {Kind::Frequency, 0.5}, // code
     {Kind::Whole, 4.0},     // a class's name in words
+    {Kind::Frequency, 1.0}, // the first paragraph
 };
 
 // Two terms in a row, as typed, in a title or a class's name add this
@@ -54,7 +55,7 @@ inline constexpr double k1 = 1.2;
 inline constexpr double b = 0.75;
 
 // Fewer pages than this with every word of a longer query: add the pages
-// that lack one word.
+// that lack one word, ranked among them by score.
 inline constexpr int fewHits = 5;
 
 // At most this many results; snippets are made for these rows only.

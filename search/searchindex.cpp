@@ -154,34 +154,41 @@ SearchResults SearchIndex::run(const TranslatedQuery &query) const
     int rc = collect(query.expression, &ranked);
     for (const RankedHit &hit : std::as_const(ranked))
         results.hits.append(hit.hit);
-    if (rc == SQLITE_DONE && results.hits.size() < ranking::fewHits && !query.looser.isEmpty()) {
-        // Too few pages have every word: add, after them, the best pages
-        // that lack one, as one list in the order of their scores.
+    if (rc == SQLITE_DONE && ranked.size() < ranking::fewHits && !query.looser.isEmpty()) {
+        // Too few pages have every word: then having them all may be chance
+        // ("measure elapsed time" in a painting example), so the pages that
+        // lack one word compete with them on their scores. A page lacking a
+        // word has no score for it, so it must do much better on the others.
         QSet<QString> shown;
-        for (const SearchHit &hit : std::as_const(results.hits))
-            shown.insert(hit.page);
-        // The pages with every word stand whatever becomes of these: a
-        // looser query stopped at the time limit adds nothing.
-        QList<RankedHit> nearly;
+        for (const RankedHit &hit : std::as_const(ranked))
+            shown.insert(hit.hit.page);
+        QList<RankedHit> all = ranked;
+        bool complete = true;
         for (const QString &looser : query.looser) {
             QList<RankedHit> found;
             if (collect(looser, &found) != SQLITE_DONE) {
-                nearly.clear();
+                complete = false;
                 break;
             }
             for (RankedHit &hit : found) {
                 if (!shown.contains(hit.hit.page)) {
                     shown.insert(hit.hit.page);
-                    nearly.append(std::move(hit));
+                    all.append(std::move(hit));
                 }
             }
         }
-        std::stable_sort(nearly.begin(), nearly.end(),
-                         [](const RankedHit &a, const RankedHit &b) { return a.rank < b.rank; });
-        for (const RankedHit &hit : std::as_const(nearly)) {
-            if (results.hits.size() >= ranking::maxResults)
-                break;
-            results.hits.append(hit.hit);
+        // The pages with every word stand whatever becomes of the others: a
+        // looser query stopped at the time limit adds nothing.
+        if (complete) {
+            std::stable_sort(all.begin(), all.end(), [](const RankedHit &a, const RankedHit &b) {
+                return a.rank < b.rank;
+            });
+            results.hits.clear();
+            for (const RankedHit &hit : std::as_const(all)) {
+                if (results.hits.size() >= ranking::maxResults)
+                    break;
+                results.hits.append(hit.hit);
+            }
         }
     }
     m_clock.invalidate();

@@ -14,6 +14,7 @@ enum Column {
     Body,     // the rest of the text
     Code,     // code blocks
     Names,    // a class page's name in words: "elapsed timer" for QElapsedTimer
+    Summary,  // the first paragraph, also in the body: what the page is for
     ColumnCount
 };
 
@@ -24,11 +25,11 @@ inline constexpr char tokenizer[] = "velmora";
 // each instead of merging the lists of thousands of words (bench_search).
 inline constexpr char createStatement[] =
     "CREATE VIRTUAL TABLE pages USING fts5("
-    "page UNINDEXED, file, title, symbols, headings, body, code, names, "
+    "page UNINDEXED, file, title, symbols, headings, body, code, names, summary, "
     "tokenize='velmora', detail=full, prefix='2 3')";
 
 inline constexpr char insertStatement[] =
-    "INSERT INTO pages(page, file, title, symbols, headings, body, code, names) "
-    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)";
+    "INSERT INTO pages(page, file, title, symbols, headings, body, code, names, summary) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)";
 
 } // namespace tarn::searchschema

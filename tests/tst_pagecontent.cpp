@@ -18,6 +18,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("headings");
         QTest::addColumn<QString>("body");
         QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("summary");
 
         QTest::newRow("title loses its module suffix")
             << QByteArray("<html><head><meta charset=\"utf-8\"><title>QString Class | Qt Core "
@@ -26,21 +27,24 @@ private Q_SLOTS:
             << "QString Class"
             << "QString Class"
             << "Text."
-            << "";
+            << ""
+            << "Text.";
         QTest::newRow("escapes are characters, never words")
             << QByteArray("<p>a &amp;&amp; b &lt;T&gt; &quot;x&quot; &nbsp;&copy;&#x2e;&#65;"
                           "&unknown; AT&T &#0;&#xD800;</p>")
             << ""
             << ""
             << "a && b <T> \"x\" \u00a9.A AT&T"
-            << "";
+            << ""
+            << "a && b <T> \"x\" \u00a9.A AT&T";
         QTest::newRow("inline markup joins, blocks separate")
             << QByteArray("<p>Q<b>String</b>::<a href=\"#x\">arg</a></p><p>next</p>"
                           "<table><tr><td>one</td><td>two</td></tr></table>")
             << ""
             << ""
             << "QString::arg next one two"
-            << "";
+            << ""
+            << "QString::arg";
         QTest::newRow("code blocks and headings have their own field")
             << QByteArray("<h3 class=\"fn\"><span>void</span> QWidget::<b>show</b>()</h3>"
                           "<pre class=\"cpp\">w<span class=\"operator\">-&gt;</span>show();\n"
@@ -48,7 +52,8 @@ private Q_SLOTS:
             << ""
             << "void QWidget::show()"
             << "Shows it."
-            << "w->show(); return 0;";
+            << "w->show(); return 0;"
+            << "Shows it.";
         QTest::newRow("repeated blocks are left out")
             << QByteArray("<div class=\"navigationbar\"><ul><li>Qt 5.15</li></ul></div>"
                           "<div class=\"sidebar\"><div class=\"toc\"><h3>Contents</h3></div>"
@@ -57,36 +62,56 @@ private Q_SLOTS:
             << ""
             << ""
             << "Kept"
-            << "";
+            << ""
+            << "Kept";
         QTest::newRow("scripts, styles and comments are no text")
             << QByteArray("<script>var a = \"<p>x</p>\";</script><style>p { x: 1 }</style>"
                           "<!-- a <comment> --><p>Seen</p>")
             << ""
             << ""
             << "Seen"
-            << "";
+            << ""
+            << "Seen";
         QTest::newRow("quoted greater-than inside a tag")
             << QByteArray("<a title=\"a > b\" href=\"x.html\">link</a>") << ""
             << ""
             << "link"
+            << ""
             << "";
         QTest::newRow("undeclared page is Latin-1") << QByteArray("<title>Caf\xe9</title><p>\xfc"
                                                                   "ber</p>")
                                                     << "Caf\u00e9"
                                                     << ""
                                                     << "\u00fcber"
-                                                    << "";
+                                                    << ""
+                                                    << "\u00fcber";
         QTest::newRow("control characters become blanks") << QByteArray("<p>a\x01\x02"
                                                                         "b\x7f"
                                                                         "c</p>")
                                                           << ""
                                                           << ""
                                                           << "a b c"
-                                                          << "";
+                                                          << ""
+                                                          << "a b c";
         QTest::newRow("empty page") << QByteArray() << ""
                                     << ""
                                     << ""
+                                    << ""
                                     << "";
+        QTest::newRow("summary: the first paragraph with words")
+            << QByteArray("<div>Loose</div><h1>QTimer Class</h1><p> </p><p><img src=\"a.png\"></p>"
+                          "<p>The <b>QTimer</b> class provides timers.</p><p>More.</p>")
+            << ""
+            << "QTimer Class"
+            << "Loose The QTimer class provides timers. More."
+            << ""
+            << "The QTimer class provides timers.";
+        QTest::newRow("summary: a block ends the paragraph")
+            << QByteArray("<pre>code</pre><p>One<div>two</div></p><p>three</p>") << ""
+            << ""
+            << "One two three"
+            << "code"
+            << "One";
     }
 
     void fields()
@@ -99,6 +124,7 @@ private Q_SLOTS:
         QTEST(text.headings, "headings");
         QTEST(text.body, "body");
         QTEST(text.code, "code");
+        QTEST(text.summary, "summary");
     }
 
     void brokenPage_data()

@@ -61,7 +61,7 @@ private Q_SLOTS:
         const char rows[] =
             "INSERT INTO pages VALUES ('a.html', 'a', 'QString Class', 'QString::arg', "
             "'Heading', 'Implicitly shared, model/view and operator<< and OR NOT AND', "
-            "'x = y;', 'string');";
+            "'x = y;', 'string', 'Implicitly shared');";
         QCOMPARE(sqlite3_exec(m_db, rows, nullptr, nullptr, nullptr), SQLITE_OK);
     }
 

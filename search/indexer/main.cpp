@@ -109,7 +109,8 @@ public:
             page.toUtf8(),          tarn::fileNameWords(page).toUtf8(),
             text.title.toUtf8(),    symbols.join(QLatin1String(" ; ")).toUtf8(),
             text.headings.toUtf8(), text.body.toUtf8(),
-            text.code.toUtf8(),     tarn::classNameWords(className).toUtf8()};
+            text.code.toUtf8(),     tarn::classNameWords(className).toUtf8(),
+            text.summary.toUtf8()};
         static_assert(std::size(values) == tarn::searchschema::ColumnCount);
         sqlite3_reset(m_insert);
         for (int i = 0; i < int(std::size(values)); ++i) {

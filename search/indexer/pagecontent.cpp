@@ -235,6 +235,9 @@ bool extractPageText(const QByteArray &bytes, PageText *text, QString *problem)
     Field headings(&text->headings);
     Field body(&text->body);
     Field code(&text->code);
+    Field summary(&text->summary);
+    // The first <p> that holds words; an empty one is passed over.
+    enum { BeforeSummary, InSummary, AfterSummary } summaryState = BeforeSummary;
 
     bool inTitle = false;
     qsizetype titleStart = 0;
@@ -320,6 +323,11 @@ bool extractPageText(const QByteArray &bytes, PageText *text, QString *problem)
                     code.breakWord();
                 }
                 if (!isInline(tag.name)) {
+                    if (summaryState == InSummary)
+                        summaryState = text->summary.isEmpty() ? BeforeSummary : AfterSummary;
+                    if (summaryState == BeforeSummary && !tag.closing && !inHead
+                        && headingDepth == 0 && preDepth == 0 && tag.name == QLatin1String("p"))
+                        summaryState = InSummary;
                     body.breakWord();
                     code.breakWord();
                     headings.breakWord();
@@ -356,6 +364,8 @@ bool extractPageText(const QByteArray &bytes, PageText *text, QString *problem)
             continue;
         }
         field->append(ch);
+        if (field == &body && summaryState == InSummary)
+            summary.append(ch);
     }
     if (inTitle) {
         *problem =

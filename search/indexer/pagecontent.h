@@ -18,6 +18,7 @@ struct PageText
     QString headings; // h1 to h6
     QString body;     // everything else that is shown
     QString code;     // <pre> blocks
+    QString summary;  // the first paragraph with words: a class's one-line description
 };
 
 // Reads a page in the character set it declares (Latin-1 when it declares
