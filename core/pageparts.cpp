@@ -5,6 +5,8 @@
 #include <QRegularExpression>
 #include <QVarLengthArray>
 
+#include <algorithm>
+
 namespace tarn {
 
 namespace {
@@ -171,6 +173,107 @@ QList<PagePart> pageParts(QStringView html, qsizetype partLength, qsizetype firs
         lastCut = cut;
     }
     return parts;
+}
+
+namespace {
+
+// Whether a tag of that name starts at html[at], which is '<': "<pre>" or
+// "<pre class=...>", case ignored, never "<prefix>".
+bool isTagAt(QStringView html, qsizetype at, QLatin1String name)
+{
+    const qsizetype after = at + 1 + name.size();
+    if (after >= html.size() || html.mid(at + 1, name.size()).compare(name, Qt::CaseInsensitive))
+        return false;
+    const QChar c = html.at(after);
+    return c == u'>' || c == u'/' || c.isSpace();
+}
+
+// The characters a line of a code block shows: tags left out, a reference one.
+qsizetype shownLength(QStringView line)
+{
+    qsizetype shown = 0;
+    bool inTag = false;
+    bool inReference = false;
+    for (const QChar c : line) {
+        if (inTag) {
+            inTag = c != u'>';
+        } else if (c == u'<') {
+            inTag = true;
+        } else if (inReference) {
+            inReference = c != u';' && (c.isLetterOrNumber() || c == u'#');
+            if (!inReference && c != u';')
+                ++shown; // "&" that was no reference after all
+        } else if (c == u'&') {
+            inReference = true;
+            ++shown;
+        } else if (c != u'\r') {
+            ++shown;
+        }
+    }
+    return shown;
+}
+
+} // namespace
+
+QString unwrappedContent(QStringView html)
+{
+    qsizetype from = 0;
+    for (qsizetype at = html.indexOf(u'<'); at >= 0; at = html.indexOf(u'<', at + 1)) {
+        if (isTagAt(html, at, QLatin1String("body"))) {
+            const qsizetype end = html.indexOf(u'>', at);
+            from = end < 0 ? 0 : end + 1;
+            break;
+        }
+    }
+    QString out = html.left(from).toString();
+    // Laid out alone, every block of one kind starts at the same place: of
+    // each kind, only the longest line counts.
+    struct Longest
+    {
+        QStringView line;
+        qsizetype shown = -1;
+    };
+    QList<QPair<QStringView, Longest>> code; // start tag -> its longest line
+    QString images;
+    for (qsizetype at = html.indexOf(u'<', from); at >= 0; at = html.indexOf(u'<', at + 1)) {
+        const bool image = isTagAt(html, at, QLatin1String("img"));
+        if (!image && !isTagAt(html, at, QLatin1String("pre")))
+            continue;
+        const qsizetype tagEnd = html.indexOf(u'>', at);
+        if (tagEnd < 0)
+            break;
+        const QStringView tag = html.mid(at, tagEnd + 1 - at);
+        if (image) {
+            images += QLatin1String("<p>") + tag + QLatin1String("</p>");
+            at = tagEnd;
+            continue;
+        }
+        qsizetype close = html.indexOf(QLatin1String("</pre"), tagEnd, Qt::CaseInsensitive);
+        if (close < 0)
+            close = html.size();
+        auto kind = std::find_if(code.begin(), code.end(),
+                                 [tag](const auto &known) { return known.first == tag; });
+        if (kind == code.end()) {
+            code.append({tag, Longest()});
+            kind = code.end() - 1;
+        }
+        const QStringView block = html.mid(tagEnd + 1, close - tagEnd - 1);
+        for (qsizetype start = 0; start <= block.size();) {
+            qsizetype end = block.indexOf(u'\n', start);
+            if (end < 0)
+                end = block.size();
+            const QStringView line = block.mid(start, end - start);
+            const qsizetype shown = shownLength(line);
+            if (shown > kind->second.shown)
+                kind->second = {line, shown};
+            start = end + 1;
+        }
+        // Images inside the block are no images of their own.
+        at = close;
+    }
+    for (const auto &kind : std::as_const(code))
+        out += kind.first + kind.second.line + QLatin1String("</pre>");
+    return out + images + QLatin1String("</body></html>");
 }
 
 } // namespace tarn

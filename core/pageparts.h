@@ -28,4 +28,14 @@ struct PagePart
 // such place, or shorter than two parts, gives none.
 QList<PagePart> pageParts(QStringView html, qsizetype partLength, qsizetype firstLength = -1);
 
+// What of a page cannot wrap, as a page of its own: the page up to its body's
+// start tag (its style sheets), then for each kind of code block (each start
+// tag) its longest line, then each image in a paragraph of its own. Laid out
+// with the page's style it is about as wide as the whole page will be, less
+// what nesting adds, for a fraction of the parsing: so a page that comes in
+// parts can have its bar below from the first screen on. Lines are measured
+// in characters, tags left out and a reference counted as one: code is set
+// in a fixed-pitch font.
+QString unwrappedContent(QStringView html);
+
 } // namespace tarn

@@ -3,6 +3,7 @@
 #include "pagebrowser.h"
 
 #include "docnames.h"
+#include "embeddedimages.h"
 #include "logging.h"
 #include "mimesourcefactory.h"
 #include "pagename.h"
@@ -11,8 +12,10 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
+#include <QBuffer>
 #include <QContextMenuEvent>
 #include <QEvent>
+#include <QImageReader>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -76,21 +79,21 @@ QImage onPlate(const QImage &image, const QColor &plate)
     return plated;
 }
 
-// The page view's vertical scroll bar. While a long page comes in parts it
-// draws the length the whole page is judged to have, not the length parsed
-// so far, and it repaints only when what it draws changes: otherwise the bar
-// shrinks and is drawn again with every part, long after the page looks
-// done.
+// The page view's scroll bars. While a long page comes in parts they draw
+// the length and width the whole page is judged to have, not those parsed so
+// far, and they repaint only when what they draw changes: otherwise a bar
+// shrinks and is drawn again with every part, and the bar below comes with
+// the last one, long after the page looks done.
 class PartScrollBar : public QScrollBar
 {
 public:
-    explicit PartScrollBar(QWidget *parent)
-        : QScrollBar(Qt::Vertical, parent)
+    PartScrollBar(Qt::Orientation orientation, QWidget *parent)
+        : QScrollBar(orientation, parent)
     {
     }
 
     int judgedMaximum() const { return m_judged; }
-    // 0: the page is whole, the bar draws what it has.
+    // 0: the bar draws what it has.
     void setJudgedMaximum(int judged)
     {
         if (judged == m_judged)
@@ -175,6 +178,22 @@ QImage PageSource::image(const QString &name) const
     return imageFromMimeSource(name);
 }
 
+QSize PageSource::imageSize(const QString &name) const
+{
+    const QSize embedded = findEmbeddedImageSize(name);
+    if (embedded.isValid())
+        return embedded;
+    const MimeSource *source = MimeSourceFactory::defaultFactory()->data(name);
+    if (source && source->kind() == MimeSource::Bytes) {
+        QBuffer buffer(const_cast<QByteArray *>(&source->bytes()));
+        QImageReader reader(&buffer);
+        const QSize size = reader.size();
+        if (size.isValid())
+            return size;
+    }
+    return image(name).size();
+}
+
 // One page's document. It asks the view for its style sheets and images, and
 // counts the image bytes it holds on to, for the kept documents' budget.
 class PageBrowser::PageDocument : public QTextDocument
@@ -229,8 +248,27 @@ public:
     }
     qsizetype find(const QString &needle) const { return m_text.indexOf(needle); }
 
+    // How wide the whole page will be laid out at that text width, judged
+    // once from what in it cannot wrap; for a page still coming in parts.
+    int judgedWidth(qreal textWidth)
+    {
+        if (m_unwrappedWidth < 0) {
+            const QString unwrapped = tarn::unwrappedContent(m_text);
+            ProbeDocument probe(m_view);
+            probe.setUndoRedoEnabled(false);
+            probe.setDefaultFont(defaultFont());
+            probe.setDefaultStyleSheet(defaultStyleSheet());
+            probe.setDocumentMargin(documentMargin());
+            probe.setHtml(unwrapped);
+            probe.setTextWidth(0);
+            m_unwrappedWidth = probe.documentLayout()->documentSize().width();
+        }
+        return qRound(std::max(m_unwrappedWidth, textWidth));
+    }
+
     // Parses the next part at the end of the document, where the part before
-    // it left off.
+    // it left off. The view is not told of the new size: it would lay both
+    // its bars out and draw them again for every part (fitScrollRanges).
     void parseNextPart()
     {
         if (isComplete())
@@ -256,7 +294,6 @@ public:
             cursor.insertHtml(part.context + QStringView(m_text).mid(part.start, end - part.start));
         }
         constexpr qreal everything = std::numeric_limits<int>::max();
-        Q_EMIT layout->documentSizeChanged(layout->documentSize());
         Q_EMIT layout->update(QRectF(0, changedFrom, everything, everything));
         if (++m_next >= m_parts.size())
             dropParts();
@@ -288,8 +325,36 @@ private:
         m_next = 0;
     }
 
+    // Lays out what cannot wrap, its images standing in at their sizes:
+    // decoding them now would delay the first screen.
+    class ProbeDocument : public QTextDocument
+    {
+    public:
+        explicit ProbeDocument(PageBrowser *view)
+            : m_view(view)
+        {
+        }
+
+    protected:
+        QVariant loadResource(int type, const QUrl &name) override
+        {
+            if (type == QTextDocument::ImageResource) {
+                QPixmap standIn = m_view->imageStandIn(name);
+                if (standIn.isNull())
+                    standIn = QPixmap::fromImage(emptyImage());
+                addResource(type, name, standIn);
+                return standIn;
+            }
+            return m_view->loadResource(type, name);
+        }
+
+    private:
+        PageBrowser *m_view;
+    };
+
     PageBrowser *m_view;
     QString m_page;
+    qreal m_unwrappedWidth = -1;
     qint64 m_imageBytes = 0;
     int m_parsedRevision = -1;
     QString m_text;
@@ -375,7 +440,8 @@ PageBrowser::PageBrowser(QWidget *parent, std::unique_ptr<PageSource> source)
     // change lays a long page out again; keeping it in place saves a quarter
     // of the time a large class page takes to show.
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setVerticalScrollBar(new PartScrollBar(this));
+    setVerticalScrollBar(new PartScrollBar(Qt::Vertical, this));
+    setHorizontalScrollBar(new PartScrollBar(Qt::Horizontal, this));
     // Every view says what it is to a screen reader, however many the
     // window makes.
     setAccessibleName(tr("Page"));
@@ -430,6 +496,30 @@ QVariant PageBrowser::loadResource(int type, const QUrl &name)
         && image.cacheKey() != emptyImage().cacheKey())
         image = onPlate(image, m_look.imagePlate);
     return image;
+}
+
+QPixmap PageBrowser::imageStandIn(const QUrl &name) const
+{
+    const QString key = storeName(name);
+    if (key.isEmpty())
+        return QPixmap();
+    qreal ratio = 1.0;
+    QSize size;
+    if (devicePixelRatioF() > 1.0 && name.scheme().isEmpty()) {
+        size = m_source->imageSize(tarn::docnames::doubleSizeName(key));
+        ratio = 2.0;
+    }
+    if (size.isEmpty()) {
+        size = m_source->imageSize(key);
+        ratio = 1.0;
+    }
+    if (size.isEmpty())
+        return QPixmap();
+    // Its pixels are never set: the memory is only taken, not used. A
+    // pixmap, as the document would convert an image into one.
+    QPixmap pixmap(size);
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
 }
 
 QVariant PageBrowser::loadPlainResource(int type, const QUrl &name)
@@ -592,26 +682,57 @@ void PageBrowser::finishPage()
     m_partTimer->stop();
     while (!isPageComplete())
         m_shown->parseNextPart();
+    fitScrollRanges();
     judgePageLength();
+}
+
+void PageBrowser::fitScrollRanges()
+{
+    // What the text edit does when told of a new size, less what comes of
+    // it: a range changed has the scroll area lay its bars out, which with
+    // both shown raises each above the other and draws both again, for
+    // every part, though neither moved. The ranges only grow here, so no
+    // scroll position changes unsaid.
+    const QSize size = document()->documentLayout()->documentSize().toSize();
+    const auto grow = [](QScrollBar *bar, int maximum) {
+        if (maximum < bar->maximum()) {
+            bar->setRange(0, maximum);
+            return;
+        }
+        const QSignalBlocker quiet(bar);
+        bar->setRange(0, maximum);
+    };
+    grow(horizontalScrollBar(), size.width() - viewport()->width());
+    grow(verticalScrollBar(), size.height() - viewport()->height());
 }
 
 void PageBrowser::judgePageLength()
 {
     auto *bar = static_cast<PartScrollBar *>(verticalScrollBar());
-    // The width is known only once the page is whole: until then a bar
-    // below it would come, grow and go with the parts. Once whole, a page
-    // wider than the view gets its bar; one that fits keeps the view as it
-    // is (even a policy set again lays the view out anew) until the view's
-    // size or font changes.
+    auto *sideways = static_cast<PartScrollBar *>(horizontalScrollBar());
+    // Once whole, a page wider than the view keeps or gets its bar below;
+    // one that fits keeps the view as it is (even a policy set again lays
+    // the view out anew) until the view's size or font changes, or loses a
+    // bar it was judged to need.
     if (isPageComplete()) {
-        bar->setJudgedMaximum(0);
         // The last part was just laid out: the width costs nothing now.
-        if (horizontalScrollBarPolicy() != Qt::ScrollBarAsNeeded
-            && document()->idealWidth() > viewport()->width())
+        const bool wide = document()->idealWidth() > viewport()->width();
+        if ((horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOff && wide)
+            || (horizontalScrollBarPolicy() == Qt::ScrollBarAlwaysOn && !wide))
             allowSidewaysBar();
+        bar->setJudgedMaximum(0);
+        sideways->setJudgedMaximum(0);
         return;
     }
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The bar below, as the whole page will have it: from the first screen
+    // on, rather than coming with the last part and moving the page up.
+    const int beyond = m_shown->judgedWidth(document()->textWidth()) - viewport()->width();
+    // Only when it changes: a policy set again lays the bars out anew, and
+    // both were drawn again with every part.
+    const Qt::ScrollBarPolicy policy = beyond > 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+    if (horizontalScrollBarPolicy() != policy)
+        setHorizontalScrollBarPolicy(policy);
+    sideways->setJudgedMaximum(std::max(beyond, 0));
     // As tall as the parts so far make it, for the text still to come;
     // never shorter than judged before, so that the bar does not wander.
     const double height = document()->size().height() / m_shown->parsedShare();
@@ -632,6 +753,7 @@ void PageBrowser::parseNextPart()
     }
     m_firstScreenPainted = true;
     m_shown->parseNextPart();
+    fitScrollRanges();
     judgePageLength();
     if (!isPageComplete())
         m_partTimer->start(0);
@@ -670,6 +792,7 @@ void PageBrowser::parseThroughAnchor(const QString &anchor)
     }
     while (!isPageComplete() && m_shown->parsedThrough() <= at + textBelowAnchor)
         m_shown->parseNextPart();
+    fitScrollRanges();
     judgePageLength();
 }
 
@@ -881,6 +1004,7 @@ void PageBrowser::showUrl(const QUrl &url, Showing how)
         // judged, and a kept one is laid out anew lazily, so only a page
         // just begun is measured here, its first part being short.
         static_cast<PartScrollBar *>(verticalScrollBar())->setJudgedMaximum(0);
+        static_cast<PartScrollBar *>(horizontalScrollBar())->setJudgedMaximum(0);
         if (m_shown->isComplete()) {
             allowSidewaysBar();
         } else {
@@ -1096,6 +1220,11 @@ void PageBrowser::resizeEvent(QResizeEvent *event)
     if (isPageComplete())
         allowSidewaysBar();
     QTextBrowser::resizeEvent(event);
+    // A page still coming in parts is judged for its new size at once: the
+    // window's first layout, at show, would otherwise leave the bars judged
+    // for the size before it until the next part, after the first paint.
+    if (!isPageComplete() && m_inFront && m_shown && m_shown->partsParsed() == 1)
+        judgePageLength();
 }
 
 void PageBrowser::changeEvent(QEvent *event)

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QImage>
 #include <QMap>
+#include <QPixmap>
 #include <QPointer>
 #include <QString>
 #include <QTextBrowser>
@@ -34,6 +35,9 @@ public:
     virtual QString text(const QString &name) const;
     // An image; null when there is none.
     virtual QImage image(const QString &name) const;
+    // An image's size, read without decoding it where the source can;
+    // empty when there is none.
+    virtual QSize imageSize(const QString &name) const;
 };
 
 // How a view dresses the pages beyond their own markup. The window gives
@@ -125,6 +129,10 @@ public:
     // The same as the page source has it, without the look: for printing,
     // which stays light whatever the screen shows.
     QVariant loadPlainResource(int type, const QUrl &name);
+    // An image of the size loadResource would give, in logical pixels, its
+    // pixels never drawn: for laying out what a page will look like without
+    // decoding its images. Null when there is none.
+    QPixmap imageStandIn(const QUrl &name) const;
 
     PageSource *pageSource() const;
     void setPageSource(std::unique_ptr<PageSource> source);
@@ -306,8 +314,10 @@ private:
     void emitHistorySignals();
     void parseNextPart();
     void parseThroughAnchor(const QString &anchor);
-    // Tells the scroll bar how long the page shown is judged to be while it
-    // comes in parts; that it is whole, once it is.
+    // Gives the scroll bars the ranges of the parts parsed so far.
+    void fitScrollRanges();
+    // Tells the scroll bars how long and wide the page shown is judged to be
+    // while it comes in parts; that it is whole, once it is.
     void judgePageLength();
     void allowSidewaysBar();
     QUrl linkAt(const QPoint &viewportPos) const;

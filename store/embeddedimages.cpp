@@ -65,18 +65,35 @@ QImage decodeEmbeddedImage(const EmbeddedImage &entry)
     return image;
 }
 
-QImage findEmbeddedImage(const QString &name)
+namespace {
+
+const EmbeddedImage *findEntry(const QString &name)
 {
     if (name.isEmpty())
-        return QImage();
+        return nullptr;
     // Names in the table are UTF-8: comparing the bytes once is the same test
     // as decoding every entry's name, without a conversion per entry.
     const QByteArray wanted = name.toUtf8();
     for (const EmbeddedImage *entry = embeddedImages; entry->data; ++entry) {
         if (wanted == entry->name)
-            return decodeEmbeddedImage(*entry);
+            return entry;
     }
-    return QImage();
+    return nullptr;
+}
+
+} // namespace
+
+QImage findEmbeddedImage(const QString &name)
+{
+    const EmbeddedImage *entry = findEntry(name);
+    return entry ? decodeEmbeddedImage(*entry) : QImage();
+}
+
+QSize findEmbeddedImageSize(const QString &name)
+{
+    const EmbeddedImage *entry = findEntry(name);
+    return entry && entry->width > 0 && entry->height > 0 ? QSize(entry->width, entry->height)
+                                                          : QSize();
 }
 
 EmbeddedImageFactory::EmbeddedImageFactory()

@@ -32,6 +32,9 @@ extern const EmbeddedImage embeddedImages[];
 
 // Inflates and decodes the image of that exact name; null when there is none.
 QImage findEmbeddedImage(const QString &name);
+// The size of the image of that exact name, read from the table without
+// decoding it; empty when there is none.
+QSize findEmbeddedImageSize(const QString &name);
 
 // Serves embedded images by name. Decoded images are kept up to a budget of
 // bytes, so an image asked for again while it is kept is a hash hit, never a

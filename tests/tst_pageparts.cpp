@@ -104,6 +104,9 @@ private Q_SLOTS:
     void longTableWaitsForTheNextPart();
     void anchorAtAPartsEndComesToTheTop();
     void partsBeginAtTheFirstPaint();
+    void unwrappedContent_data();
+    void unwrappedContent();
+    void wideLongPageHasItsBarsFromTheFirstScreen();
 
 private:
     QStringList m_pages;
@@ -445,4 +448,86 @@ void tst_PageParts::partsBeginAtTheFirstPaint()
     for (int turn = 0; turn < 5 && view->document()->characterCount() == painted; ++turn)
         QCoreApplication::processEvents();
     QVERIFY(view->isPageComplete() || view->document()->characterCount() > painted);
+}
+
+void tst_PageParts::unwrappedContent_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QString>("unwrapped");
+
+    const QString head = QStringLiteral("<html><head><link rel=\"stylesheet\" href=\"s.css\">"
+                                        "</head><body class=\"b\">");
+    const QString end = QStringLiteral("</body></html>");
+    QTest::newRow("text only keeps the head")
+        << head + "<h1>T</h1><p>Words that wrap.</p>" + end << head + end;
+    // Measured as shown: markup and references take no room.
+    QTest::newRow("the longest line of each kind of block") << head
+            + "<pre class=\"cpp\">int a;\n<span class=\"type\">QString</span> s;</pre><p>x</p>"
+              "<pre class=\"cpp\">a &lt;&lt; b &amp;&amp; c;\nd;</pre>"
+              "<pre class=\"qml\">Item {\n}</pre>"
+            + end
+                                                            << head
+            + "<pre class=\"cpp\">a &lt;&lt; b &amp;&amp; c;</pre><pre class=\"qml\">Item {</pre>"
+            + end;
+    QTest::newRow("images stand alone, not those in code") << head
+            + "<p>See <img src=\"a.png\" alt=\"a\"> and <IMG src=\"b.png\">.</p>"
+              "<pre><img src=\"c.png\">x</pre><imgx>"
+            + end
+                                                           << head
+            + "<pre><img src=\"c.png\">x</pre><p><img src=\"a.png\" alt=\"a\"></p>"
+              "<p><IMG src=\"b.png\"></p>"
+            + end;
+    QTest::newRow("no body, a block never closed")
+        << QStringLiteral("<pre>one\ntwo three") << QStringLiteral("<pre>two three</pre>") + end;
+}
+
+void tst_PageParts::unwrappedContent()
+{
+    QFETCH(QString, html);
+    QTEST(tarn::unwrappedContent(html), "unwrapped");
+}
+
+void tst_PageParts::wideLongPageHasItsBarsFromTheFirstScreen()
+{
+    // A long page wider than the view: the class page of QWidget, with its
+    // screenshots and code. Its bar below is there at the first screen, with
+    // the thumb it keeps once the page is whole, and neither bar is drawn
+    // again while the parts come in.
+    const QString page = QStringLiteral("qwidget.html");
+    if (!m_pages.contains(page))
+        QSKIP("qwidget.html does not come in parts in this set");
+    Shell shell;
+    shell.resize(900, 700);
+    shell.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&shell));
+    PageBrowser *view = shell.pageView();
+    QScrollBar *below = view->horizontalScrollBar();
+    QScrollBar *side = view->verticalScrollBar();
+
+    shell.load(page);
+    QVERIFY(!view->isPageComplete());
+    QVERIFY(below->isVisible());
+    const int firstRoom = side->maximum();
+    QCoreApplication::processEvents();
+    PaintCounter belowPaints(below);
+    PaintCounter sidePaints(side);
+    PaintCounter pagePaints(view->viewport());
+    bool roomGrew = false;
+    while (!view->isPageComplete()) {
+        // The reader can scroll into the parts as they come.
+        roomGrew = roomGrew || side->maximum() > firstRoom;
+        QTest::qWait(5);
+    }
+    QTest::qWait(50);
+    QCOMPARE(belowPaints.paints, 0);
+    QCOMPARE(sidePaints.paints, 0);
+    QCOMPARE(pagePaints.paints, 0);
+    QVERIFY(roomGrew);
+    // Whole, the ranges are the page's own.
+    QVERIFY(below->isVisible());
+    QCOMPARE(below->maximum(),
+             qRound(view->document()->size().width()) - view->viewport()->width());
+    side->setValue(side->maximum());
+    QVERIFY(qAbs(side->value() - (view->document()->size().height() - view->viewport()->height()))
+            <= 1);
 }
