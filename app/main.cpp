@@ -129,15 +129,17 @@ int main(int argc, char **argv)
     tarn::traceStart("splash");
 
     // A window beside another leaves the session to that one.
+    // A name opens in place of the start page, which is then not parsed
+    // unless the reader goes Back to it.
+    const bool inNewTab = invocation.newTab && !invocation.name.isEmpty();
     tarn::Shell window(nullptr, "doc::Pagewright",
                        invocation.newWindow ? tarn::Shell::Start::Fresh
-                                            : tarn::Shell::Start::RestoringSession);
+                                            : tarn::Shell::Start::RestoringSession,
+                       inNewTab ? QString() : invocation.name);
     window.setFont(font);
     window.setSavesOnlyBookmarks(invocation.newWindow);
-    if (invocation.newTab && !invocation.name.isEmpty())
+    if (inNewTab)
         window.openInNewTab(invocation.name);
-    else if (!invocation.name.isEmpty())
-        window.openName(invocation.name);
     if (invocation.openSearch)
         window.fillSearch(invocation.search);
 

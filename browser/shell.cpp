@@ -182,7 +182,7 @@ Shell *Shell::instance()
     return qobject_cast<Shell *>(shellInstance());
 }
 
-Shell::Shell(QWidget *parent, const char *name, Start start)
+Shell::Shell(QWidget *parent, const char *name, Start start, const QString &firstName)
     : QMainWindow(parent)
     , d(new ShellPrivate)
 {
@@ -207,7 +207,7 @@ Shell::Shell(QWidget *parent, const char *name, Start start)
     readContents();
     loadBookmarks();
     traceStart("lists-filled");
-    restoreSession(start);
+    restoreSession(start, firstName);
     traceStart("session");
     startLayoutTimer();
     nameControls();

@@ -18,6 +18,7 @@ class ShellPrivate;
 namespace tarn {
 
 struct Bookmark;
+struct Lookup;
 struct EntryVersion;
 struct IndexFilter;
 enum class Theme;
@@ -34,8 +35,12 @@ public:
     // beside another, which leaves the session to that one).
     enum class Start { RestoringSession, Fresh };
 
+    // `firstName`, when given, is opened as openName does once the window
+    // is built (a start on a named page). Where it opens in place of the
+    // start page, the start page is only in the history behind it, laid out
+    // when the reader goes Back to it.
     explicit Shell(QWidget *parent = nullptr, const char *name = nullptr,
-                   Start start = Start::RestoringSession);
+                   Start start = Start::RestoringSession, const QString &firstName = QString());
     ~Shell() override;
 
     // The window being built or shown; null before the first constructor
@@ -85,6 +90,9 @@ public:
     // name as its filter. A name nothing matches leaves the Index filtered
     // to it and says so on the status line.
     void openName(const QString &name);
+    // What openName finds for a name, and opening what it found.
+    Lookup lookUpName(const QString &name) const;
+    void openFound(const QString &name, const Lookup &found);
     // Opens a name as openName does, in a tab of its own: shown at once, or
     // behind the current tab (a link's middle click), to be laid out when it
     // is first shown. A web link goes to the system browser instead.
@@ -169,7 +177,10 @@ private:
     void stepTab(int step);
     void showPageTitle(PageBrowser *view);
     void updateHistoryButtons();
-    void restoreSession(Start start);
+    void restoreSession(Start start, const QString &firstName);
+    // The start page in the first tab; or the first name, when it opens a
+    // page of its own, with the start page behind it unparsed.
+    void showFirstPage(const QString &firstName);
     void writeSession();
     void writeSessionSoon();
     // shell_state.cpp

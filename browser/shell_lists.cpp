@@ -293,12 +293,23 @@ void Shell::loadFirstInIndex()
 
 void Shell::openName(const QString &name)
 {
-    IndexModel *model = d->indexModel;
+    openFound(name, lookUpName(name));
+}
+
+Lookup Shell::lookUpName(const QString &name) const
+{
+    const IndexModel *model = d->indexModel;
     const auto pageExists = [](const QString &page) { return hasPage(page); };
     // A page name needs neither the details nor the names read.
     Lookup found = lookUpPage(name, pageExists);
     if (found.kind != Lookup::Page)
         found = lookUp(name, model->table(), &readNameTable(), pageExists, model->entryFilter());
+    return found;
+}
+
+void Shell::openFound(const QString &name, const Lookup &found)
+{
+    IndexModel *model = d->indexModel;
     MainWidget *form = d->form;
     switch (found.kind) {
     case Lookup::Nothing:

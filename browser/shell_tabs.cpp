@@ -6,6 +6,7 @@
 #include "action.h"
 #include "docnames.h"
 #include "embeddedpages.h"
+#include "lookup.h"
 #include "mainwidget.h"
 #include "pagebrowser.h"
 #include "pagename.h"
@@ -304,7 +305,7 @@ void Shell::showPageTitle(PageBrowser *view)
 // The tabs the last window left, the current one shown and the others laid
 // out when first shown, so a start takes no longer with more tabs; else the
 // start page.
-void Shell::restoreSession(Start start)
+void Shell::restoreSession(Start start, const QString &firstName)
 {
     d->sessionTimer = new QTimer(this);
     d->sessionTimer->setSingleShot(true);
@@ -315,13 +316,13 @@ void Shell::restoreSession(Start start)
     d->form->browser->setHome(QUrl(startPage));
     if (start == Start::Fresh) {
         d->writesSession = false;
-        load(startPage);
+        showFirstPage(firstName);
         return;
     }
     const Session session =
         Session::read(*d->settings, [](const QString &page) { return hasPage(page); });
     if (session.tabs.isEmpty()) {
-        load(startPage);
+        showFirstPage(firstName);
         return;
     }
     // Tabs are added in the background, then the stored current one comes
@@ -342,6 +343,32 @@ void Shell::restoreSession(Start start)
     tabs->setCurrentIndex(session.current);
     showTab(session.current);
     d->writesSession = true;
+    if (!firstName.isEmpty())
+        openName(firstName);
+}
+
+void Shell::showFirstPage(const QString &firstName)
+{
+    const QString startPage = QString::fromLatin1(docnames::startPage);
+    if (firstName.isEmpty()) {
+        load(startPage);
+        return;
+    }
+    // Parsing the start page first would cost the named page's first screen
+    // the time the start page takes, for a page the reader may never see.
+    const Lookup found = lookUpName(firstName);
+    const bool opensPage = found.kind == Lookup::Page || found.kind == Lookup::Entry
+        || found.kind == Lookup::FirstMatch;
+    if (opensPage && splitPageName(found.target).page != startPage) {
+        d->form->browser->setUnshownSource(QUrl(startPage));
+        openFound(firstName, found);
+        // Should it have opened nothing after all, the start page shows.
+        if (d->form->browser->isPageDeferred())
+            load(startPage);
+        return;
+    }
+    load(startPage);
+    openFound(firstName, found);
 }
 
 void Shell::writeSession()

@@ -33,6 +33,7 @@
 #include <algorithm>
 #include <limits>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -1168,6 +1169,13 @@ void PageBrowser::setDeferredSource(const QUrl &url, int vpos, const QString &ti
     if (m_inFront)
         comeToFront();
     emitHistorySignals();
+}
+
+void PageBrowser::setUnshownSource(const QUrl &url)
+{
+    const bool front = std::exchange(m_inFront, false);
+    setDeferredSource(url);
+    m_inFront = front;
 }
 
 void PageBrowser::comeToFront()

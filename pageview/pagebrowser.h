@@ -193,6 +193,11 @@ public:
     // front, scrolled to `vpos` (or to its anchor when 0), with the title
     // to show for it until then. The history starts anew with that page.
     void setDeferredSource(const QUrl &url, int vpos = 0, const QString &title = QString());
+    // The same for a view in front, which lays the page out only when asked
+    // to show it: by Back from the next page it is given, or by coming to
+    // the front again. For a start on a named page, behind which the start
+    // page waits in the history.
+    void setUnshownSource(const QUrl &url);
 
     // A long page is parsed in parts of about this many characters: the
     // first is shown at once, the others follow at the end of the page

@@ -324,6 +324,51 @@ private Q_SLOTS:
         QVERIFY(text.waitForFinished(30000));
         QVERIFY2(QString::fromUtf8(text.readAllStandardOutput()).contains(word), qPrintable(word));
     }
+
+    // A start on a named page: the page opens at once, the start page waits
+    // behind it in the history, laid out only when Back leads there. A name
+    // that opens no page, or names the start page, starts on the start page.
+    void startOnANamedPage_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<bool>("startPageBehind");
+
+        QTest::newRow("page name") << "qwidget.html"
+                                   << "qwidget.html" << true;
+        QTest::newRow("class name") << "QWidget"
+                                    << "qwidget.html" << true;
+        QTest::newRow("qualified member") << "QTimer::singleShot"
+                                          << "qtimer.html" << true;
+        QTest::newRow("the start page itself") << "index.html"
+                                               << "index.html" << false;
+        QTest::newRow("no such name") << "xyzzyqqq"
+                                      << "index.html" << false;
+    }
+
+    void startOnANamedPage()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, page);
+        QFETCH(bool, startPageBehind);
+        for (const Shell::Start start : {Shell::Start::Fresh, Shell::Start::RestoringSession}) {
+            Shell shell(nullptr, nullptr, start, name);
+            PageBrowser *view = shell.pageView();
+            QCOMPARE(shell.currentPage(), page);
+            QVERIFY(!view->document()->isEmpty());
+            QCOMPARE(backEnabled(), startPageBehind);
+            if (!startPageBehind)
+                continue;
+            // Not parsed: nothing is kept for Back.
+            QCOMPARE(view->keptDocumentCount(), 0);
+            view->backward();
+            QCOMPARE(shell.currentPage(), QStringLiteral("index.html"));
+            QVERIFY(view->document()->toPlainText().contains(QLatin1String("Velmora")));
+            QVERIFY(forwardEnabled());
+            view->forward();
+            QCOMPARE(shell.currentPage(), page);
+        }
+    }
 };
 
 QTEST_MAIN(tst_History)
