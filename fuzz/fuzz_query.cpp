@@ -25,7 +25,8 @@ sqlite3 *database()
             || sqlite3_exec(opened,
                             "INSERT INTO pages VALUES ('a.html', 'a', 'QString Class', "
                             "'QString::arg', 'Heading', 'Implicitly shared, model/view, "
-                            "operator<< OR NOT AND \"x\" 0 1 * ( )', 'x = y;', 'string');",
+                            "operator<< OR NOT AND \"x\" 0 1 * ( )', 'x = y;', 'string', "
+                            "'Implicitly shared');",
                             nullptr, nullptr, nullptr)
                 != SQLITE_OK)
             std::abort();
