@@ -29,6 +29,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPixmap>
 #include <QScrollBar>
 #include <QSettings>
 #include <QShowEvent>
@@ -207,6 +208,8 @@ Shell::Shell(QWidget *parent, const char *name, Start start, const QString &firs
     readContents();
     loadBookmarks();
     traceStart("lists-filled");
+    layOutBeforeShow();
+    traceStart("laid-out");
     restoreSession(start, firstName);
     traceStart("session");
     startLayoutTimer();
@@ -507,6 +510,16 @@ void Shell::createKeyboardActions()
         action->setShortcutContext(Qt::WidgetShortcut);
         form->bookmarksView->addAction(action);
     }
+}
+
+// Drawing a pixel of the hidden window lays it out as show() will: every
+// layout activated, every widget given its size. The page view then lays
+// the first page out once, at the width it is shown at, where it would lay
+// it out at its default size and twice more while the window shows.
+void Shell::layOutBeforeShow()
+{
+    QPixmap pixel(1, 1);
+    render(&pixel, QPoint(), QRegion(0, 0, 1, 1), QWidget::RenderFlags());
 }
 
 void Shell::startLayoutTimer()

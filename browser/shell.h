@@ -166,6 +166,7 @@ private:
     void createSearchBar();
     void createBookmarkMenu();
     void createKeyboardActions();
+    void layOutBeforeShow();
     void startLayoutTimer();
     // shell_tabs.cpp
     PageBrowser *createPageView();

@@ -1227,7 +1227,15 @@ void PageBrowser::resizeEvent(QResizeEvent *event)
 {
     if (isPageComplete())
         allowSidewaysBar();
-    QTextBrowser::resizeEvent(event);
+    // A widget's first resize event has no old size, which the text edit
+    // takes for a new width. A page laid out at this width already, as when
+    // the window was laid out before it was shown, is not laid out again.
+    if (!event->oldSize().isValid() && document()->pageSize().width() == viewport()->width()) {
+        QResizeEvent sameWidth(event->size(), event->size());
+        QTextBrowser::resizeEvent(&sameWidth);
+    } else {
+        QTextBrowser::resizeEvent(event);
+    }
     // A page still coming in parts is judged for its new size at once: the
     // window's first layout, at show, would otherwise leave the bars judged
     // for the size before it until the next part, after the first paint.

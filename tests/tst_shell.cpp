@@ -9,6 +9,7 @@
 #include "mainwidget.h"
 #include "pagebrowser.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QLabel>
 #include <QListView>
@@ -20,6 +21,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -242,6 +244,25 @@ private Q_SLOTS:
             if (lists.at(i)->isVisible())
                 QCOMPARE(lists.at(i)->columnWidth(0), widths.at(i));
         }
+    }
+
+    // The start page is laid out at construction for the width the window
+    // shows it at, so showing the window lays none of it out again.
+    void startPageIsLaidOutOnceForTheShownWindow()
+    {
+        Shell shell;
+        PageBrowser *view = shell.pageView();
+        QTextDocument *page = view->document();
+        QVERIFY(!page->isEmpty());
+        const qreal width = page->pageSize().width();
+        int layouts = 0;
+        connect(page->documentLayout(), &QAbstractTextDocumentLayout::update, this,
+                [&layouts] { ++layouts; });
+        shell.show();
+        QCOMPARE(layouts, 0);
+        QVERIFY(QTest::qWaitForWindowExposed(&shell));
+        QCOMPARE(view->viewport()->width(), int(width));
+        QCOMPARE(page->pageSize().width(), width);
     }
 
     void toolbarAndActions()
