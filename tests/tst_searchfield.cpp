@@ -10,6 +10,7 @@
 #include "searchfield.h"
 #include "searchindex.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBrowser>
@@ -206,6 +208,40 @@ private Q_SLOTS:
         // Typing with the results up goes on in the field.
         press(Qt::Key_S);
         QCOMPARE(field->text(), QStringLiteral("queueds"));
+    }
+
+    // The clear button keeps its room in the empty field, shows once there
+    // is text, and a click empties the field and closes the results.
+    void clearButtonEmptiesTheField()
+    {
+        Shell shell;
+        showActive(shell);
+        SearchField *field = fieldOf(shell);
+        auto *clear = field->findChild<QAction *>(QStringLiteral("clearSearch"));
+        QVERIFY(clear);
+        QWidget *button = nullptr;
+        for (QObject *object : clear->associatedObjects()) {
+            if (auto *widget = qobject_cast<QWidget *>(object); widget && widget != field)
+                button = widget;
+        }
+        QVERIFY(button);
+        QVERIFY(!clear->isEnabled());
+        QVERIFY(clear->icon().isNull());
+        const QRect emptyRoom = button->geometry();
+        QVERIFY(!emptyRoom.isEmpty());
+
+        field->setFocus();
+        QTest::keyClicks(field, QStringLiteral("queued"));
+        QTRY_VERIFY(field->resultsPopup()->isVisible());
+        QVERIFY(clear->isEnabled());
+        QVERIFY(!clear->icon().isNull());
+        QCOMPARE(button->geometry(), emptyRoom);
+        QSignalSpy edited(field, &QLineEdit::textEdited);
+        QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+        QVERIFY(field->text().isEmpty());
+        QCOMPARE(edited.count(), 1);
+        QVERIFY(!field->resultsPopup()->isVisible());
+        QVERIFY(!clear->isEnabled());
     }
 
     // Bad input gets a plain sentence in the results, never an error.

@@ -6,12 +6,16 @@
 #include "ranking.h"
 #include "searchindex.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFrame>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
+#include <QPen>
+#include <QPixmap>
 #include <QScreen>
 #include <QShortcut>
 #include <QStyledItemDelegate>
@@ -128,13 +132,52 @@ private:
     }
 };
 
+// A grey disc with a cross cut out of it, at one and two device pixels per
+// point.
+QIcon clearIcon(const QPalette &palette)
+{
+    QIcon icon;
+    for (const int scale : {1, 2}) {
+        QPixmap pixmap(16 * scale, 16 * scale);
+        pixmap.setDevicePixelRatio(scale);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QColor disc = palette.color(QPalette::Text);
+        disc.setAlphaF(0.45f);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(disc);
+        painter.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+        painter.setCompositionMode(QPainter::CompositionMode_Clear);
+        painter.setPen(QPen(Qt::black, 1.6, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(QPointF(5.5, 5.5), QPointF(10.5, 10.5));
+        painter.drawLine(QPointF(10.5, 5.5), QPointF(5.5, 10.5));
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
 } // namespace
 
 SearchField::SearchField(QWidget *parent)
     : QLineEdit(parent)
 {
     setObjectName(QStringLiteral("searchField"));
-    setClearButtonEnabled(true);
+    // The field's own clear button: the style's asks the desktop's icon
+    // theme, whose first lookup reads the theme's folders before the window
+    // can show. Its place is kept while the field is empty, as the style's
+    // is, and its cross is drawn the first time there is text to clear.
+    m_clear = addAction(QIcon(), QLineEdit::TrailingPosition);
+    m_clear->setObjectName(QStringLiteral("clearSearch"));
+    m_clear->setText(tr("Clear"));
+    m_clear->setToolTip(tr("Clear the search"));
+    m_clear->setEnabled(false);
+    connect(m_clear, &QAction::triggered, this, [this] {
+        clear();
+        Q_EMIT textEdited(QString());
+    });
+    connect(this, &QLineEdit::textChanged, this, &SearchField::showClearButton);
     setPlaceholderText(tr("Search all pages (Ctrl+Shift+F)"));
     setAccessibleName(tr("Search all pages"));
     setAccessibleDescription(tr("Full-text search over every page: results come as you type"));
@@ -224,6 +267,16 @@ QSize SearchField::sizeHint() const
 {
     const QSize hint = QLineEdit::sizeHint();
     return QSize(std::max(hint.width(), fontMetrics().averageCharWidth() * 30), hint.height());
+}
+
+void SearchField::showClearButton(const QString &text)
+{
+    // An empty field shows no button, but keeps its room.
+    const bool clearable = !text.isEmpty();
+    if (clearable && m_clearIcon.isNull())
+        m_clearIcon = clearIcon(palette());
+    m_clear->setIcon(clearable ? m_clearIcon : QIcon());
+    m_clear->setEnabled(clearable);
 }
 
 void SearchField::scheduleSearch()

@@ -5,11 +5,13 @@
 #include "lookup.h"
 #include "querytranslator.h"
 
+#include <QIcon>
 #include <QLineEdit>
 #include <QTimer>
 
 #include <functional>
 
+class QAction;
 class QFrame;
 class QLabel;
 class QListWidget;
@@ -67,6 +69,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void showClearButton(const QString &text);
     void scheduleSearch();
     void showResults();
     void hideResults();
@@ -74,6 +77,8 @@ private:
     SearchIndex *index() const;
 
     QTimer m_pause;
+    QAction *m_clear = nullptr;
+    QIcon m_clearIcon;
     QFrame *m_popup = nullptr;
     QLabel *m_message = nullptr;
     QListWidget *m_list = nullptr;
