@@ -204,6 +204,11 @@ public:
         : m_view(view)
         , m_page(page)
     {
+        // The layout, made when the view takes the document, lays the page
+        // out at once at the size it finds, unbounded unless set; with an
+        // empty size it lays out nothing, and the view then lays the page
+        // out once, at its own width.
+        setPageSize(QSizeF(0, 0));
     }
 
     const QString &page() const { return m_page; }
