@@ -736,8 +736,16 @@ void PageBrowser::judgePageLength()
     // Only when it changes: a policy set again lays the bars out anew, and
     // both were drawn again with every part.
     const Qt::ScrollBarPolicy policy = beyond > 0 ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
-    if (horizontalScrollBarPolicy() != policy)
+    if (horizontalScrollBarPolicy() != policy) {
         setHorizontalScrollBarPolicy(policy);
+        // A hidden view lays its bars out when next resized, and one laid
+        // out before it was shown is not resized at show: the bar below
+        // would come after the first paint, and the page be laid out again.
+        if (!isVisible()) {
+            QEvent layOut(QEvent::LayoutRequest);
+            QCoreApplication::sendEvent(this, &layOut);
+        }
+    }
     sideways->setJudgedMaximum(std::max(beyond, 0));
     // As tall as the parts so far make it, for the text still to come;
     // never shorter than judged before, so that the bar does not wander.

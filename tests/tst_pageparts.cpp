@@ -106,6 +106,7 @@ private Q_SLOTS:
     void partsBeginAtTheFirstPaint();
     void unwrappedContent_data();
     void unwrappedContent();
+    void wideLongPageHasItsBarsFromTheFirstScreen_data();
     void wideLongPageHasItsBarsFromTheFirstScreen();
 
 private:
@@ -487,24 +488,40 @@ void tst_PageParts::unwrappedContent()
     QTEST(tarn::unwrappedContent(html), "unwrapped");
 }
 
+void tst_PageParts::wideLongPageHasItsBarsFromTheFirstScreen_data()
+{
+    QTest::addColumn<bool>("firstPage");
+    QTest::newRow("opened") << false;
+    QTest::newRow("first page") << true;
+}
+
 void tst_PageParts::wideLongPageHasItsBarsFromTheFirstScreen()
 {
     // A long page wider than the view: the class page of QWidget, with its
     // screenshots and code. Its bar below is there at the first screen, with
     // the thumb it keeps once the page is whole, and neither bar is drawn
     // again while the parts come in.
+    QFETCH(bool, firstPage);
     const QString page = QStringLiteral("qwidget.html");
     if (!m_pages.contains(page))
         QSKIP("qwidget.html does not come in parts in this set");
-    Shell shell;
+    // Opened in the window shown, or as the window's first page, laid out
+    // before the window shows.
+    Shell shell(nullptr, "doc::Pagewright", Shell::Start::Fresh, firstPage ? page : QString());
     shell.resize(900, 700);
-    shell.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&shell));
     PageBrowser *view = shell.pageView();
     QScrollBar *below = view->horizontalScrollBar();
     QScrollBar *side = view->verticalScrollBar();
-
-    shell.load(page);
+    if (firstPage) {
+        PaintCounter firstPaints(below);
+        shell.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shell));
+        QTRY_VERIFY(firstPaints.paints > 0);
+    } else {
+        shell.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shell));
+        shell.load(page);
+    }
     QVERIFY(!view->isPageComplete());
     QVERIFY(below->isVisible());
     const int firstRoom = side->maximum();
