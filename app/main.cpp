@@ -6,6 +6,7 @@
 #include "listreader.h"
 #include "logging.h"
 #include "memorytrim.h"
+#include "ownicons.h"
 #include "pagebrowser.h"
 #include "savedstate.h"
 #include "shell.h"
@@ -113,6 +114,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setApplicationVersion(QStringLiteral("2.0"));
     QApplication::setDesktopFileName(QStringLiteral("velmora"));
+    QApplication::setStyle(new tarn::OwnIconsStyle);
     tarn::traceStart("application");
 
     Utils::settings();

@@ -3,11 +3,16 @@
 #include "utils.h"
 
 #include "mimesourcefactory.h"
+#include "ownicons.h"
 
+#include <QApplication>
+#include <QFile>
+#include <QImage>
 #include <QPixmapCache>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTest>
+#include <QToolBar>
 
 // Counts the requests that reach the end of the factory chain.
 class CountingFactory : public MimeSourceFactory
@@ -35,6 +40,51 @@ private Q_SLOTS:
         counter.setImage(QStringLiteral("Counted.png"), image);
     }
     void cleanupTestCase() { MimeSourceFactory::removeFactory(&counter); }
+
+    // The toolbar's extension arrows are drawn, not read from image files:
+    // building a toolbar loads no image format plugin, and every other icon
+    // is the desktop style's.
+    void styleDrawsTheToolbarArrows()
+    {
+        auto imagePlugins = [] {
+            QFile maps(QStringLiteral("/proc/self/maps"));
+            if (!maps.open(QIODevice::ReadOnly))
+                return -1;
+            return int(maps.readAll().count("/imageformats/"));
+        };
+        const int pluginsBefore = imagePlugins();
+        QApplication::setStyle(new tarn::OwnIconsStyle);
+        {
+            QToolBar toolBar;
+            QCOMPARE(imagePlugins(), pluginsBefore);
+        }
+        auto *style = qobject_cast<QProxyStyle *>(QApplication::style());
+        QVERIFY(style);
+        QVERIFY(!style->standardIcon(QStyle::SP_ArrowBack).isNull());
+        QCOMPARE(style->standardIcon(QStyle::SP_ArrowBack).availableSizes(),
+                 style->baseStyle()->standardIcon(QStyle::SP_ArrowBack).availableSizes());
+
+        const QImage right = QApplication::style()
+                                 ->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton)
+                                 .pixmap(QSize(16, 16), 2.0)
+                                 .toImage();
+        const QImage down = QApplication::style()
+                                ->standardIcon(QStyle::SP_ToolBarVerticalExtensionButton)
+                                .pixmap(QSize(16, 16), 2.0)
+                                .toImage();
+        QCOMPARE(right.size(), QSize(32, 32));
+        auto inked = [](const QImage &image) {
+            int pixels = 0;
+            for (int y = 0; y < image.height(); ++y) {
+                for (int x = 0; x < image.width(); ++x)
+                    pixels += qAlpha(image.pixel(x, y)) > 128;
+            }
+            return pixels;
+        };
+        QVERIFY(inked(right) > 20);
+        QCOMPARE(inked(down), inked(right));
+        QCOMPARE(down, right.transformed(QTransform().rotate(90)));
+    }
 
     void iconIsDecodedOnceAndCachedByBareName()
     {
