@@ -9,9 +9,11 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
-class QLocalServer;
-class QLocalSocket;
+#include <sys/types.h>
+
+class QSocketNotifier;
 
 namespace tarn::cli {
 
@@ -46,11 +48,17 @@ public:
     static constexpr int requestTimeoutMs = 3000;
 
 private:
+    class Client;
+
     void accept();
-    void serve(QLocalSocket *socket);
+    // Stops listening and removes the socket file, if still this server's.
+    void close();
 
     Handler m_handler;
-    std::unique_ptr<QLocalServer> m_server;
+    int m_fd = -1;
+    QString m_path;
+    std::pair<dev_t, ino_t> m_file; // the socket file made, to know it again
+    std::unique_ptr<QSocketNotifier> m_incoming;
 };
 
 } // namespace tarn::cli

@@ -18,7 +18,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -218,6 +221,42 @@ private Q_SLOTS:
         QVERIFY(client.waitForConnected(2000));
         client.write(encodeRequest({QStringLiteral("QString"), QString()}));
         QTRY_COMPARE(served, 1);
+    }
+
+    // The socket file is the user's alone, a second window leaves it to the
+    // first, and it goes with the window that made it: but not when another
+    // window's socket has taken its place meanwhile.
+    void socketBelongsToItsWindow()
+    {
+        const auto none = [](const Request &, std::function<void()> done) { done(); };
+        const QString path = socketPath();
+        const QByteArray name = QFile::encodeName(path);
+        struct stat info = {};
+        {
+            RequestServer first(none);
+            QVERIFY(first.listen(path));
+            QCOMPARE(first.path(), path);
+            QCOMPARE(::lstat(name.constData(), &info), 0);
+            QVERIFY(S_ISSOCK(info.st_mode));
+            QCOMPARE(info.st_mode & 0077, 0u);
+
+            RequestServer second(none);
+            QString problem;
+            QVERIFY(!second.listen(path, &problem));
+            QCOMPARE(problem, QStringLiteral("another window listens there"));
+        }
+        QVERIFY(!QFile::exists(path));
+
+        auto first = std::make_unique<RequestServer>(none);
+        QVERIFY(first->listen(path));
+        ::unlink(name.constData());
+        RequestServer replacing(none);
+        QVERIFY(replacing.listen(path));
+        first.reset();
+        QVERIFY(QFile::exists(path));
+        QLocalSocket client;
+        client.connectToServer(path);
+        QVERIFY(client.waitForConnected(2000));
     }
 
     // Clients that say nothing, say too much or say what is not a request
