@@ -11,6 +11,8 @@
 
 #include <chrono>
 #include <future>
+#include <memory>
+#include <mutex>
 #include <thread>
 #include <utility>
 
@@ -42,9 +44,52 @@ NameTable nameTableNow()
     return NameTable::fromText(decodeUtf8(readEmbeddedFile(docnames::nameList)));
 }
 
+// The stored contents list, read back a member list at a time. The one
+// read last is kept: a class's list is asked for again while it is shown.
+class StoredContents : public ContentsTable::Source
+{
+public:
+    StoredContents(const unsigned char *data, qsizetype storedLength)
+        : m_blob(data, storedLength)
+    {
+    }
+    SeekableBlob &blob() { return m_blob; }
+
+    QByteArray bytes(qsizetype start, qsizetype length) const override
+    {
+        const std::lock_guard<std::mutex> lock(m_lastMutex);
+        if (start != m_lastStart || m_last.size() != length) {
+            m_last = m_blob.bytes(start, length);
+            m_lastStart = start;
+        }
+        return m_last;
+    }
+
+private:
+    SeekableBlob m_blob;
+    mutable std::mutex m_lastMutex;
+    mutable qsizetype m_lastStart = -1;
+    mutable QByteArray m_last;
+};
+
 ContentsTable contentsTableNow()
 {
-    return ContentsTable::fromUtf8(readEmbeddedFile(docnames::contentsList));
+    int storedLength = 0;
+    const unsigned char *stored = findEmbeddedFile(docnames::contentsList, &storedLength);
+    if (!stored)
+        return ContentsTable();
+    auto source = std::make_shared<StoredContents>(stored, storedLength);
+    ContentsTable table;
+    source->blob().readLines([&table](QByteArrayView line, qsizetype offset) {
+        table.addLine(line, offset);
+        return true;
+    });
+    releaseEmbeddedBytes(stored, storedLength);
+    table.finish(source);
+    // The window opens on the first class's members.
+    if (!table.classes.isEmpty())
+        source->bytes(table.classes.first().membersStart, table.classes.first().membersLength);
+    return table;
 }
 
 // Lists being read ahead, by one thread at a time: the window's own thread

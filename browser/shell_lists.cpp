@@ -28,6 +28,7 @@
 #include <chrono>
 #include <future>
 #include <memory>
+#include <utility>
 
 namespace tarn {
 
@@ -83,15 +84,16 @@ protected:
     }
 };
 
-// A class of the contents list. Its member list, the third column, is
-// decoded from the list's bytes whenever it is read: that is when the class
-// is opened, and the bytes are half the size of the text.
+// A class of the contents list. Its member list, the third column, is read
+// back from the list whenever it is asked for: that is when the class is
+// opened.
 class ClassItem : public QTreeWidgetItem
 {
 public:
-    ClassItem(const QByteArray &utf8, const ContentsTable::Class &entry)
+    ClassItem(std::shared_ptr<const ContentsTable::Source> source,
+              const ContentsTable::Class &entry)
         : QTreeWidgetItem(QStringList{entry.name, entry.page})
-        , m_utf8(utf8)
+        , m_source(std::move(source))
         , m_members(entry)
     {
     }
@@ -99,12 +101,12 @@ public:
     QVariant data(int column, int role) const override
     {
         if (column == 2 && (role == Qt::DisplayRole || role == Qt::EditRole))
-            return ContentsTable::members(m_utf8, m_members);
+            return ContentsTable::members(*m_source, m_members);
         return QTreeWidgetItem::data(column, role);
     }
 
 private:
-    QByteArray m_utf8; // the whole list's, shared
+    std::shared_ptr<const ContentsTable::Source> m_source; // the whole list's
     ContentsTable::Class m_members;
 };
 
@@ -158,7 +160,7 @@ void Shell::readContents()
     QList<QTreeWidgetItem *> items;
     items.reserve(contents.classes.size());
     for (const ContentsTable::Class &entry : contents.classes) {
-        auto *item = new ClassItem(contents.utf8, entry);
+        auto *item = new ClassItem(contents.source, entry);
         const QIcon icon = kindIcon(entry.kind);
         // Only class kinds give a class an icon.
         if (!icon.isNull() && isClassKind(entry.kind))

@@ -474,11 +474,33 @@ QVector<int> NameTable::named(QStringView name) const
     return found;
 }
 
+namespace {
+
+// A list kept whole in memory.
+class HeldBytes : public ContentsTable::Source
+{
+public:
+    explicit HeldBytes(const QByteArray &utf8)
+        : m_utf8(utf8)
+    {
+    }
+    QByteArray bytes(qsizetype start, qsizetype length) const override
+    {
+        if (start < 0 || length < 0 || start > m_utf8.size() - length)
+            return QByteArray();
+        return m_utf8.sliced(start, length);
+    }
+
+private:
+    QByteArray m_utf8;
+};
+
+} // namespace
+
 ContentsTable ContentsTable::fromUtf8(const QByteArray &utf8)
 {
     ContentsTable table;
-    table.utf8 = utf8;
-    const QByteArrayView all(table.utf8);
+    const QByteArrayView all(utf8);
     table.classes.reserve(all.count('\n') + 1);
     // The lines as splitListLines cuts them, on the bytes.
     qsizetype start = 0;
@@ -489,27 +511,37 @@ ContentsTable ContentsTable::fromUtf8(const QByteArray &utf8)
             end = all.size();
         if (end > start && all.at(end - 1) == '\r')
             --end;
-        const ContentsLineParts<QByteArrayView> parts =
-            splitContentsLine(all.sliced(start, end - start));
-        const ContentsClass head = parseContentsLine(QString::fromUtf8(parts.head));
-        Class entry{head.kind, head.name, head.page};
-        if (parts.hasMembers) {
-            entry.membersStart = parts.members.data() - all.data();
-            entry.membersLength = parts.members.size();
-        }
-        table.classes.append(entry);
+        table.addLine(all.sliced(start, end - start), start);
         start = next;
     }
-    std::stable_sort(table.classes.begin(), table.classes.end(),
-                     [](const Class &a, const Class &b) { return displayLess(a.name, b.name); });
+    table.finish(std::make_shared<HeldBytes>(utf8));
     return table;
 }
 
-QString ContentsTable::members(const QByteArray &utf8, const Class &entry)
+void ContentsTable::addLine(QByteArrayView line, qsizetype offset)
+{
+    const ContentsLineParts<QByteArrayView> parts = splitContentsLine(line);
+    const ContentsClass head = parseContentsLine(QString::fromUtf8(parts.head));
+    Class entry{head.kind, head.name, head.page};
+    if (parts.hasMembers) {
+        entry.membersStart = offset + (parts.members.data() - line.data());
+        entry.membersLength = parts.members.size();
+    }
+    classes.append(entry);
+}
+
+void ContentsTable::finish(std::shared_ptr<const Source> from)
+{
+    source = std::move(from);
+    std::stable_sort(classes.begin(), classes.end(),
+                     [](const Class &a, const Class &b) { return displayLess(a.name, b.name); });
+}
+
+QString ContentsTable::members(const Source &source, const Class &entry)
 {
     if (entry.membersLength <= 0)
         return QString();
-    return QString::fromUtf8(QByteArrayView(utf8).sliced(entry.membersStart, entry.membersLength));
+    return QString::fromUtf8(source.bytes(entry.membersStart, entry.membersLength));
 }
 
 } // namespace tarn

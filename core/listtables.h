@@ -11,6 +11,7 @@
 #include <QStringView>
 #include <QVector>
 
+#include <memory>
 #include <utility>
 
 namespace tarn {
@@ -174,7 +175,7 @@ struct NameTable
 };
 
 // Every class of contents.lst, in display order of the names. A class's
-// member list, nine tenths of the file, stays in the file's UTF-8 bytes until
+// member list, nine tenths of the file, stays where the list came from until
 // it is asked for: decoding them all would write megabytes of fresh memory
 // before the first paint, for lists a reader opens a few of.
 struct ContentsTable
@@ -184,16 +185,36 @@ struct ContentsTable
         QString kind;
         QString name;
         QString page;
-        qsizetype membersStart = 0; // in the bytes
+        qsizetype membersStart = 0; // in the list's bytes
         qsizetype membersLength = 0;
     };
 
+    // Where the list's bytes are read back from when a member list is asked
+    // for: the bytes themselves, or a reader of the stored list.
+    class Source
+    {
+    public:
+        virtual ~Source() = default;
+        virtual QByteArray bytes(qsizetype start, qsizetype length) const = 0;
+    };
+
+    // The table of a list in memory, which it keeps.
     static ContentsTable fromUtf8(const QByteArray &utf8);
 
-    // The class's raw member list, as ContentsClass::members holds it.
-    static QString members(const QByteArray &utf8, const Class &entry);
+    // Building a table a line at a time: each line of the list with the
+    // offset of its first byte in the list; then the order, and where the
+    // member lists are read back from.
+    void addLine(QByteArrayView line, qsizetype offset);
+    void finish(std::shared_ptr<const Source> source);
 
-    QByteArray utf8;
+    // The class's raw member list, as ContentsClass::members holds it.
+    static QString members(const Source &source, const Class &entry);
+    QString members(const Class &entry) const
+    {
+        return source ? members(*source, entry) : QString();
+    }
+
+    std::shared_ptr<const Source> source;
     QVector<Class> classes;
 };
 

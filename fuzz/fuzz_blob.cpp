@@ -76,6 +76,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             if (!read || joined != expected)
                 std::abort();
         }
+        // What the contents list does: one pass keeping states, then
+        // stretches read back, each the text's or nothing.
+        SeekableBlob seekable(data, qsizetype(size), qsizetype(1) << (mode >> 4));
+        qsizetype seen = 0;
+        seekable.readLines([&seen](QByteArrayView line, qsizetype offset) {
+            seen = offset + line.size();
+            return seen <= qsizetype(maxInflated);
+        });
+        for (const qsizetype at : {qsizetype(0), seen / 3, seen - 7}) {
+            const qsizetype length = qMin<qsizetype>(seen - at, 5000);
+            const QByteArray stretch = seekable.bytes(at, length);
+            if (!stretch.isEmpty() && !bytes.isEmpty() && stretch != bytes.mid(at, length))
+                std::abort();
+        }
         return 0;
     }
     if (size < 7)

@@ -95,8 +95,14 @@ QByteArray readEmbeddedFile(const char *name)
     return bytes;
 }
 
-bool inflateEmbeddedLines(const unsigned char *stored, qsizetype storedLength,
-                          const std::function<bool(QByteArrayView)> &eachLine)
+namespace {
+
+// One pass over a blob's lines, each with the offset of its first byte in
+// the inflated text; `keep` sees the stream before each piece is inflated,
+// with the offset that piece starts at.
+bool passLines(const unsigned char *stored, qsizetype storedLength,
+               const std::function<bool(QByteArrayView, qsizetype)> &eachLine,
+               const std::function<void(const z_stream &, qsizetype)> &keep)
 {
     if (!stored || storedLength <= 4 || storedLength > qsizetype(std::numeric_limits<uInt>::max()))
         return false;
@@ -109,38 +115,148 @@ bool inflateEmbeddedLines(const unsigned char *stored, qsizetype storedLength,
     constexpr int pieceSize = 64 * 1024;
     QByteArray piece(pieceSize, Qt::Uninitialized);
     QByteArray cut;
+    qsizetype cutStart = 0; // where the cut line starts in the text
+    qsizetype pieceStart = 0;
     int rc = Z_OK;
     bool wanted = true;
     while (wanted && rc == Z_OK) {
+        if (keep)
+            keep(stream, pieceStart);
         stream.next_out = reinterpret_cast<Bytef *>(piece.data());
         stream.avail_out = pieceSize;
         rc = inflate(&stream, Z_NO_FLUSH);
         if (rc != Z_OK && rc != Z_STREAM_END)
             break;
         QByteArrayView out(piece.constData(), pieceSize - qsizetype(stream.avail_out));
+        qsizetype at = pieceStart;
+        pieceStart += out.size();
         while (wanted && !out.isEmpty()) {
             const qsizetype end = out.indexOf('\n');
             if (end < 0) {
+                if (cut.isEmpty())
+                    cutStart = at;
                 cut.append(out);
                 break;
             }
             QByteArrayView line = out.first(end);
+            qsizetype lineStart = at;
             if (!cut.isEmpty()) {
                 cut.append(line);
                 line = cut;
+                lineStart = cutStart;
             }
             if (line.endsWith('\r'))
                 line.chop(1);
-            wanted = eachLine(line);
+            wanted = eachLine(line, lineStart);
             cut.clear();
             out = out.sliced(end + 1);
+            at += end + 1;
         }
     }
     if (wanted && rc == Z_STREAM_END && !cut.isEmpty())
-        wanted =
-            eachLine(cut.endsWith('\r') ? QByteArrayView(cut).chopped(1) : QByteArrayView(cut));
+        wanted = eachLine(cut.endsWith('\r') ? QByteArrayView(cut).chopped(1) : QByteArrayView(cut),
+                          cutStart);
     inflateEnd(&stream);
     return !wanted || rc == Z_STREAM_END;
+}
+
+} // namespace
+
+bool inflateEmbeddedLines(const unsigned char *stored, qsizetype storedLength,
+                          const std::function<bool(QByteArrayView)> &eachLine)
+{
+    return passLines(
+        stored, storedLength,
+        [&eachLine](QByteArrayView line, qsizetype) { return eachLine(line); }, nullptr);
+}
+
+struct SeekableBlob::State
+{
+    qsizetype inflated = 0; // of the text, before the stream's next piece
+    z_stream stream{};
+    ~State() { inflateEnd(&stream); }
+};
+
+SeekableBlob::SeekableBlob(const unsigned char *data, qsizetype storedLength, qsizetype spacing)
+    : m_data(data)
+    , m_storedLength(storedLength)
+    , m_spacing(qMax<qsizetype>(spacing, 1))
+{
+}
+
+SeekableBlob::~SeekableBlob() = default;
+
+bool SeekableBlob::readLines(const std::function<bool(QByteArrayView, qsizetype)> &eachLine)
+{
+    m_states.clear();
+    m_seen = 0;
+    qsizetype seen = 0;
+    const bool read = passLines(
+        m_data, m_storedLength,
+        [&](QByteArrayView line, qsizetype offset) {
+            seen = offset + line.size();
+            return eachLine(line, offset);
+        },
+        [this](const z_stream &stream, qsizetype inflated) {
+            if (!m_states.empty() && inflated - m_states.back()->inflated < m_spacing)
+                return;
+            // The copy points into the blob, as the stream does; a state
+            // lives on the heap, where it stays: zlib knows a stream by its
+            // address.
+            auto state = std::make_unique<State>();
+            if (inflateCopy(&state->stream, const_cast<z_stream *>(&stream)) != Z_OK)
+                return;
+            state->inflated = inflated;
+            m_states.push_back(std::move(state));
+        });
+    m_seen = seen;
+    return read;
+}
+
+QByteArray SeekableBlob::bytes(qsizetype offset, qsizetype length) const
+{
+    if (offset < 0 || length <= 0 || length > m_seen || offset > m_seen - length)
+        return QByteArray();
+    // The last state kept at or before the offset.
+    const State *from = nullptr;
+    for (const auto &state : m_states) {
+        if (state->inflated > offset)
+            break;
+        from = state.get();
+    }
+    if (!from)
+        return QByteArray();
+    z_stream stream{};
+    if (inflateCopy(&stream, const_cast<z_stream *>(&from->stream)) != Z_OK)
+        return QByteArray();
+    QByteArray out(length, Qt::Uninitialized);
+    qsizetype filled = 0;
+    qsizetype at = from->inflated;
+    // Up to the offset into a scratch piece, then straight into the answer.
+    char scratch[16 * 1024];
+    int rc = Z_OK;
+    while (filled < length && rc == Z_OK) {
+        const bool skipping = at < offset;
+        const qsizetype room =
+            skipping ? qMin<qsizetype>(qsizetype(sizeof scratch), offset - at) : length - filled;
+        stream.next_out = reinterpret_cast<Bytef *>(skipping ? scratch : out.data() + filled);
+        stream.avail_out = uInt(room);
+        rc = inflate(&stream, Z_NO_FLUSH);
+        if (rc != Z_OK && rc != Z_STREAM_END)
+            break;
+        const qsizetype got = room - qsizetype(stream.avail_out);
+        if (skipping)
+            at += got;
+        else
+            filled += got;
+        if (got == 0 && rc == Z_OK)
+            break; // no progress: a stream that lies about its end
+    }
+    inflateEnd(&stream);
+    releaseEmbeddedBytes(m_data, m_storedLength);
+    if (filled != length)
+        return QByteArray();
+    return out;
 }
 
 bool readEmbeddedLines(const char *name, const std::function<bool(QByteArrayView)> &eachLine)

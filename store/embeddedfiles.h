@@ -7,6 +7,8 @@
 #include <QtGlobal>
 
 #include <functional>
+#include <memory>
+#include <vector>
 
 // One compressed file of the documentation set. `data` points at a blob in
 // qCompress form: a 4-byte big-endian inflated length, then one zlib stream.
@@ -59,6 +61,40 @@ QByteArray readEmbeddedFile(const char *name);
 // the damage have been seen by then.
 bool inflateEmbeddedLines(const unsigned char *data, qsizetype storedLength,
                           const std::function<bool(QByteArrayView)> &eachLine);
+// A blob read once a line at a time, whose text can be read again a stretch
+// at a time without the text kept: the pass keeps the inflater's state every
+// `spacing` bytes of text (each about 40 kB), and a later read inflates from
+// the last state before what it wants. For a list read whole at start whose
+// parts are wanted one at a time later.
+class SeekableBlob
+{
+public:
+    static constexpr qsizetype defaultSpacing = 256 * 1024;
+
+    SeekableBlob(const unsigned char *data, qsizetype storedLength,
+                 qsizetype spacing = defaultSpacing);
+    ~SeekableBlob();
+    SeekableBlob(const SeekableBlob &) = delete;
+    SeekableBlob &operator=(const SeekableBlob &) = delete;
+
+    // The pass, as inflateEmbeddedLines makes it, each line with the offset
+    // of its first byte in the text. False for a damaged blob.
+    bool readLines(const std::function<bool(QByteArrayView line, qsizetype offset)> &eachLine);
+    // [offset, offset + length) of the text; empty for a stretch beyond the
+    // lines the pass saw, or a damaged blob. Safe on any thread once the
+    // pass is over.
+    QByteArray bytes(qsizetype offset, qsizetype length) const;
+
+private:
+    struct State;
+
+    const unsigned char *m_data;
+    qsizetype m_storedLength;
+    qsizetype m_spacing;
+    qsizetype m_seen = 0; // the end of the last line the pass saw
+    std::vector<std::unique_ptr<State>> m_states;
+};
+
 // The same for the file of that exact name, as readEmbeddedFile finds it;
 // false when neither table has it.
 bool readEmbeddedLines(const char *name, const std::function<bool(QByteArrayView)> &eachLine);

@@ -230,6 +230,26 @@ private Q_SLOTS:
         QCOMPARE(classLines, lines);
     }
 
+    // The window's table, read a line at a time with the member lists left
+    // in the stored list, is the table of the whole list in memory, and
+    // gives every class's members back, in any order.
+    void storedContentsGiveEveryMemberList()
+    {
+        const ContentsTable whole = ContentsTable::fromUtf8(readEmbeddedFile("contents.lst"));
+        const ContentsTable stored = tarn::readContentsTable();
+        QVERIFY(whole.classes.size() > 500);
+        QCOMPARE(stored.classes.size(), whole.classes.size());
+        for (qsizetype i = whole.classes.size() - 1; i >= 0; --i) {
+            const ContentsTable::Class &a = whole.classes.at(i);
+            const ContentsTable::Class &b = stored.classes.at(i);
+            QCOMPARE(b.name, a.name);
+            QCOMPARE(b.page, a.page);
+            QCOMPARE(b.kind, a.kind);
+            QCOMPARE(stored.members(b), whole.members(a));
+        }
+        QVERIFY(stored.members(stored.classes.first()).contains(u"==="));
+    }
+
     void memberList_data()
     {
         QTest::addColumn<QString>("text");

@@ -124,6 +124,8 @@ private Q_SLOTS:
     void files_linesComeWholeAcrossPieces_data();
     void files_linesComeWholeAcrossPieces();
     void files_linesOfTheRealLists();
+    void files_seekableBlobReadsBackAnyStretch_data();
+    void files_seekableBlobReadsBackAnyStretch();
     void files_everyEntryIsFoundByItsOwnName();
     void files_releasedBytesReadBackUnchanged();
     void files_lookupMisses_data();
@@ -242,6 +244,60 @@ void tst_EmbeddedTables::files_linesComeWholeAcrossPieces()
         QCOMPARE(seen.at(i), lines.at(i));
     QVERIFY(!inflateEmbeddedLines(data, 3, collect));
     QVERIFY(!inflateEmbeddedLines(nullptr, 0, collect));
+}
+
+void tst_EmbeddedTables::files_seekableBlobReadsBackAnyStretch_data()
+{
+    files_linesComeWholeAcrossPieces_data();
+}
+
+// The pass gives the lines with their offsets, and any stretch read back
+// later is the text's, wherever it starts and ends next to a kept state.
+void tst_EmbeddedTables::files_seekableBlobReadsBackAnyStretch()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QList<QByteArray>, lines);
+    const QByteArray blob = qCompress(text, 6);
+    const auto *data = reinterpret_cast<const unsigned char *>(blob.constData());
+    for (const qsizetype spacing : {qsizetype(1), qsizetype(70000), SeekableBlob::defaultSpacing}) {
+        SeekableBlob seekable(data, blob.size(), spacing);
+        QList<QByteArray> seen;
+        QList<qsizetype> offsets;
+        QVERIFY(seekable.readLines([&](QByteArrayView line, qsizetype offset) {
+            seen.append(line.toByteArray());
+            offsets.append(offset);
+            return true;
+        }));
+        QCOMPARE(seen, lines);
+        for (qsizetype i = 0; i < seen.size(); ++i) {
+            QCOMPARE(text.mid(offsets.at(i), seen.at(i).size()), seen.at(i));
+            if (!seen.at(i).isEmpty())
+                QCOMPARE(seekable.bytes(offsets.at(i), seen.at(i).size()), seen.at(i));
+        }
+        // Stretches across lines and states, read in any order.
+        const qsizetype end = offsets.last() + seen.last().size();
+        for (const qsizetype at : {end - 1, qsizetype(0), end / 2, end / 3}) {
+            const qsizetype length = qMin<qsizetype>(end - at, 100001);
+            QCOMPARE(seekable.bytes(at, length), text.mid(at, length));
+        }
+        QVERIFY(seekable.bytes(end, 1).isEmpty());
+        QVERIFY(seekable.bytes(-1, 2).isEmpty());
+        QVERIFY(seekable.bytes(0, 0).isEmpty());
+    }
+
+    // A damaged stream gives what it saw and nothing beyond.
+    SeekableBlob cut(data, blob.size() / 2, 1);
+    qsizetype seenEnd = 0;
+    cut.readLines([&seenEnd](QByteArrayView line, qsizetype offset) {
+        seenEnd = offset + line.size();
+        return true;
+    });
+    QVERIFY(cut.bytes(seenEnd, 1).isEmpty());
+    if (seenEnd > 0)
+        QCOMPARE(cut.bytes(0, seenEnd), text.left(seenEnd));
+    SeekableBlob none(nullptr, 0);
+    QVERIFY(!none.readLines([](QByteArrayView, qsizetype) { return true; }));
+    QVERIFY(none.bytes(0, 1).isEmpty());
 }
 
 void tst_EmbeddedTables::files_linesOfTheRealLists()
