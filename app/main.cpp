@@ -123,8 +123,8 @@ int main(int argc, char **argv)
     const QFont font = Utils::storedApplicationFont();
     QApplication::setFont(font);
 
-    auto *splash =
-        new QSplashScreen(Utils::icon(QStringLiteral("velmora_splash"), app.devicePixelRatio()));
+    auto *splash = new QSplashScreen(
+        Utils::imageOnce(QStringLiteral("velmora_splash"), app.devicePixelRatio()));
     splash->setWindowTitle(QStringLiteral("Loading..."));
     splash->show();
     app.processEvents();

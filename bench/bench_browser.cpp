@@ -101,8 +101,8 @@ void benchMemberLists()
         times.push_back(msSince(timer));
     }
     report("a class's member list read back", median(times), 2);
-    std::printf("  worst %.2f ms over %zu classes\n",
-                *std::max_element(times.begin(), times.end()), times.size());
+    std::printf("  worst %.2f ms over %zu classes\n", *std::max_element(times.begin(), times.end()),
+                times.size());
 }
 
 void benchFilter()

@@ -3,6 +3,7 @@
 #include "utils.h"
 
 #include "docnames.h"
+#include "embeddedimages.h"
 #include "logging.h"
 #include "mimesourcefactory.h"
 #include "savedstate.h"
@@ -11,6 +12,8 @@
 #include <QGuiApplication>
 #include <QPixmapCache>
 #include <QSettings>
+
+#include <utility>
 
 namespace {
 
@@ -57,6 +60,24 @@ QPixmap icon(const QString &name, qreal devicePixelRatio)
     }
     QPixmapCache::insert(doubled, pixmap);
     return pixmap.isNull() ? icon(name) : pixmap;
+}
+
+QPixmap imageOnce(const QString &name, qreal devicePixelRatio)
+{
+    if (devicePixelRatio > 1.0) {
+        QImage doubled =
+            findEmbeddedImage(tarn::docnames::doubleSizeName(name) + QLatin1String(".png"));
+        if (!doubled.isNull()) {
+            QPixmap pixmap = QPixmap::fromImage(std::move(doubled));
+            pixmap.setDevicePixelRatio(2.0);
+            return pixmap;
+        }
+    }
+    QImage image = findEmbeddedImage(name + QLatin1String(".png"));
+    if (image.isNull())
+        qCDebug(lcFrame).noquote()
+            << QLatin1String("Utils::imageOnce: ") + name + QLatin1String(".png not found");
+    return QPixmap::fromImage(std::move(image));
 }
 
 QIcon iconSet(const QString &name)

@@ -20,6 +20,9 @@ QPixmap icon(const QString &name);
 // image drawn at twice the size (name + "-2x.png") where the set has it,
 // with a device pixel ratio of 2; else icon(name).
 QPixmap icon(const QString &name, qreal devicePixelRatio);
+// The same image decoded for one use and kept nowhere: for the splash,
+// which is shown once and is larger than every icon together.
+QPixmap imageOnce(const QString &name, qreal devicePixelRatio);
 // The images as one icon, each with its double-size drawing where some
 // screen has more than one device pixel a pixel (only then is it decoded).
 QIcon iconSet(const QString &name);

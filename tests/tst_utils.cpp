@@ -130,6 +130,25 @@ private Q_SLOTS:
         QVERIFY(logo.hasAlphaChannel());
     }
 
+    // The splash is decoded for its one showing and kept in no cache: not
+    // the pixmap cache, and not the factories', which keep what they serve.
+    // Without a double-size drawing the plain one serves every screen.
+    void imageOnceIsKeptNowhere()
+    {
+        QPixmapCache::clear();
+        counter.asked.clear();
+        for (const qreal ratio : {1.0, 2.0}) {
+            const QPixmap image = Utils::imageOnce(QStringLiteral("velmora-48"), ratio);
+            QCOMPARE(image.size(), QSize(48, 48));
+            QCOMPARE(image.devicePixelRatio(), 1.0);
+        }
+        QVERIFY(counter.asked.isEmpty());
+        QPixmap cached;
+        QVERIFY(!QPixmapCache::find(QStringLiteral("velmora-48"), &cached));
+        QTest::ignoreMessage(QtDebugMsg, "Utils::imageOnce: nothing.png not found");
+        QVERIFY(Utils::imageOnce(QStringLiteral("nothing"), 2.0).isNull());
+    }
+
     void settingsPrefix()
     {
         QCOMPARE(Utils::keyPrefix(), QStringLiteral("/"));
