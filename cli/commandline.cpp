@@ -3,7 +3,6 @@
 #include "commandline.h"
 
 #include <QCommandLineParser>
-#include <QRegularExpression>
 
 namespace tarn::cli {
 
@@ -52,9 +51,22 @@ QString versionText()
 
 bool isLink(const QString &text)
 {
-    // A scheme, then ":" that is not the start of "::".
-    static const QRegularExpression scheme(QStringLiteral("^\\s*[A-Za-z][A-Za-z0-9+.-]*:(?!:)"));
-    return scheme.match(text).hasMatch();
+    // A scheme after any white space, then ":" that is not the start of "::".
+    const auto isLetter = [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    };
+    qsizetype i = 0;
+    while (i < text.size() && (text.at(i) == u' ' || (text.at(i) >= u'\t' && text.at(i) <= u'\r')))
+        ++i;
+    if (i >= text.size() || !isLetter(text.at(i)))
+        return false;
+    ++i;
+    while (i < text.size()
+           && (isLetter(text.at(i)) || (text.at(i) >= u'0' && text.at(i) <= u'9')
+               || text.at(i) == u'+' || text.at(i) == u'.' || text.at(i) == u'-'))
+        ++i;
+    return i < text.size() && text.at(i) == u':'
+        && (i + 1 == text.size() || text.at(i + 1) != u':');
 }
 
 Invocation parseCommandLine(const QStringList &arguments)
@@ -110,18 +122,29 @@ Invocation parseCommandLine(const QStringList &arguments)
     parser.addOptions({help, version, search, newWindow, newTab, searchProvider});
     parser.addPositionalArgument(QStringLiteral("NAME"), QStringLiteral("What to open."),
                                  QStringLiteral("[NAME]"));
-    const QString usage = parser.helpText().replace(
-        QRegularExpression(QStringLiteral("^Usage: \\S+")), QStringLiteral("Usage: velmora"));
+    // Made only for a start that prints it: the parser's help names the
+    // program by the path it was started with.
+    const auto usage = [&parser] {
+        QString text = parser.helpText();
+        const QLatin1String head("Usage: ");
+        if (text.startsWith(head)) {
+            qsizetype end = head.size();
+            while (end < text.size() && !text.at(end).isSpace())
+                ++end;
+            text.replace(head.size(), end - head.size(), QStringLiteral("velmora"));
+        }
+        return text;
+    };
 
     if (!parser.parse(own)) {
         result.action = Invocation::Error;
         result.output =
-            QStringLiteral("velmora: ") + parser.errorText() + QStringLiteral("\n\n") + usage;
+            QStringLiteral("velmora: ") + parser.errorText() + QStringLiteral("\n\n") + usage();
         return result;
     }
     if (parser.isSet(help)) {
         result.action = Invocation::Help;
-        result.output = usage;
+        result.output = usage();
         return result;
     }
     if (parser.isSet(version)) {
@@ -139,7 +162,7 @@ Invocation parseCommandLine(const QStringList &arguments)
         result.action = Invocation::Error;
         result.output = QStringLiteral("velmora: --search-provider takes no NAME and no other "
                                        "option\n\n")
-            + usage;
+            + usage();
         return result;
     }
     result.openSearch = parser.isSet(search);

@@ -2,7 +2,6 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "pageparts.h"
 
-#include <QRegularExpression>
 #include <QVarLengthArray>
 
 #include <algorithm>
@@ -47,15 +46,64 @@ bool isTextBlock(QStringView name)
         && name.at(1) <= u'6';
 }
 
-// A start tag parsed again for a later part, without what would name a
-// second anchor.
-QString reopened(QStringView tag)
+} // namespace
+
+QString withoutAnchorNames(QStringView tag)
 {
-    static const QRegularExpression names(
-        QStringLiteral("\\s(?:id|name)\\s*=\\s*(?:\"[^\"]*\"|'[^']*'|[^\\s>]+)"),
-        QRegularExpression::CaseInsensitiveOption);
-    return tag.toString().remove(names);
+    // Each attribute " id=..." or " name=..." (any case, spaces around the
+    // "=" allowed) goes with the white space before it. A value is quoted
+    // with " or ', or runs to white space or ">"; an opening quote never
+    // closed is the start of an unquoted value.
+    const auto isSpace = [](QChar c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); };
+    const auto skipSpaces = [&](qsizetype i) {
+        while (i < tag.size() && isSpace(tag.at(i)))
+            ++i;
+        return i;
+    };
+    // The end of an attribute named at `at`, or -1.
+    const auto attributeEnd = [&](qsizetype at) -> qsizetype {
+        qsizetype i = at;
+        if (tag.sliced(i).startsWith(u"id", Qt::CaseInsensitive))
+            i += 2;
+        else if (tag.sliced(i).startsWith(u"name", Qt::CaseInsensitive))
+            i += 4;
+        else
+            return -1;
+        i = skipSpaces(i);
+        if (i >= tag.size() || tag.at(i) != u'=')
+            return -1;
+        i = skipSpaces(i + 1);
+        if (i >= tag.size())
+            return -1;
+        const QChar quote = tag.at(i);
+        if (quote == u'"' || quote == u'\'') {
+            const qsizetype close = tag.indexOf(quote, i + 1);
+            if (close >= 0)
+                return close + 1;
+        }
+        const qsizetype start = i;
+        while (i < tag.size() && !isSpace(tag.at(i)) && tag.at(i) != u'>')
+            ++i;
+        return i > start ? i : -1;
+    };
+    QString kept;
+    kept.reserve(tag.size());
+    qsizetype from = 0;
+    for (qsizetype i = 0; i + 1 < tag.size();) {
+        if (isSpace(tag.at(i))) {
+            if (const qsizetype end = attributeEnd(i + 1); end >= 0) {
+                kept += tag.sliced(from, i - from);
+                from = i = end;
+                continue;
+            }
+        }
+        ++i;
+    }
+    kept += tag.sliced(from);
+    return kept;
 }
+
+namespace {
 
 struct Open
 {
@@ -168,7 +216,7 @@ QList<PagePart> pageParts(QStringView html, qsizetype partLength, qsizetype firs
         part.start = cut;
         part.context = sheets;
         for (const Open &o : open)
-            part.context += reopened(o.tag);
+            part.context += withoutAnchorNames(o.tag);
         parts.append(part);
         lastCut = cut;
     }

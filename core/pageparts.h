@@ -28,6 +28,10 @@ struct PagePart
 // such place, or shorter than two parts, gives none.
 QList<PagePart> pageParts(QStringView html, qsizetype partLength, qsizetype firstLength = -1);
 
+// A start tag parsed again for a later part, without what would name a
+// second anchor: its id and name attributes, and the space before each.
+QString withoutAnchorNames(QStringView tag);
+
 // What of a page cannot wrap, as a page of its own: the page up to its body's
 // start tag (its style sheets), then for each kind of code block (each start
 // tag) its longest line, then each image in a paragraph of its own. Laid out

@@ -6,7 +6,6 @@
 
 #include <QMenu>
 #include <QMultiHash>
-#include <QRegularExpression>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -83,9 +82,9 @@ QWidget *Action::toolButton() const
 
 QString Action::descriptionFromMenuText(const QString &menuText)
 {
-    static const QRegularExpression mnemonicsAndDots(QStringLiteral("[&.]"));
     QString description = menuText;
-    description.remove(mnemonicsAndDots);
+    description.remove(u'&');
+    description.remove(u'.');
     return description;
 }
 

@@ -90,6 +90,31 @@ private Q_SLOTS:
                      qPrintable(invocation.output));
     }
 
+    // What counts as a link: a scheme after white space, and a colon that
+    // does not start "::".
+    void links_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("link");
+        QTest::newRow("web") << "https://example.com/" << true;
+        QTest::newRow("after white space") << " \t\nfile:x" << true;
+        QTest::newRow("scheme of every kind of character") << "a1+.-z:" << true;
+        QTest::newRow("colon at the end") << "x:" << true;
+        QTest::newRow("scope") << "Qt::AlignLeft" << false;
+        QTest::newRow("scheme starting with a digit") << "1http://x" << false;
+        QTest::newRow("no scheme") << ":x" << false;
+        QTest::newRow("other character first") << "_x:y" << false;
+        QTest::newRow("letter beyond ASCII") << QString::fromUtf8("\xc3\xa9t\xc3\xa9:x") << false;
+        QTest::newRow("space inside") << "a b:c" << false;
+        QTest::newRow("no colon") << "QString" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void links()
+    {
+        QFETCH(QString, text);
+        QTEST(isLink(text), "link");
+    }
+
     // The search shown with no words (the desktop's "Search the reference"),
     // with words, or not at all; the bus's own mode stands alone.
     void searchModes_data()

@@ -98,6 +98,8 @@ private Q_SLOTS:
     void cuts();
     void firstPartEndsAtAHeading();
     void contextCarriesSheetsNotAnchors();
+    void anchorNamesLeaveATag_data();
+    void anchorNamesLeaveATag();
     void partsParseToTheWholePage();
     void partsFollowBetweenEvents();
     void scrollBarsHoldStillWhilePartsComeIn();
@@ -198,6 +200,54 @@ void tst_PageParts::contextCarriesSheetsNotAnchors()
     QCOMPARE(parts.first().context,
              QStringLiteral("<link rel=\"stylesheet\" href=\"s.css\" /><style>p { color: red; }"
                             "</style><html><body><div class=\"d\"><p>"));
+}
+
+void tst_PageParts::anchorNamesLeaveATag_data()
+{
+    QTest::addColumn<QString>("tag");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("quoted") << "<div id=\"a\" class=\"d\">"
+                            << "<div class=\"d\">";
+    QTest::newRow("single quotes, any case") << "<H2 NAME='x y' Id = z>"
+                                             << "<H2>";
+    QTest::newRow("unquoted up to the end") << "<p id=x>"
+                                            << "<p>";
+    QTest::newRow("quote never closed") << "<p id=\"x y>"
+                                        << "<p y>";
+    QTest::newRow("no value") << "<p id= >"
+                              << "<p id= >";
+    QTest::newRow("empty quotes") << "<a name=\"\"href=\"h\">"
+                                  << "<ahref=\"h\">";
+    QTest::newRow("only a name's end") << "<p valid=1 ids=2 xid=3>"
+                                       << "<p valid=1 ids=2 xid=3>";
+    QTest::newRow("two spaces, tab") << "<p  id=1\tname=2>"
+                                     << "<p >";
+    QTest::newRow("at the very end") << "<p id"
+                                     << "<p id";
+}
+
+// The attributes that would make a second anchor go, as the regular
+// expression this replaced removed them; cases made up of the characters
+// that matter are checked against it too.
+void tst_PageParts::anchorNamesLeaveATag()
+{
+    QFETCH(QString, tag);
+    QFETCH(QString, kept);
+    QCOMPARE(tarn::withoutAnchorNames(tag), kept);
+
+    static const QRegularExpression names(
+        QStringLiteral("\\s(?:id|name)\\s*=\\s*(?:\"[^\"]*\"|'[^']*'|[^\\s>]+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QString alphabet = QStringLiteral(" \t=\"'>iInNdaAmMe");
+    quint32 seed = quint32(qHash(tag));
+    for (int n = 0; n < 400; ++n) {
+        QString made = tag;
+        for (int k = 0; k < 12; ++k) {
+            seed = seed * 1103515245u + 12345u;
+            made += alphabet.at(int((seed >> 16) % quint32(alphabet.size())));
+        }
+        QCOMPARE(tarn::withoutAnchorNames(made), QString(made).remove(names));
+    }
 }
 
 void tst_PageParts::partsParseToTheWholePage()
