@@ -102,10 +102,12 @@ int IndexModel::tableRowOf(const QString &target) const
     if (m_rowsByTarget.isEmpty()) {
         m_rowsByTarget.reserve(m_table.rows.size());
         // The first of rows that share a target: the one the list shows first.
-        for (int row = int(m_table.rows.size()) - 1; row >= 0; --row)
-            m_rowsByTarget.insert(view(m_table.rows.at(row).target), row);
+        for (int row = int(m_table.rows.size()) - 1; row >= 0; --row) {
+            const QUtf8StringView bytes = view(m_table.rows.at(row).target);
+            m_rowsByTarget.insert(QByteArrayView(bytes.data(), bytes.size()), row);
+        }
     }
-    return m_rowsByTarget.value(target, -1);
+    return m_rowsByTarget.value(target.toUtf8(), -1);
 }
 
 bool IndexModel::isClassName(const QString &name) const
@@ -162,7 +164,7 @@ QVariant IndexModel::data(const QModelIndex &index, int role) const
     case DetailRole:
         return r.twin ? detail(m_shown.at(index.row())) : QString();
     case Qt::DecorationRole:
-        return iconFor(view(r.kind));
+        return iconFor(view(r.kind).toString());
     case TargetRole:
         return view(r.target).toString();
     case KindRole:

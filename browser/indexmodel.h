@@ -81,6 +81,7 @@ public:
 
 private:
     QStringView view(IndexTable::Span span) const { return m_table.view(span); }
+    QUtf8StringView view(IndexTable::ByteSpan span) const { return m_table.view(span); }
     QIcon iconFor(QStringView kind) const;
     void takeDetails() const;
     void refilter(const QString &text);
@@ -89,7 +90,7 @@ private:
     mutable IndexTable m_table;
     mutable DetailSource m_pendingDetails;
     QString detail(int tableRow) const;
-    mutable QHash<QStringView, int> m_rowsByTarget;
+    mutable QHash<QByteArrayView, int> m_rowsByTarget; // UTF-8 targets
 
     QVector<int> m_shown; // rows of the table that pass the filter, in order
     // The rows the filter's text matches, in lookup order; what typing on

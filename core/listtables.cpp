@@ -115,19 +115,44 @@ IndexTable IndexTable::fromLists(const QString &text, QByteArrayView entries)
     return table;
 }
 
+namespace {
+
+// Appends `part` to `bytes` as UTF-8: ASCII, the whole of the real lists,
+// a character at a time with no conversion.
+IndexTable::ByteSpan appendUtf8(QByteArray &bytes, QStringView part)
+{
+    const int start = int(bytes.size());
+    bool ascii = true;
+    for (const QChar c : part)
+        ascii = ascii && c.unicode() < 0x80;
+    if (ascii) {
+        const qsizetype at = bytes.size();
+        bytes.resize(at + part.size());
+        char *out = bytes.data() + at;
+        for (const QChar c : part)
+            *out++ = char(c.unicode());
+    } else {
+        bytes += part.toUtf8();
+    }
+    return {start, int(bytes.size()) - start};
+}
+
+} // namespace
+
 IndexTable IndexTable::fromText(const QString &text)
 {
     IndexTable table;
-    table.text = text;
     table.whats.append(QString());
-    const QStringView all(table.text);
+    // Only the names stay as text, the one thing the list shows and sorts
+    // on; targets and kinds, more than half of each line, are kept as
+    // UTF-8, half the size.
+    const QStringView all(text);
     const QList<QStringView> lines = splitListLines(all);
-    const auto spanOf = [&all](QStringView part) {
-        return Span{int(part.data() - all.data()), int(part.size())};
-    };
     // The buffers are filled at once, so their pages are populated first.
     QVector<Row> parsed = populatedVector<Row>(lines.size());
+    QVector<QStringView> names = populatedVector<QStringView>(lines.size());
     qsizetype nameLength = 0;
+    table.bytes.reserve(all.size() / 2);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         // name===target===kind; the codec's field rules, without copying.
         const QStringView line = lines.at(i);
@@ -141,9 +166,9 @@ IndexTable IndexTable::fromText(const QString &text)
             kind = kind.left(third);
         Row &row = parsed[i];
         row = Row();
-        row.name = spanOf(name);
-        row.target = spanOf(target);
-        row.kind = spanOf(kind);
+        names[i] = name;
+        row.target = appendUtf8(table.bytes, target);
+        row.kind = appendUtf8(table.bytes, kind);
         row.member = target.contains(u'#');
         row.line = int(i);
         row.bareLength = int(name.size());
@@ -153,6 +178,13 @@ IndexTable IndexTable::fromText(const QString &text)
             row.bareLength = int(open);
         nameLength += name.size();
     }
+    table.bytes.squeeze();
+    table.text.reserve(nameLength);
+    for (qsizetype i = 0; i < parsed.size(); ++i) {
+        parsed[i].name = {int(table.text.size()), int(names.at(i).size())};
+        table.text += names.at(i);
+    }
+    names = QVector<QStringView>();
 
     // The names case-folded, one after the other in one buffer: comparing
     // folded copies makes each comparison of the sort a plain one, and the
@@ -340,7 +372,7 @@ void IndexTable::setDetails(IndexDetails d)
     details = std::move(d.bytes);
     whats = std::move(d.whats);
     for (Row &row : rows)
-        row.kindOf = entryKind(view(row.kind), whats.value(row.what));
+        row.kindOf = entryKind(view(row.kind).toString(), whats.value(row.what));
     lookupOrder = std::move(d.lookupOrder);
     m_hasDetails = true;
 }

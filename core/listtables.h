@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <QUtf8StringView>
 #include <QVector>
 
 #include <memory>
@@ -56,11 +57,18 @@ struct IndexTable
         int start = 0;
         int length = 0;
     };
+    // A span of `bytes`, a type of its own so that no span of the text is
+    // taken for one.
+    struct ByteSpan
+    {
+        int start = 0;
+        int length = 0;
+    };
     struct Row
     {
         Span name;
-        Span target;
-        Span kind;
+        ByteSpan target;
+        ByteSpan kind;
         Span parameters;     // in `details`, UTF-8: a member's, or a class's bases
         int bareLength = 0;  // of the name: the member's own, before " (Class)"
         int line = 0;        // of index.lst, and so of entries.lst
@@ -87,6 +95,10 @@ struct IndexTable
     bool hasDetails() const { return m_hasDetails; }
 
     QStringView view(Span span) const { return QStringView(text).mid(span.start, span.length); }
+    QUtf8StringView view(ByteSpan span) const
+    {
+        return QUtf8StringView(bytes.constData() + span.start, span.length);
+    }
     QStringView name(int row) const { return view(rows.at(row).name); }
     // "arg" of "arg (QString)"; a class's name.
     QStringView bareName(int row) const { return name(row).left(rows.at(row).bareLength); }
@@ -108,7 +120,8 @@ struct IndexTable
     // as the index lists them.
     QStringList ancestors(QStringView className) const;
 
-    QString text;
+    QString text;     // the names, one after the other
+    QByteArray bytes; // the targets and kinds, UTF-8
     QVector<Row> rows;
     // The rows in lookup order: the display order, except that the entries
     // of one member name follow their places, the declaring class first.

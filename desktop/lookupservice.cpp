@@ -30,7 +30,7 @@ QVector<int> indexOrder(const IndexTable &index, const NameTable &names, QString
         return rows;
     if (text.contains(QLatin1String(".html"))) {
         for (int row = 0; row < int(index.rows.size()) && !full(); ++row) {
-            if (index.view(index.rows.at(row).target) == text)
+            if (QAnyStringView::equal(index.view(index.rows.at(row).target), text))
                 add(row);
         }
     }
@@ -112,9 +112,9 @@ QString LookupService::description(int row)
 {
     if (const auto known = m_descriptions.constFind(row); known != m_descriptions.cend())
         return known.value();
-    const QStringView target = m_index.view(m_index.rows.at(row).target);
+    const QString target = m_index.view(m_index.rows.at(row).target).toString();
     const qsizetype hash = target.indexOf(u'#');
-    const QString html = pageText(target.left(hash).toString());
+    const QString html = pageText(target.left(hash));
     QString text = pageBrief(html, hash < 0 ? QStringView() : target.mid(hash + 1));
     if (text.isEmpty())
         text = pageTitle(html);

@@ -137,7 +137,7 @@ QStringList rowTexts(const IndexTable &table, const QVector<int> &rows)
 {
     QStringList texts;
     for (const int row : rows)
-        texts.append(table.name(row) + u'|' + table.view(table.rows.at(row).target));
+        texts.append(table.name(row) + u'|' + table.view(table.rows.at(row).target).toString());
     return texts;
 }
 
