@@ -371,8 +371,16 @@ void IndexTable::setDetails(IndexDetails d)
     }
     details = std::move(d.bytes);
     whats = std::move(d.whats);
-    for (Row &row : rows)
-        row.kindOf = entryKind(view(row.kind).toString(), whats.value(row.what));
+    for (Row &row : rows) {
+        // Kind codes are two ASCII characters; a longer one is no code.
+        const QUtf8StringView kind = view(row.kind);
+        char16_t code[4] = {};
+        const qsizetype length = kind.size() <= 4 ? kind.size() : 0;
+        for (qsizetype i = 0; i < length; ++i)
+            code[i] = char16_t(uchar(kind.data()[i]));
+        row.kindOf = kind.size() > 4 ? EntryKind::Other
+                                     : entryKind(QStringView(code, length), whats.value(row.what));
+    }
     lookupOrder = std::move(d.lookupOrder);
     m_hasDetails = true;
 }
