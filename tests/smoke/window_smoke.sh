@@ -88,7 +88,9 @@ app_pid=$!
 # Polled rather than xdotool's --sync, so that a program that dies at start
 # fails at once with its output instead of after the whole wait.
 window=
-for _ in $(seq 150); do
+# A sanitized build on a busy machine can take many times its usual few
+# seconds to show its window.
+for _ in $(seq 300); do
     window=$(xdotool search --onlyvisible --name "$title_regex" 2>/dev/null | head -n 1)
     [[ -n "$window" ]] && break
     if ! kill -0 "$app_pid" 2>/dev/null; then
@@ -102,7 +104,13 @@ for _ in $(seq 150); do
 done
 if [[ -z "$window" ]]; then
     cat "$work/app.log" >&2
-    fail "no window titled '${title_prefix}...' was shown within 30 s"
+    # Where the program is: running slowly, or waiting on something.
+    grep -E '^(State|Threads)' "/proc/$app_pid/status" >&2
+    for task in /proc/"$app_pid"/task/*; do
+        echo "thread ${task##*/}: $(cat "$task/wchan" 2>/dev/null) $(cut -d' ' -f3 "$task/stat" 2>/dev/null)" >&2
+    done
+    xdotool search --name . getwindowname %@ 2>/dev/null | head -20 >&2
+    fail "no window titled '${title_prefix}...' was shown within 60 s"
 fi
 echo "window $window: $(xdotool getwindowname "$window")"
 
