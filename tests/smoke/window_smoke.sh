@@ -81,6 +81,11 @@ export XDG_CONFIG_HOME="$work/config"
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
+# A session bus that is not there, refused at once. With no address at all,
+# the toolkit's accessibility bridge has libdbus fork a helper to launch a
+# bus; in a sanitized program the child can then wait for ever on an
+# allocator lock another thread held at the fork, and the window never shows.
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-session-bus"
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 "$exe" >"$work/app.log" 2>&1 &
 app_pid=$!
@@ -107,8 +112,9 @@ if [[ -z "$window" ]]; then
     # Where the program is: running slowly, or waiting on something.
     grep -E '^(State|Threads)' "/proc/$app_pid/status" >&2
     for task in /proc/"$app_pid"/task/*; do
-        echo "thread ${task##*/}: $(cat "$task/wchan" 2>/dev/null) $(cut -d' ' -f3 "$task/stat" 2>/dev/null)" >&2
+        echo "thread ${task##*/} $(cat "$task/comm" 2>/dev/null): $(cat "$task/wchan" 2>/dev/null) $(cut -d' ' -f3 "$task/stat" 2>/dev/null)" >&2
     done
+    ps -o pid,stat,wchan:32,args --ppid "$app_pid" >&2
     xdotool search --name . getwindowname %@ 2>/dev/null | head -20 >&2
     fail "no window titled '${title_prefix}...' was shown within 60 s"
 fi
