@@ -2,6 +2,7 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "commandline.h"
 #include "desktopsearch.h"
+#include "exposure.h"
 #include "instance.h"
 #include "listreader.h"
 #include "logging.h"
@@ -163,6 +164,9 @@ int main(int argc, char **argv)
         : new FirstPaintTrace(window.pageView()->viewport());
     window.show();
     tarn::traceStart("shown");
+    // The splash goes as soon as the window is on the screen; finish() alone
+    // would look again only after a 10 ms sleep.
+    waitUntilExposed(&window, 1000);
     splash->finish(&window);
     delete splash;
     if (trace && tarn::traceStartQuits()) {

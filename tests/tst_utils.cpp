@@ -2,12 +2,16 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "utils.h"
 
+#include "exposure.h"
+
 #include "mimesourcefactory.h"
 #include "ownicons.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QPaintEvent>
 #include <QPixmapCache>
 #include <QSettings>
 #include <QStandardPaths>
@@ -179,7 +183,35 @@ private Q_SLOTS:
         store->clear();
     }
 
+    // The splash goes once this returns, so the window must have painted by
+    // then; a window that is not shown must not cost the whole wait.
+    void waitUntilExposedReturnsPainted()
+    {
+        PaintCounter window;
+        window.resize(200, 100);
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!waitUntilExposed(&window, 5000));
+        QVERIFY(!waitUntilExposed(nullptr, 5000));
+        QVERIFY(clock.elapsed() < 2500);
+
+        window.show();
+        QVERIFY(waitUntilExposed(&window, 5000));
+        QVERIFY(window.windowHandle()->isExposed());
+        QVERIFY(window.paints > 0);
+        // Exposed already: at once.
+        QVERIFY(waitUntilExposed(&window, 5000));
+    }
+
 private:
+    class PaintCounter : public QWidget
+    {
+    public:
+        int paints = 0;
+
+    protected:
+        void paintEvent(QPaintEvent *) override { ++paints; }
+    };
     CountingFactory counter;
 };
 
