@@ -29,8 +29,13 @@ QString decodeUtf8(QByteArrayView utf8)
     return decodePopulated(decoder, utf8);
 }
 
+// The build's frozen table when it made one: nothing to parse, and only the
+// pages of it that are read become memory of the program.
 IndexTable indexTableNow()
 {
+    IndexTable table;
+    if (IndexTable::fromFrozen(velmora_frozen_index, qsizetype(embeddedFrozenIndexSize), &table))
+        return table;
     return IndexTable::fromText(decodeUtf8(readEmbeddedFile(docnames::indexList)));
 }
 

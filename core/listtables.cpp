@@ -8,7 +8,10 @@
 #include <QHash>
 
 #include <algorithm>
+#include <climits>
+#include <cstring>
 #include <numeric>
+#include <type_traits>
 
 namespace tarn {
 
@@ -231,6 +234,112 @@ IndexTable IndexTable::fromText(const QString &text)
     table.lookupOrder = populatedVector<int>(table.rows.size());
     std::iota(table.lookupOrder.begin(), table.lookupOrder.end(), 0);
     return table;
+}
+
+namespace {
+
+static_assert(std::is_trivially_copyable_v<IndexTable::Row>, "rows are frozen as bytes");
+static_assert(std::has_unique_object_representations_v<IndexTable::Row>,
+              "a row's padding would freeze whatever its memory held");
+
+// The frozen image: this header, then the rows, the lookup order, the names
+// (UTF-16) and the bytes, each from a multiple of 16.
+struct FrozenHeader
+{
+    char mark[8];
+    quint32 rowSize;
+    quint32 rowAlign;
+    quint32 rows;
+    quint32 textLength; // in UTF-16 units
+    quint32 bytesLength;
+    quint32 reserved;
+};
+constexpr char frozenMark[8] = {'V', 'X', 'I', 'N', 'D', 'E', 'X', '1'};
+
+constexpr qsizetype frozenAligned(qsizetype n)
+{
+    return (n + 15) & ~qsizetype(15);
+}
+
+struct FrozenLayout
+{
+    qsizetype rows, order, text, bytes, end;
+};
+
+FrozenLayout frozenLayout(const FrozenHeader &h)
+{
+    FrozenLayout at;
+    at.rows = frozenAligned(qsizetype(sizeof(FrozenHeader)));
+    at.order = frozenAligned(at.rows + qsizetype(h.rows) * qsizetype(sizeof(IndexTable::Row)));
+    at.text = frozenAligned(at.order + qsizetype(h.rows) * qsizetype(sizeof(int)));
+    at.bytes = frozenAligned(at.text + qsizetype(h.textLength) * qsizetype(sizeof(QChar)));
+    at.end = at.bytes + qsizetype(h.bytesLength);
+    return at;
+}
+
+} // namespace
+
+QByteArray IndexTable::frozen() const
+{
+    if (m_hasDetails || whats.size() > 1 || !details.isEmpty())
+        return QByteArray();
+    FrozenHeader h = {};
+    std::memcpy(h.mark, frozenMark, sizeof h.mark);
+    h.rowSize = quint32(sizeof(Row));
+    h.rowAlign = quint32(alignof(Row));
+    h.rows = quint32(rows.size());
+    h.textLength = quint32(text.size());
+    h.bytesLength = quint32(bytes.size());
+    const FrozenLayout at = frozenLayout(h);
+    QByteArray image(at.end, '\0');
+    char *out = image.data();
+    std::memcpy(out, &h, sizeof h);
+    // An empty part may have no data at all, which memcpy must not be given.
+    const auto copy = [out](qsizetype at, const void *from, size_t length) {
+        if (length > 0)
+            std::memcpy(out + at, from, length);
+    };
+    copy(at.rows, rows.constData(), size_t(rows.size()) * sizeof(Row));
+    copy(at.order, lookupOrder.constData(), size_t(lookupOrder.size()) * sizeof(int));
+    copy(at.text, text.constData(), size_t(text.size()) * sizeof(QChar));
+    copy(at.bytes, bytes.constData(), size_t(bytes.size()));
+    return image;
+}
+
+bool IndexTable::fromFrozen(const unsigned char *image, qsizetype size, IndexTable *out)
+{
+    FrozenHeader h;
+    if (!image || size < qsizetype(sizeof h) || quintptr(image) % 16 != 0)
+        return false;
+    std::memcpy(&h, image, sizeof h);
+    if (std::memcmp(h.mark, frozenMark, sizeof h.mark) != 0 || h.rowSize != sizeof(Row)
+        || h.rowAlign != alignof(Row) || h.rows > quint32(INT_MAX / 2)
+        || h.textLength > quint32(INT_MAX / 2) || h.bytesLength > quint32(INT_MAX / 2))
+        return false;
+    const FrozenLayout at = frozenLayout(h);
+    if (at.end != size)
+        return false;
+    IndexTable table;
+    const qsizetype count = qsizetype(h.rows);
+    // Raw data: the lists share the image until one is written to, when
+    // (as the details do to the rows) it is copied first.
+    table.rows = QVector<Row>(
+        QArrayDataPointer<Row>::fromRawData(reinterpret_cast<const Row *>(image + at.rows), count));
+    table.lookupOrder = QVector<int>(QArrayDataPointer<int>::fromRawData(
+        reinterpret_cast<const int *>(image + at.order), count));
+    table.text = QString::fromRawData(reinterpret_cast<const QChar *>(image + at.text),
+                                      qsizetype(h.textLength));
+    table.bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(image + at.bytes),
+                                          qsizetype(h.bytesLength));
+    table.whats.append(QString());
+    // Classes sort before members, so only the first rows are read here.
+    for (const Row &row : std::as_const(table.rows)) {
+        if (row.member)
+            break;
+        table.classNames.insert(table.view(row.name).toString().toCaseFolded());
+    }
+    *out = std::move(table);
+    return true;
 }
 
 namespace {

@@ -73,18 +73,33 @@ struct IndexTable
         int bareLength = 0;  // of the name: the member's own, before " (Class)"
         int line = 0;        // of index.lst, and so of entries.lst
         quint16 place = 0;   // among the entries of one member name, from entries.lst
+        quint16 since = 0;   // versionNumber of the Qt it came with; 0: not known
         quint8 what = 0;     // in `whats`
         bool member = false; // its target has an anchor
         bool twin = false;   // another row shows the same name
         bool deprecated = false;
         EntryKind kindOf = EntryKind::Other;
-        quint16 since = 0; // versionNumber of the Qt it came with; 0: not known
+        // Fills the row out to its alignment: a row has no padding, so its
+        // bytes, which the build freezes, are all its values'.
+        quint8 unused[3] = {};
     };
 
     // index.lst alone, and with what entries.lst says of its lines (any
     // line whose target does not match is left out).
     static IndexTable fromText(const QString &text);
     static IndexTable fromLists(const QString &text, QByteArrayView entries);
+
+    // A table of fromText() as one image the build places in the program:
+    // the rows, the lookup order, the names and the bytes as they lie in
+    // memory, so that the program uses them where they are and reads no
+    // list at start. Empty for a table with details.
+    QByteArray frozen() const;
+    // The table of such an image, its parts pointing into `image`, which
+    // must outlive it (the program's own read-only data). Only the image's
+    // frame is checked: its mark, this build's layout of a row and the sizes
+    // against `size`; the rows are trusted as the build's own output. False,
+    // leaving `out` alone, for anything else.
+    static bool fromFrozen(const unsigned char *image, qsizetype size, IndexTable *out);
 
     // What entries.lst says of this table's rows. Only reads the table, so
     // another thread may make it while this one uses the table.

@@ -66,8 +66,11 @@ void installDecoderMessageCapture();
 // tablewriter.cpp
 // Writes every output under a temporary name and renames them all only when
 // all were written; on failure nothing (not even an earlier run's table) stays.
+// `frozenIndex` is the folder's index as IndexTable::frozen() gives it, placed
+// in the program as it is; empty, the program parses index.lst at start.
 void writeTables(const QString &outDir, const QList<FileBlob> &files,
-                 const QList<ImageBlob> &images, const QByteArray &version);
+                 const QList<ImageBlob> &images, const QByteArray &version,
+                 const QByteArray &frozenIndex = QByteArray());
 // Deletes the outputs and any temporaries of an interrupted run.
 void removeTables(const QString &outDir);
 
@@ -78,5 +81,7 @@ void removeTables(const QString &outDir);
 void runParallel(int count, const std::function<void(int)> &job);
 // Reads one page file into its table entry.
 void readPage(const QString &path, FileBlob *out);
+// index.lst of the folder, parsed now and frozen for the program.
+QByteArray freezeIndex(const QString &path);
 
 } // namespace tarn::embed

@@ -1,6 +1,7 @@
 // Velmora: velmora-embedgen, which turns the assembled documentation folder
 // into the embedded file and image tables.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
+#include "docnames.h"
 #include "embedgen.h"
 #include "toolfailure.h"
 
@@ -58,7 +59,8 @@ int main(int argc, char **argv)
             else
                 readPage(root.filePath(folder.pages.at(i - imageCount)), &files[i - imageCount]);
         });
-        writeTables(outDir, files, images, folder.version);
+        writeTables(outDir, files, images, folder.version,
+                    freezeIndex(root.filePath(QLatin1String(docnames::indexList))));
     } catch (const ToolFailure &failure) {
         std::fprintf(stderr, "%s\n",
                      qUtf8Printable(failure.message(QStringLiteral("velmora-embedgen"))));

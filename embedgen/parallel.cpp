@@ -1,11 +1,13 @@
-// Velmora: the embedder's work spread over a few threads, and the page reader.
+// Velmora: the embedder's work spread over a few threads, the page reader and the frozen index.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "embedgen.h"
 
+#include "listtables.h"
 #include "toolfailure.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <atomic>
@@ -27,6 +29,21 @@ void readPage(const QString &path, FileBlob *out)
     out->blob = compressBlob(bytes);
     if (out->blob.isEmpty())
         fail(path, QStringLiteral("cannot compress the file"));
+}
+
+QByteArray freezeIndex(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        fail(path, file.errorString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        fail(path, file.errorString());
+    // Decoded as the program decodes the list it would otherwise parse.
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless
+                               | QStringDecoder::Flag::ConvertInitialBom);
+    return IndexTable::fromText(decoder(bytes)).frozen();
 }
 
 void runParallel(int count, const std::function<void(int)> &job)

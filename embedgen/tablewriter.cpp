@@ -17,7 +17,8 @@ namespace tarn::embed {
 namespace {
 
 const char *const outputNames[] = {
-    "files.bin", "images.bin", "embedded_blobs.S", "embedded_files.cpp", "embedded_images.cpp",
+    "files.bin",        "images.bin",         "index.frozen",
+    "embedded_blobs.S", "embedded_files.cpp", "embedded_images.cpp",
 };
 
 const char *const partSuffix = ".part";
@@ -72,7 +73,8 @@ bool isLookupList(const QByteArray &name)
 
 // Both tables point into files.bin, one blob after the other in the order
 // of `files`: the file table's, then the lookup table's.
-QByteArray filesSource(const QList<FileBlob> &files, const QByteArray &version)
+QByteArray filesSource(const QList<FileBlob> &files, const QByteArray &version,
+                       qsizetype frozenIndexSize)
 {
     QByteArray fileRows, lookupRows;
     quint64 offset = 0;
@@ -88,7 +90,9 @@ QByteArray filesSource(const QList<FileBlob> &files, const QByteArray &version)
            "extern \"C\" const unsigned char velmora_files_blob[];\n\n"
            "const EmbeddedFile embeddedFiles[] = {\n"
         + fileRows + end + "const EmbeddedFile embeddedLookupFiles[] = {\n" + lookupRows + end
-        + "const char embeddedDocumentationVersion[] = " + cString(version) + ";\n";
+        + "const char embeddedDocumentationVersion[] = " + cString(version) + ";\n"
+        + "const unsigned long embeddedFrozenIndexSize = " + QByteArray::number(frozenIndexSize)
+        + "ul;\n";
     return src;
 }
 
@@ -149,7 +153,9 @@ QByteArray blobsAssembly(const QString &outDir)
     {
         const char *symbol;
         const char *file;
-    } blobs[] = {{"velmora_files_blob", "files.bin"}, {"velmora_images_blob", "images.bin"}};
+    } blobs[] = {{"velmora_files_blob", "files.bin"},
+                 {"velmora_images_blob", "images.bin"},
+                 {"velmora_frozen_index", "index.frozen"}};
     for (const auto &blob : blobs) {
         const QByteArray sym = blob.symbol;
         src += "    .balign 16\n"
@@ -195,7 +201,8 @@ void removeTables(const QString &outDir)
 }
 
 void writeTables(const QString &outDir, const QList<FileBlob> &files,
-                 const QList<ImageBlob> &images, const QByteArray &version)
+                 const QList<ImageBlob> &images, const QByteArray &version,
+                 const QByteArray &frozenIndex)
 {
     const QDir dir(outDir);
     const auto part = [&dir](const char *name) {
@@ -209,12 +216,13 @@ void writeTables(const QString &outDir, const QList<FileBlob> &files,
     for (const ImageBlob &image : images)
         imageBlobs.append(&image.blob);
     const QByteArray assembly = blobsAssembly(dir.absolutePath());
-    const QByteArray filesCpp = filesSource(files, version);
+    const QByteArray filesCpp = filesSource(files, version, frozenIndex.size());
     const QByteArray imagesCpp = imagesSource(images);
 
     try {
         writeFile(part("files.bin"), fileBlobs);
         writeFile(part("images.bin"), imageBlobs);
+        writeFile(part("index.frozen"), {&frozenIndex});
         writeFile(part("embedded_blobs.S"), {&assembly});
         writeFile(part("embedded_files.cpp"), {&filesCpp});
         writeFile(part("embedded_images.cpp"), {&imagesCpp});

@@ -8,3 +8,5 @@ const EmbeddedFile embeddedFiles[] = {{0, nullptr, nullptr}};
 const EmbeddedFile embeddedLookupFiles[] = {{0, nullptr, nullptr}};
 const EmbeddedImage embeddedImages[] = {{0, 0, 0, nullptr, 0ul, 0, nullptr, false, nullptr}};
 const char embeddedDocumentationVersion[] = "";
+extern "C" alignas(16) const unsigned char velmora_frozen_index[16] = {};
+const unsigned long embeddedFrozenIndexSize = 0;

@@ -31,6 +31,11 @@ extern const EmbeddedFile embeddedLookupFiles[];
 // embedded folder did not say.
 extern const char embeddedDocumentationVersion[];
 
+// index.lst parsed at build time, as IndexTable::frozen() lays it out, for the
+// program to use where it lies; empty (size 0) when the build made none.
+extern "C" const unsigned char velmora_frozen_index[];
+extern const unsigned long embeddedFrozenIndexSize;
+
 // Finds a file by its exact, case-sensitive bare name. Returns the stored
 // blob, or null with *storedLengthOut set to 0.
 const unsigned char *findEmbeddedFile(const char *name, int *storedLengthOut);

@@ -2,6 +2,7 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "embeddedfiles.h"
 #include "embeddedimages.h"
+#include "listtables.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,7 +17,7 @@ const QString fixtureFolder = QStringLiteral(VELMORA_TEST_DATA "/docset");
 const QStringList outputs = {
     QStringLiteral("files.bin"),           QStringLiteral("images.bin"),
     QStringLiteral("embedded_blobs.S"),    QStringLiteral("embedded_files.cpp"),
-    QStringLiteral("embedded_images.cpp"),
+    QStringLiteral("embedded_images.cpp"), QStringLiteral("index.frozen"),
 };
 
 QByteArray readAll(const QString &path)
@@ -133,6 +134,15 @@ void tst_Embedgen::runWritesEveryOutputAndNoTemporaries()
     for (const EmbeddedImage *e = embeddedImages; e->data; ++e)
         linkedImages.append(reinterpret_cast<const char *>(e->data), qsizetype(e->storedLength));
     QCOMPARE(readAll(out.filePath(QStringLiteral("images.bin"))), linkedImages);
+    // The frozen index is the fixture's index.lst as the program parses it.
+    const QByteArray frozen = readAll(out.filePath(QStringLiteral("index.frozen")));
+    QVERIFY(!frozen.isEmpty());
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(velmora_frozen_index),
+                        qsizetype(embeddedFrozenIndexSize)),
+             frozen);
+    QCOMPARE(frozen,
+             tarn::IndexTable::fromText(QString::fromUtf8(readAll(fixtureFolder + "/index.lst")))
+                 .frozen());
 
     const QByteArray assembly = readAll(out.filePath(QStringLiteral("embedded_blobs.S")));
     const QByteArray incbin = ".incbin \""

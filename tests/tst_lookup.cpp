@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cstring>
 
 using namespace tarn;
 
@@ -140,6 +141,47 @@ QStringList rowTexts(const IndexTable &table, const QVector<int> &rows)
         texts.append(table.name(row) + u'|' + table.view(table.rows.at(row).target).toString());
     return texts;
 }
+
+// Every field of the two tables' rows and parts, as the lookups read them.
+void compareTables(const IndexTable &a, const IndexTable &b)
+{
+    QCOMPARE(a.rows.size(), b.rows.size());
+    for (int i = 0; i < a.rows.size(); ++i) {
+        const IndexTable::Row &x = a.rows.at(i);
+        const IndexTable::Row &y = b.rows.at(i);
+        QCOMPARE(a.name(i), b.name(i));
+        QCOMPARE(a.bareName(i), b.bareName(i));
+        QCOMPARE(a.view(x.target), b.view(y.target));
+        QCOMPARE(a.view(x.kind), b.view(y.kind));
+        QCOMPARE(a.parameters(i), b.parameters(i));
+        QCOMPARE(a.what(i), b.what(i));
+        QCOMPARE(x.line, y.line);
+        QCOMPARE(x.place, y.place);
+        QCOMPARE(x.member, y.member);
+        QCOMPARE(x.twin, y.twin);
+        QCOMPARE(x.deprecated, y.deprecated);
+        QCOMPARE(x.kindOf, y.kindOf);
+        QCOMPARE(x.since, y.since);
+    }
+    QCOMPARE(a.lookupOrder, b.lookupOrder);
+    QCOMPARE(a.classNames, b.classNames);
+    QCOMPARE(a.whats, b.whats);
+    QCOMPARE(a.hasDetails(), b.hasDetails());
+}
+
+// An image copied to where the program's own lies: at a multiple of 16.
+struct PlacedImage
+{
+    explicit PlacedImage(const QByteArray &image, qsizetype shift = 0)
+        : storage(image.size() + 32, '\0')
+    {
+        const quintptr base = quintptr(storage.data());
+        data = reinterpret_cast<unsigned char *>(storage.data()) + ((16 - base % 16) % 16) + shift;
+        std::memcpy(data, image.constData(), size_t(image.size()));
+    }
+    QByteArray storage;
+    unsigned char *data = nullptr;
+};
 
 } // namespace
 
@@ -439,6 +481,76 @@ private Q_SLOTS:
         const IndexTable bare = IndexTable::fromText(text);
         QCOMPARE(bare.rows.size(), damaged.rows.size());
         QCOMPARE(rowTexts(bare, indexRows(bare, u"paintEvent")).size(), 3);
+    }
+
+    // The build parses index.lst and the program uses the frozen image in
+    // place: it must be the very table the parse gives, lookups and all,
+    // and the details must go into a copy, never into the image.
+    void frozenTableIsTheParsedTable()
+    {
+        QString text;
+        QByteArray details;
+        for (const ApiLine &l : apiLines) {
+            text += formatIndexLine(QString::fromUtf8(l.name), QString::fromUtf8(l.target),
+                                    QString::fromUtf8(l.kind))
+                + QLatin1String(listLineEnd);
+            details += QByteArray(l.target) + "===" + l.what + "===" + l.parameters
+                + "===" + QByteArray::number(l.place) + "===\r\n";
+        }
+        for (const auto &[name, target] : entries)
+            text += formatIndexLine(name, target, QString()) + QLatin1String(listLineEnd);
+        const IndexTable parsed = IndexTable::fromText(text);
+        const QByteArray image = parsed.frozen();
+        QVERIFY(!image.isEmpty());
+        const PlacedImage placed(image);
+        IndexTable frozen;
+        QVERIFY(IndexTable::fromFrozen(placed.data, image.size(), &frozen));
+        compareTables(frozen, parsed);
+        QCOMPARE(frozen.classRow(u"qwidget"), parsed.classRow(u"qwidget"));
+        QCOMPARE(frozen.memberRun(u"paintEvent"), parsed.memberRun(u"paintEvent"));
+        QCOMPARE(frozen.ancestors(u"QCheckBox"), parsed.ancestors(u"QCheckBox"));
+        QCOMPARE(rowTexts(frozen, indexRows(frozen, u"arg")),
+                 rowTexts(parsed, indexRows(parsed, u"arg")));
+        // The view's text is the image's own, not a copy.
+        QCOMPARE(static_cast<const void *>(frozen.name(0).data()),
+                 static_cast<const void *>(frozen.text.constData()));
+        QVERIFY(frozen.text.constData() >= reinterpret_cast<const QChar *>(placed.data));
+
+        IndexTable detailed = frozen;
+        detailed.setDetails(detailed.readDetails(details));
+        compareTables(detailed, IndexTable::fromLists(text, details));
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(placed.data), image.size()), image);
+        compareTables(frozen, parsed);
+        // Only a table without details freezes.
+        QVERIFY(detailed.frozen().isEmpty());
+        const PlacedImage none(IndexTable().frozen());
+        IndexTable empty = parsed;
+        QVERIFY(IndexTable::fromFrozen(none.data, IndexTable().frozen().size(), &empty));
+        QVERIFY(empty.rows.isEmpty() && empty.classNames.isEmpty());
+
+        // Anything but this build's whole image is refused, and leaves the
+        // table as it was.
+        const auto refused = [&](const unsigned char *data, qsizetype size) {
+            IndexTable out = parsed;
+            const bool taken = IndexTable::fromFrozen(data, size, &out);
+            return !taken && out.rows.size() == parsed.rows.size();
+        };
+        QVERIFY(refused(nullptr, 0));
+        QVERIFY(refused(placed.data, image.size() - 1));
+        QVERIFY(refused(placed.data, 16));
+        const PlacedImage longer(image + QByteArray(16, '\0'));
+        QVERIFY(refused(longer.data, image.size() + 16));
+        const PlacedImage shifted(image, 4);
+        QVERIFY(refused(shifted.data, image.size()));
+        PlacedImage marked(image);
+        marked.data[0] = 'W';
+        QVERIFY(refused(marked.data, image.size()));
+        PlacedImage otherRows(image);
+        otherRows.data[8] = uchar(otherRows.data[8] + 4); // the size of a row
+        QVERIFY(refused(otherRows.data, image.size()));
+        PlacedImage moreRows(image);
+        moreRows.data[16] = uchar(moreRows.data[16] + 1); // the count of rows
+        QVERIFY(refused(moreRows.data, image.size()));
     }
 
     void qualifiedNames_data()
