@@ -2,6 +2,7 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "commandline.h"
 #include "desktopsearch.h"
+#include "embeddedfiles.h"
 #include "exposure.h"
 #include "instance.h"
 #include "listreader.h"
@@ -159,6 +160,10 @@ int main(int argc, char **argv)
             qCWarning(lcFrame) << "no requests from later starts:" << problem;
     }
     tarn::traceStart("requests");
+    // Built: what the window read of the embedded tables is in its own
+    // memory now, so the pages mapped around it can go before the window
+    // adds its own for the first paint.
+    releaseEmbeddedTables();
     FirstPaintTrace *trace = qEnvironmentVariableIsEmpty("VELMORA_TRACE_START")
         ? nullptr
         : new FirstPaintTrace(window.pageView()->viewport());

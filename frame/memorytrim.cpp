@@ -2,6 +2,8 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "memorytrim.h"
 
+#include "embeddedfiles.h"
+
 #include <QCoreApplication>
 #include <QTimer>
 
@@ -34,7 +36,10 @@ void releaseFreeMemorySoon()
         timer = new QTimer(QCoreApplication::instance());
         timer->setSingleShot(true);
         timer->setInterval(1000);
-        QObject::connect(timer, &QTimer::timeout, [] { malloc_trim(0); });
+        QObject::connect(timer, &QTimer::timeout, [] {
+            malloc_trim(0);
+            releaseEmbeddedTables();
+        });
         QObject::connect(QCoreApplication::instance(), &QObject::destroyed,
                          [] { timer = nullptr; });
     }

@@ -2,6 +2,8 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "embeddedfiles.h"
 
+#include "embeddedimages.h"
+
 #include "freshmemory.h"
 
 #include <zlib.h>
@@ -328,4 +330,29 @@ void releaseEmbeddedBytes(const unsigned char *data, qsizetype length)
     Q_UNUSED(data);
     Q_UNUSED(length);
 #endif
+}
+
+void releaseEmbeddedTables()
+{
+    const unsigned char *first = nullptr;
+    const unsigned char *last = nullptr;
+    const auto cover = [&first, &last](const unsigned char *data, unsigned long length) {
+        if (!data || length == 0)
+            return;
+        if (!first || data < first)
+            first = data;
+        if (!last || data + length > last)
+            last = data + length;
+    };
+    for (const EmbeddedFile *f = embeddedFiles; f->data; ++f)
+        cover(f->data, f->storedLength);
+    for (const EmbeddedFile *f = embeddedLookupFiles; f->data; ++f)
+        cover(f->data, f->storedLength);
+    for (const EmbeddedImage *image = embeddedImages; image->data; ++image)
+        cover(image->data, image->storedLength);
+    cover(velmora_frozen_index, embeddedFrozenIndexSize);
+    // One range from the first table's bytes to the last's; releasing checks
+    // that all of it lies in one read-only segment, and does nothing if not.
+    if (first)
+        releaseEmbeddedBytes(first, last - first);
 }

@@ -3,6 +3,7 @@
 #include "embeddedfiles.h"
 #include "embeddedimages.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
@@ -11,6 +12,8 @@
 #include <algorithm>
 #include <cstring>
 #include <vector>
+
+#include <unistd.h>
 
 #include <zlib.h>
 
@@ -128,6 +131,7 @@ private Q_SLOTS:
     void files_seekableBlobReadsBackAnyStretch();
     void files_everyEntryIsFoundByItsOwnName();
     void files_releasedBytesReadBackUnchanged();
+    void files_releasedTablesLeaveNoPageMapped();
     void files_lookupMisses_data();
     void files_lookupMisses();
     void images_recordsAreConsistent();
@@ -352,6 +356,57 @@ void tst_EmbeddedTables::files_releasedBytesReadBackUnchanged()
     std::vector<unsigned char> buffer(1 << 16, 0x5a);
     releaseEmbeddedBytes(buffer.data(), qsizetype(buffer.size()));
     QVERIFY(std::all_of(buffer.begin(), buffer.end(), [](unsigned char c) { return c == 0x5a; }));
+}
+
+namespace {
+
+// Whether the page holding `data` is mapped into this process now.
+bool pageMapped(const void *data)
+{
+    QFile pagemap(QStringLiteral("/proc/self/pagemap"));
+    if (!pagemap.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 page = qint64(reinterpret_cast<quintptr>(data) / quintptr(sysconf(_SC_PAGESIZE)));
+    quint64 entry = 0;
+    if (!pagemap.seek(page * qint64(sizeof entry))
+        || pagemap.read(reinterpret_cast<char *>(&entry), sizeof entry) != qint64(sizeof entry))
+        return false;
+    return (entry >> 63) != 0;
+}
+
+} // namespace
+
+void tst_EmbeddedTables::files_releasedTablesLeaveNoPageMapped()
+{
+    // The system maps more than a read touches; letting all of the tables
+    // go leaves none of their pages with the program, and every table reads
+    // back as it was. The frozen index is among them.
+    QVector<QByteArray> before;
+    for (const EmbeddedFile *f = embeddedFiles; f->data; ++f)
+        before.append(QByteArray(reinterpret_cast<const char *>(f->data), f->storedLength));
+    const EmbeddedImage *image = embeddedImages;
+    const QByteArray imageBefore(reinterpret_cast<const char *>(image->data),
+                                 qsizetype(image->storedLength));
+    // A page inside the tables: the first and last pages are shared with
+    // the data around them and stay.
+    QVERIFY(embeddedFrozenIndexSize > 0);
+    const unsigned char *first = embeddedFiles[0].data;
+    const unsigned char *last = velmora_frozen_index + embeddedFrozenIndexSize;
+    QVERIFY(first < last && last - first > 4 * sysconf(_SC_PAGESIZE));
+    const unsigned char *middle = first + (last - first) / 2;
+    volatile unsigned char touched = *middle;
+    Q_UNUSED(touched);
+    QVERIFY(pageMapped(middle));
+
+    releaseEmbeddedTables();
+    QVERIFY(!pageMapped(middle));
+    qsizetype i = 0;
+    for (const EmbeddedFile *f = embeddedFiles; f->data; ++f, ++i)
+        QCOMPARE(QByteArray::fromRawData(reinterpret_cast<const char *>(f->data), f->storedLength),
+                 before.at(i));
+    QCOMPARE(QByteArray::fromRawData(reinterpret_cast<const char *>(image->data),
+                                     qsizetype(image->storedLength)),
+             imageBefore);
 }
 
 void tst_EmbeddedTables::files_lookupMisses_data()
