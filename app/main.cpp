@@ -162,8 +162,10 @@ int main(int argc, char **argv)
     tarn::traceStart("requests");
     // Built: what the window read of the embedded tables is in its own
     // memory now, so the pages mapped around it can go before the window
-    // adds its own for the first paint.
+    // adds its own for the first paint. Of the frozen index only the
+    // classes' rows and names were read, and the Index is not in use yet.
     releaseEmbeddedTables();
+    releaseEmbeddedBytes(velmora_frozen_index, qsizetype(embeddedFrozenIndexSize));
     FirstPaintTrace *trace = qEnvironmentVariableIsEmpty("VELMORA_TRACE_START")
         ? nullptr
         : new FirstPaintTrace(window.pageView()->viewport());

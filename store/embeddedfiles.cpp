@@ -350,7 +350,6 @@ void releaseEmbeddedTables()
         cover(f->data, f->storedLength);
     for (const EmbeddedImage *image = embeddedImages; image->data; ++image)
         cover(image->data, image->storedLength);
-    cover(velmora_frozen_index, embeddedFrozenIndexSize);
     // One range from the first table's bytes to the last's; releasing checks
     // that all of it lies in one read-only segment, and does nothing if not.
     if (first)

@@ -111,9 +111,10 @@ bool readEmbeddedLines(const char *name, const std::function<bool(QByteArrayView
 // nothing for bytes outside a read-only segment of a loaded object (a
 // test's buffer, say), whose contents would not come back.
 void releaseEmbeddedBytes(const unsigned char *data, qsizetype length);
-// The same for the whole of the embedded tables (files, images, the frozen
-// index): the system maps the executable's pages in large runs around the
-// few bytes a read touches (hundreds of kB around one small page), and
-// those stay with the program until it lets them go. Whatever is read
-// next is simply read again from the executable.
+// The same for the whole of the file and image tables: the system maps the
+// executable's pages in large runs around the few bytes a read touches
+// (hundreds of kB around one small page), and those stay with the program
+// until it lets them go. Whatever is read next is simply read again from
+// the executable. The frozen index is left alone: the Index reads its names
+// at every key typed into it.
 void releaseEmbeddedTables();
