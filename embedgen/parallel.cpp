@@ -16,14 +16,24 @@
 
 namespace tarn::embed {
 
-void readPage(const QString &path, FileBlob *out)
+namespace {
+
+QByteArray readWholeFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         fail(path, file.errorString());
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         fail(path, file.errorString());
+    return bytes;
+}
+
+} // namespace
+
+void readPage(const QString &path, FileBlob *out)
+{
+    const QByteArray bytes = readWholeFile(path);
     out->name = QFile::encodeName(QFileInfo(path).fileName());
     out->inflated = quint64(bytes.size());
     out->blob = compressBlob(bytes);
@@ -33,12 +43,7 @@ void readPage(const QString &path, FileBlob *out)
 
 QByteArray freezeIndex(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        fail(path, file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        fail(path, file.errorString());
+    const QByteArray bytes = readWholeFile(path);
     // Decoded as the program decodes the list it would otherwise parse.
     QStringDecoder decoder(QStringDecoder::Utf8,
                            QStringDecoder::Flag::Stateless

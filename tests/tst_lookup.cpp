@@ -93,25 +93,32 @@ const char apiNames[] = "AlignLeft===Qt===qt.html#AlignmentFlag-enum===enumvalue
                         "Q_PROPERTY======qobject.html#Q_PROPERTY===macro\r\n"
                         "Qt======qt.html===namespace\r\n";
 
+// index.lst and entries.lst of `apiLines`.
+std::pair<QString, QByteArray> apiLists()
+{
+    QString text;
+    QByteArray details;
+    for (const ApiLine &l : apiLines) {
+        text += formatIndexLine(QString::fromUtf8(l.name), QString::fromUtf8(l.target),
+                                QString::fromUtf8(l.kind))
+            + QLatin1String(listLineEnd);
+        const bool member = QByteArrayView(l.target).contains('#');
+        EntryDetail detail{QString::fromUtf8(l.target),
+                           QString::fromUtf8(l.what),
+                           member ? QString::fromUtf8(l.parameters) : QString(),
+                           l.place,
+                           member ? QString() : QString::fromUtf8(l.parameters),
+                           QString(),
+                           false};
+        details += formatEntryDetailLine(detail).toUtf8() + listLineEnd;
+    }
+    return {text, details};
+}
+
 const IndexTable &apiTable()
 {
     static const IndexTable table = [] {
-        QString text;
-        QByteArray details;
-        for (const ApiLine &l : apiLines) {
-            text += formatIndexLine(QString::fromUtf8(l.name), QString::fromUtf8(l.target),
-                                    QString::fromUtf8(l.kind))
-                + QLatin1String(listLineEnd);
-            const bool member = QByteArrayView(l.target).contains('#');
-            EntryDetail detail{QString::fromUtf8(l.target),
-                               QString::fromUtf8(l.what),
-                               member ? QString::fromUtf8(l.parameters) : QString(),
-                               l.place,
-                               member ? QString() : QString::fromUtf8(l.parameters),
-                               QString(),
-                               false};
-            details += formatEntryDetailLine(detail).toUtf8() + listLineEnd;
-        }
+        const auto [text, details] = apiLists();
         return IndexTable::fromLists(text, details);
     }();
     return table;
@@ -451,12 +458,9 @@ private Q_SLOTS:
         QCOMPARE(table.ancestors(u"QCheckBox"), (QStringList{"QAbstractButton", "QWidget"}));
 
         // A line lost from entries.lst, one damaged: the rest still find their lines.
-        QString text;
+        const QString text = apiLists().first;
         QByteArray details;
         for (const ApiLine &l : apiLines) {
-            text += formatIndexLine(QString::fromUtf8(l.name), QString::fromUtf8(l.target),
-                                    QString::fromUtf8(l.kind))
-                + QLatin1String(listLineEnd);
             if (QByteArrayView(l.target) == "qcheckbox.html#checkState")
                 continue;
             if (QByteArrayView(l.target) == "qwindow.html#paintEvent") {
@@ -488,15 +492,7 @@ private Q_SLOTS:
     // and the details must go into a copy, never into the image.
     void frozenTableIsTheParsedTable()
     {
-        QString text;
-        QByteArray details;
-        for (const ApiLine &l : apiLines) {
-            text += formatIndexLine(QString::fromUtf8(l.name), QString::fromUtf8(l.target),
-                                    QString::fromUtf8(l.kind))
-                + QLatin1String(listLineEnd);
-            details += QByteArray(l.target) + "===" + l.what + "===" + l.parameters
-                + "===" + QByteArray::number(l.place) + "===\r\n";
-        }
+        auto [text, details] = apiLists();
         for (const auto &[name, target] : entries)
             text += formatIndexLine(name, target, QString()) + QLatin1String(listLineEnd);
         const IndexTable parsed = IndexTable::fromText(text);
