@@ -252,9 +252,10 @@ struct FrozenHeader
     quint32 rows;
     quint32 textLength; // in UTF-16 units
     quint32 bytesLength;
-    quint32 reserved;
+    quint32 byteOrder; // frozenByteOrder as the freezing machine wrote it
 };
 constexpr char frozenMark[8] = {'V', 'X', 'I', 'N', 'D', 'E', 'X', '1'};
+constexpr quint32 frozenByteOrder = 0x01020304u;
 
 constexpr qsizetype frozenAligned(qsizetype n)
 {
@@ -281,7 +282,7 @@ FrozenLayout frozenLayout(const FrozenHeader &h)
 
 QByteArray IndexTable::frozen() const
 {
-    if (m_hasDetails || whats.size() > 1 || !details.isEmpty())
+    if (m_hasDetails || whats.size() > 1 || !details.isEmpty() || lookupOrder.size() != rows.size())
         return QByteArray();
     FrozenHeader h = {};
     std::memcpy(h.mark, frozenMark, sizeof h.mark);
@@ -290,6 +291,7 @@ QByteArray IndexTable::frozen() const
     h.rows = quint32(rows.size());
     h.textLength = quint32(text.size());
     h.bytesLength = quint32(bytes.size());
+    h.byteOrder = frozenByteOrder;
     const FrozenLayout at = frozenLayout(h);
     QByteArray image(at.end, '\0');
     char *out = image.data();
@@ -312,8 +314,8 @@ bool IndexTable::fromFrozen(const unsigned char *image, qsizetype size, IndexTab
     if (!image || size < qsizetype(sizeof h) || quintptr(image) % 16 != 0)
         return false;
     std::memcpy(&h, image, sizeof h);
-    if (std::memcmp(h.mark, frozenMark, sizeof h.mark) != 0 || h.rowSize != sizeof(Row)
-        || h.rowAlign != alignof(Row) || h.rows > quint32(INT_MAX / 2)
+    if (std::memcmp(h.mark, frozenMark, sizeof h.mark) != 0 || h.byteOrder != frozenByteOrder
+        || h.rowSize != sizeof(Row) || h.rowAlign != alignof(Row) || h.rows > quint32(INT_MAX / 2)
         || h.textLength > quint32(INT_MAX / 2) || h.bytesLength > quint32(INT_MAX / 2))
         return false;
     const FrozenLayout at = frozenLayout(h);

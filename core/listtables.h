@@ -96,8 +96,9 @@ struct IndexTable
     QByteArray frozen() const;
     // The table of such an image, its parts pointing into `image`, which
     // must outlive it (the program's own read-only data). Only the image's
-    // frame is checked: its mark, this build's layout of a row and the sizes
-    // against `size`; the rows are trusted as the build's own output. False,
+    // frame is checked: its mark, the byte order, this build's layout of a
+    // row and the sizes against `size`; the rows are trusted as the build's
+    // own output. False,
     // leaving `out` alone, for anything else.
     static bool fromFrozen(const unsigned char *image, qsizetype size, IndexTable *out);
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 using namespace tarn;
 
@@ -544,6 +545,9 @@ private Q_SLOTS:
         PlacedImage otherRows(image);
         otherRows.data[8] = uchar(otherRows.data[8] + 4); // the size of a row
         QVERIFY(refused(otherRows.data, image.size()));
+        PlacedImage otherOrder(image);
+        std::swap(otherOrder.data[28], otherOrder.data[31]); // made on another byte order
+        QVERIFY(refused(otherOrder.data, image.size()));
         PlacedImage moreRows(image);
         moreRows.data[16] = uchar(moreRows.data[16] + 1); // the count of rows
         QVERIFY(refused(moreRows.data, image.size()));
