@@ -52,11 +52,14 @@ QString versionText()
 bool isLink(const QString &text)
 {
     // A scheme after any white space, then ":" that is not the start of "::".
+    // White space is what QString::simplified() strips, no-break space and
+    // the other Unicode spaces with it: a value is simplified on its way to
+    // the window, and must not become a link there.
     const auto isLetter = [](QChar c) {
         return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
     };
     qsizetype i = 0;
-    while (i < text.size() && (text.at(i) == u' ' || (text.at(i) >= u'\t' && text.at(i) <= u'\r')))
+    while (i < text.size() && text.at(i).isSpace())
         ++i;
     if (i >= text.size() || !isLetter(text.at(i)))
         return false;

@@ -98,6 +98,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("link");
         QTest::newRow("web") << "https://example.com/" << true;
         QTest::newRow("after white space") << " \t\nfile:x" << true;
+        QTest::newRow("after Unicode white space")
+            << QString::fromUtf8("\xc2\xa0\xe2\x80\x83\xe2\x80\xa8http:x") << true;
         QTest::newRow("scheme of every kind of character") << "a1+.-z:" << true;
         QTest::newRow("colon at the end") << "x:" << true;
         QTest::newRow("scope") << "Qt::AlignLeft" << false;
