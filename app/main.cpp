@@ -62,6 +62,17 @@ private:
     bool m_painted = false;
 };
 
+// The arguments as QCoreApplication::arguments() has them, read before there
+// is an application.
+QStringList argumentsOf(int argc, char **argv)
+{
+    QStringList arguments;
+    arguments.reserve(argc);
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
 // Prints to a standard stream, as the terminal expects it.
 void print(FILE *stream, const QString &text)
 {
@@ -78,34 +89,32 @@ int main(int argc, char **argv)
 
     // Before any window: the options that only print, and a window open
     // already, which takes the request and shows it. None of it needs a
-    // display.
-    tarn::cli::Invocation invocation;
-    {
-        QCoreApplication early(argc, argv);
-        invocation = tarn::cli::parseCommandLine(QCoreApplication::arguments());
-        switch (invocation.action) {
-        case tarn::cli::Invocation::Help:
-        case tarn::cli::Invocation::Version:
-            print(stdout, invocation.output);
-            return 0;
-        case tarn::cli::Invocation::Error:
-            print(stderr, invocation.output);
-            return 2;
-        case tarn::cli::Invocation::Run:
-            break;
-        }
-        // The desktop's search, started by the bus: no window until a result
-        // is opened, and that opens in a program started for it.
-        if (invocation.searchProvider)
-            return tarn::desktop::serveDesktopSearch(tarn::readFullIndexTable(),
-                                                     tarn::readNameTable());
-        QString answer;
-        if (!invocation.newWindow
-            && tarn::cli::handOver(
-                {invocation.name, invocation.search, invocation.openSearch, invocation.newTab},
-                5000, &answer))
-            return 0;
+    // display, nor an application object: a start that opens a window builds
+    // its one application only once, below.
+    const tarn::cli::Invocation invocation = tarn::cli::parseCommandLine(argumentsOf(argc, argv));
+    switch (invocation.action) {
+    case tarn::cli::Invocation::Help:
+    case tarn::cli::Invocation::Version:
+        print(stdout, invocation.output);
+        return 0;
+    case tarn::cli::Invocation::Error:
+        print(stderr, invocation.output);
+        return 2;
+    case tarn::cli::Invocation::Run:
+        break;
     }
+    // The desktop's search, started by the bus: no window until a result is
+    // opened, and that opens in a program started for it.
+    if (invocation.searchProvider) {
+        QCoreApplication bus(argc, argv);
+        return tarn::desktop::serveDesktopSearch(tarn::readFullIndexTable(), tarn::readNameTable());
+    }
+    QString answer;
+    if (!invocation.newWindow
+        && tarn::cli::handOver(
+            {invocation.name, invocation.search, invocation.openSearch, invocation.newTab}, 5000,
+            &answer))
+        return 0;
 
     // The lists are read on a thread of their own while this one builds the
     // window.
