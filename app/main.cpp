@@ -126,6 +126,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationVersion(QStringLiteral("2.0"));
     QApplication::setDesktopFileName(QStringLiteral("velmora"));
     QApplication::setStyle(new tarn::OwnIconsStyle);
+    installMapExposeFilter();
     tarn::traceStart("application");
 
     Utils::settings();

@@ -4,9 +4,15 @@
 
 #include <QEvent>
 #include <QEventLoop>
+#include <QGuiApplication>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+
+#if __has_include(<xcb/xcb.h>)
+#include <xcb/xcb.h>
+#define VELMORA_HAVE_XCB 1
+#endif
 
 namespace {
 
@@ -58,4 +64,73 @@ bool waitUntilExposed(QWidget *window, int timeoutMs)
     timeout.start(timeoutMs);
     loop.exec();
     return handle->isExposed();
+}
+
+bool MapExposeFilter::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
+{
+#ifdef VELMORA_HAVE_XCB
+    if (eventType != "xcb_generic_event_t")
+        return false;
+    const auto *event = static_cast<const xcb_generic_event_t *>(message);
+    switch (event->response_type & 0x7f) {
+    case XCB_MAP_NOTIFY:
+        windowMapped(WId(reinterpret_cast<const xcb_map_notify_event_t *>(event)->window));
+        return false;
+    case XCB_EXPOSE:
+        return dropsExpose(WId(reinterpret_cast<const xcb_expose_event_t *>(event)->window));
+    default:
+        return false;
+    }
+#else
+    Q_UNUSED(eventType);
+    Q_UNUSED(message);
+    return false;
+#endif
+}
+
+void MapExposeFilter::windowMapped(WId window)
+{
+    // Only the application's own top-level windows, which the toolkit
+    // exposes whole as they map: a child window gets no such expose.
+    const QList<QWindow *> windows = QGuiApplication::topLevelWindows();
+    for (QWindow *candidate : windows) {
+        if (!candidate->handle() || candidate->winId() != window)
+            continue;
+        if (!m_awaiting.contains(candidate)) {
+            m_awaiting.append(candidate);
+            candidate->installEventFilter(this);
+        }
+        return;
+    }
+}
+
+bool MapExposeFilter::dropsExpose(WId window) const
+{
+    for (const QPointer<QWindow> &awaiting : m_awaiting) {
+        if (awaiting && awaiting->handle() && awaiting->winId() == window)
+            return true;
+    }
+    return false;
+}
+
+bool MapExposeFilter::eventFilter(QObject *watched, QEvent *event)
+{
+    // The toolkit's whole expose reaches the window: the paint that covers
+    // every expose read so far comes now, and any later one is news.
+    if (event->type() == QEvent::Expose || event->type() == QEvent::Hide) {
+        watched->removeEventFilter(this);
+        m_awaiting.removeIf(
+            [watched](const QPointer<QWindow> &window) { return !window || window == watched; });
+    }
+    return false;
+}
+
+void installMapExposeFilter()
+{
+    static QPointer<MapExposeFilter> installed;
+    if (installed || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    installed = new MapExposeFilter;
+    installed->setParent(QCoreApplication::instance());
+    QCoreApplication::instance()->installNativeEventFilter(installed);
 }

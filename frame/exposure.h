@@ -2,6 +2,12 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #pragma once
 
+#include <QAbstractNativeEventFilter>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QWindow>
+
 class QWidget;
 
 // Runs the events until the window system has exposed `window`, which has
@@ -10,3 +16,34 @@ class QWidget;
 // then. The splash screen's own wait sleeps 10 ms between its looks at the
 // window, which keeps the splash over the finished window that much longer.
 bool waitUntilExposed(QWidget *window, int timeoutMs);
+
+// Drops the X server's expose events that only repeat a paint the toolkit
+// is about to make. Told that a window is mapped, the toolkit exposes all of
+// it at once and paints and flushes it whole; the server's own expose events
+// for that map, read before that paint, then have it flush the same pixels
+// a second time, which for a full window kept the server busy as long as the
+// paint itself (about 12 ms for 900 x 700 on a virtual display) before the
+// screen was complete. An expose read after the paint has begun (a splash
+// going away from over the window, say) is delivered as always.
+class MapExposeFilter : public QObject, public QAbstractNativeEventFilter
+{
+public:
+    // The events as the X connection reads them; any other kind passes.
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
+
+    // The same decision for one event: a map notification or an expose of
+    // the window with that id (for the test, on any platform).
+    void windowMapped(WId window);
+    bool dropsExpose(WId window) const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Mapped top-level windows whose own whole expose is not delivered yet.
+    QList<QPointer<QWindow>> m_awaiting;
+};
+
+// Installs one MapExposeFilter on the application when it shows its windows
+// on an X server; a no-op on any other platform, and when installed already.
+void installMapExposeFilter();

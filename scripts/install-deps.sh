@@ -7,7 +7,7 @@ set -euo pipefail
 
 packages=(
     cmake g++ make
-    qt6-base-dev qt6-base-dev-tools libqt6printsupport6 zlib1g-dev libsqlite3-dev
+    qt6-base-dev qt6-base-dev-tools libqt6printsupport6 zlib1g-dev libsqlite3-dev libxcb1-dev
     qtbase5-doc-html
     qt6-documentation-tools xz-utils
     fonts-dejavu-core

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QExposeEvent>
 #include <QFile>
 #include <QImage>
 #include <QPaintEvent>
@@ -17,6 +18,7 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QToolBar>
+#include <QWindow>
 
 // Counts the requests that reach the end of the factory chain.
 class CountingFactory : public MimeSourceFactory
@@ -201,6 +203,43 @@ private Q_SLOTS:
         QVERIFY(window.paints > 0);
         // Exposed already: at once.
         QVERIFY(waitUntilExposed(&window, 5000));
+    }
+
+    // The server's exposes of a map are dropped only until the toolkit's own
+    // whole expose reaches the window; every later one must get through, or
+    // what was laid over the window would stay on the screen.
+    void mapExposesDroppedUntilTheWholeExpose()
+    {
+        QWidget window;
+        window.resize(200, 100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QWindow *handle = window.windowHandle();
+        const WId id = handle->winId();
+        MapExposeFilter filter;
+        QVERIFY(!filter.dropsExpose(id));
+
+        // Nobody's window, and a window that is no top level: nothing held.
+        filter.windowMapped(id + 1000);
+        QWidget child(&window);
+        child.setAttribute(Qt::WA_NativeWindow);
+        child.show();
+        filter.windowMapped(child.winId());
+        QVERIFY(!filter.dropsExpose(id));
+        QVERIFY(!filter.dropsExpose(child.winId()));
+
+        filter.windowMapped(id);
+        QVERIFY(filter.dropsExpose(id));
+        QVERIFY(!filter.dropsExpose(id + 1000));
+        QExposeEvent whole{QRegion(QRect(QPoint(), handle->size()))};
+        QCoreApplication::sendEvent(handle, &whole);
+        QVERIFY(!filter.dropsExpose(id));
+
+        // Mapped again after a hide: held again, and let go by the hide too.
+        filter.windowMapped(id);
+        QVERIFY(filter.dropsExpose(id));
+        window.hide();
+        QVERIFY(!filter.dropsExpose(id));
     }
 
 private:

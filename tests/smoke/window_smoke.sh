@@ -26,12 +26,13 @@ work=$(mktemp -d) || fail "mktemp"
 xvfb_pid=
 wm_pid=
 app_pid=
+cover_pid=
 cleanup() {
     # Every exit path ends what this script started, newest first.
-    for pid in $app_pid $wm_pid $xvfb_pid; do
+    for pid in $cover_pid $app_pid $wm_pid $xvfb_pid; do
         kill "$pid" 2>/dev/null
     done
-    for pid in $app_pid $wm_pid $xvfb_pid; do
+    for pid in $cover_pid $app_pid $wm_pid $xvfb_pid; do
         for _ in $(seq 50); do
             kill -0 "$pid" 2>/dev/null || break
             sleep 0.1
@@ -166,6 +167,39 @@ done
 echo "screenshot $shot"
 [[ -z "$problem" ]] || fail "$problem"
 echo "colours $colours, spread: toolbar $toolbar, tabs $tabs, page $page"
+
+# A window laid over this one and taken away again: the program must paint
+# what it uncovers, so that the screen shows the window as it was. Only the
+# caret of a focused field may blink in between.
+for tool in xmessage compare; do
+    command -v "$tool" >/dev/null || fail "$tool is not installed (scripts/install-deps.sh --test installs it)"
+done
+before="$work/before-cover.png"
+after="$work/after-cover.png"
+import -window root "$before" 2>"$work/import.log" || fail "import failed: $(cat "$work/import.log")"
+xmessage -title velmora-cover -bg red -geometry 320x200 "laid over the window" >/dev/null 2>&1 &
+cover_pid=$!
+cover=
+for _ in $(seq 50); do
+    cover=$(xdotool search --onlyvisible --name "^velmora-cover$" 2>/dev/null | head -n 1)
+    [[ -n "$cover" ]] && break
+    sleep 0.1
+done
+[[ -n "$cover" ]] || fail "the covering window did not show"
+xdotool windowmove --sync "$cover" $((win_x + win_w / 3)) $((win_y + win_h / 3))
+sleep 0.5
+kill "$cover_pid"
+wait "$cover_pid" 2>/dev/null
+cover_pid=
+sleep 1
+import -window root "$after" 2>"$work/import.log" || fail "import failed: $(cat "$work/import.log")"
+# Inside the window only: the window manager redraws its border as the focus
+# comes and goes.
+area="${win_w}x${win_h}+${win_x}+${win_y}"
+differ=$(compare -metric AE -fuzz 3% "$before[$area]" "$after[$area]" null: 2>&1)
+[[ "$differ" =~ ^[0-9]+$ ]] || fail "compare failed: $differ"
+((differ <= 100)) || { cp "$after" "$out/velmora-uncovered.png"; fail "$differ pixels differ where a window lay over the program's (see $out/velmora-uncovered.png)"; }
+echo "uncovered again as it was ($differ pixels differ)"
 
 # Close with the window manager's close key (Ctrl+Alt+Escape in evilwm, which
 # acts on the window it has focused) and expect a clean exit with the window
