@@ -58,12 +58,21 @@ public:
         : m_blob(data, storedLength)
     {
     }
-    SeekableBlob &blob() { return m_blob; }
+    // The lines read in one pass: member lists are then read from its places.
+    bool readLines(const std::function<bool(QByteArrayView line, qsizetype offset)> &eachLine)
+    {
+        m_passed = true;
+        return m_blob.readLines(eachLine);
+    }
 
     QByteArray bytes(qsizetype start, qsizetype length) const override
     {
         const std::lock_guard<std::mutex> lock(m_lastMutex);
         if (start != m_lastStart || m_last.size() != length) {
+            // A table of the build's frozen classes made no pass over the
+            // list: the text is inflated as far as a class asks for.
+            if (!m_passed)
+                m_blob.reach(start + length);
             m_last = m_blob.bytes(start, length);
             m_lastStart = start;
         }
@@ -71,7 +80,8 @@ public:
     }
 
 private:
-    SeekableBlob m_blob;
+    mutable SeekableBlob m_blob;
+    bool m_passed = false;
     mutable std::mutex m_lastMutex;
     mutable qsizetype m_lastStart = -1;
     mutable QByteArray m_last;
@@ -85,12 +95,19 @@ ContentsTable contentsTableNow()
         return ContentsTable();
     auto source = std::make_shared<StoredContents>(stored, storedLength);
     ContentsTable table;
-    source->blob().readLines([&table](QByteArrayView line, qsizetype offset) {
-        table.addLine(line, offset);
-        return true;
-    });
-    releaseEmbeddedBytes(stored, storedLength);
-    table.finish(source);
+    // The build's frozen classes, when it made them: the list is then read
+    // only a class's members at a time.
+    if (ContentsTable::fromFrozen(velmora_frozen_contents, qsizetype(embeddedFrozenContentsSize),
+                                  &table)) {
+        table.source = source;
+    } else {
+        source->readLines([&table](QByteArrayView line, qsizetype offset) {
+            table.addLine(line, offset);
+            return true;
+        });
+        releaseEmbeddedBytes(stored, storedLength);
+        table.finish(source);
+    }
     // The window opens on the first class's members.
     if (!table.classes.isEmpty())
         source->bytes(table.classes.first().membersStart, table.classes.first().membersLength);

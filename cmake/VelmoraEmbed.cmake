@@ -19,6 +19,7 @@ function(velmora_add_docdata target)
         "${out}/embedded_blobs.S")
     add_custom_command(
         OUTPUT ${outputs} "${out}/files.bin" "${out}/images.bin" "${out}/index.frozen"
+               "${out}/contents.frozen"
         COMMAND velmora-embedgen "${A_FOLDER}" "${out}"
         DEPENDS velmora-embedgen ${A_DEPENDS}
         COMMENT "Embedding documentation folder ${A_FOLDER}"

@@ -669,6 +669,116 @@ ContentsTable ContentsTable::fromUtf8(const QByteArray &utf8)
     return table;
 }
 
+namespace {
+
+// The frozen contents: this header, then the rows, then the texts (UTF-16),
+// each from a multiple of 16.
+struct FrozenContentsHeader
+{
+    char mark[8];
+    quint32 rows;
+    quint32 textLength; // in UTF-16 units
+    quint32 byteOrder;  // frozenByteOrder as the freezing machine wrote it
+    quint32 unused;
+};
+struct FrozenClass
+{
+    qint64 membersStart;
+    qint64 membersLength;
+    IndexTable::Span kind, name, page;
+};
+static_assert(std::has_unique_object_representations_v<FrozenClass>,
+              "a row's padding would freeze whatever its memory held");
+constexpr char frozenContentsMark[8] = {'V', 'X', 'C', 'O', 'N', 'T', 'S', '1'};
+
+struct FrozenContentsLayout
+{
+    qsizetype rows, text, end;
+};
+
+FrozenContentsLayout frozenContentsLayout(const FrozenContentsHeader &h)
+{
+    FrozenContentsLayout at;
+    at.rows = frozenAligned(qsizetype(sizeof(FrozenContentsHeader)));
+    at.text = frozenAligned(at.rows + qsizetype(h.rows) * qsizetype(sizeof(FrozenClass)));
+    at.end = at.text + qsizetype(h.textLength) * qsizetype(sizeof(QChar));
+    return at;
+}
+
+} // namespace
+
+QByteArray ContentsTable::frozen() const
+{
+    QString text;
+    QVector<FrozenClass> rows;
+    rows.reserve(classes.size());
+    const auto place = [&text](const QString &s) {
+        const IndexTable::Span span{int(text.size()), int(s.size())};
+        text += s;
+        return span;
+    };
+    for (const Class &entry : classes) {
+        FrozenClass row = {};
+        row.membersStart = entry.membersStart;
+        row.membersLength = entry.membersLength;
+        row.kind = place(entry.kind);
+        row.name = place(entry.name);
+        row.page = place(entry.page);
+        rows.append(row);
+    }
+    FrozenContentsHeader h = {};
+    std::memcpy(h.mark, frozenContentsMark, sizeof h.mark);
+    h.rows = quint32(rows.size());
+    h.textLength = quint32(text.size());
+    h.byteOrder = frozenByteOrder;
+    const FrozenContentsLayout at = frozenContentsLayout(h);
+    QByteArray image(at.end, '\0');
+    char *out = image.data();
+    std::memcpy(out, &h, sizeof h);
+    if (!rows.isEmpty())
+        std::memcpy(out + at.rows, rows.constData(), size_t(rows.size()) * sizeof(FrozenClass));
+    if (!text.isEmpty())
+        std::memcpy(out + at.text, text.constData(), size_t(text.size()) * sizeof(QChar));
+    return image;
+}
+
+bool ContentsTable::fromFrozen(const unsigned char *image, qsizetype size, ContentsTable *out)
+{
+    FrozenContentsHeader h;
+    if (!image || size < qsizetype(sizeof h) || quintptr(image) % 16 != 0)
+        return false;
+    std::memcpy(&h, image, sizeof h);
+    if (std::memcmp(h.mark, frozenContentsMark, sizeof h.mark) != 0
+        || h.byteOrder != frozenByteOrder || h.rows > quint32(INT_MAX / 64)
+        || h.textLength > quint32(INT_MAX / 2))
+        return false;
+    const FrozenContentsLayout at = frozenContentsLayout(h);
+    if (at.end != size)
+        return false;
+    const auto *rows = reinterpret_cast<const FrozenClass *>(image + at.rows);
+    const auto *text = reinterpret_cast<const QChar *>(image + at.text);
+    const qsizetype textLength = qsizetype(h.textLength);
+    const auto fits = [textLength](IndexTable::Span span) {
+        return span.start >= 0 && span.length >= 0 && span.start <= textLength - span.length;
+    };
+    ContentsTable table;
+    table.classes.reserve(qsizetype(h.rows));
+    for (quint32 i = 0; i < h.rows; ++i) {
+        const FrozenClass &row = rows[i];
+        if (!fits(row.kind) || !fits(row.name) || !fits(row.page) || row.membersStart < 0
+            || row.membersLength < 0)
+            return false;
+        // Raw data: the names stay in the image, as the Index's do.
+        const auto textOf = [text](IndexTable::Span span) {
+            return QString::fromRawData(text + span.start, span.length);
+        };
+        table.classes.append({textOf(row.kind), textOf(row.name), textOf(row.page),
+                              row.membersStart, row.membersLength});
+    }
+    *out = std::move(table);
+    return true;
+}
+
 void ContentsTable::addLine(QByteArrayView line, qsizetype offset)
 {
     const ContentsLineParts<QByteArrayView> parts = splitContentsLine(line);

@@ -230,6 +230,18 @@ struct ContentsTable
     // The table of a list in memory, which it keeps.
     static ContentsTable fromUtf8(const QByteArray &utf8);
 
+    // The classes as one image the build places in the program, in display
+    // order with their member lists' places in the list's bytes, so that a
+    // start reads none of the list to fill the Contents. The source is not
+    // part of it.
+    QByteArray frozen() const;
+    // The classes of such an image, their texts pointing into `image`,
+    // which must outlive the table (the program's own read-only data); the
+    // source is left for the caller to set. As IndexTable::fromFrozen, only
+    // the frame is checked, and every text's span against the image. False,
+    // leaving `out` alone, for anything else.
+    static bool fromFrozen(const unsigned char *image, qsizetype size, ContentsTable *out);
+
     // Building a table a line at a time: each line of the list with the
     // offset of its first byte in the list; then the order, and where the
     // member lists are read back from.

@@ -66,11 +66,13 @@ void installDecoderMessageCapture();
 // tablewriter.cpp
 // Writes every output under a temporary name and renames them all only when
 // all were written; on failure nothing (not even an earlier run's table) stays.
-// `frozenIndex` is the folder's index as IndexTable::frozen() gives it, placed
-// in the program as it is; empty, the program parses index.lst at start.
+// `frozenIndex` is the folder's index as IndexTable::frozen() gives it, and
+// `frozenContents` its classes as ContentsTable::frozen() does, placed in
+// the program as they are; empty, the program parses the list at start.
 void writeTables(const QString &outDir, const QList<FileBlob> &files,
                  const QList<ImageBlob> &images, const QByteArray &version,
-                 const QByteArray &frozenIndex = QByteArray());
+                 const QByteArray &frozenIndex = QByteArray(),
+                 const QByteArray &frozenContents = QByteArray());
 // Deletes the outputs and any temporaries of an interrupted run.
 void removeTables(const QString &outDir);
 
@@ -83,5 +85,7 @@ void runParallel(int count, const std::function<void(int)> &job);
 void readPage(const QString &path, FileBlob *out);
 // index.lst of the folder, parsed now and frozen for the program.
 QByteArray freezeIndex(const QString &path);
+// The classes of contents.lst, the same way.
+QByteArray freezeContents(const QString &path);
 
 } // namespace tarn::embed

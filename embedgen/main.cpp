@@ -60,7 +60,8 @@ int main(int argc, char **argv)
                 readPage(root.filePath(folder.pages.at(i - imageCount)), &files[i - imageCount]);
         });
         writeTables(outDir, files, images, folder.version,
-                    freezeIndex(root.filePath(QLatin1String(docnames::indexList))));
+                    freezeIndex(root.filePath(QLatin1String(docnames::indexList))),
+                    freezeContents(root.filePath(QLatin1String(docnames::contentsList))));
     } catch (const ToolFailure &failure) {
         std::fprintf(stderr, "%s\n",
                      qUtf8Printable(failure.message(QStringLiteral("velmora-embedgen"))));

@@ -1,4 +1,4 @@
-// Velmora: the embedder's work spread over a few threads, the page reader and the frozen index.
+// Velmora: the embedder's work spread over a few threads, the page reader and the frozen lists.
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "embedgen.h"
 
@@ -49,6 +49,11 @@ QByteArray freezeIndex(const QString &path)
                            QStringDecoder::Flag::Stateless
                                | QStringDecoder::Flag::ConvertInitialBom);
     return IndexTable::fromText(decoder(bytes)).frozen();
+}
+
+QByteArray freezeContents(const QString &path)
+{
+    return ContentsTable::fromUtf8(readWholeFile(path)).frozen();
 }
 
 void runParallel(int count, const std::function<void(int)> &job)

@@ -17,7 +17,7 @@ namespace tarn::embed {
 namespace {
 
 const char *const outputNames[] = {
-    "files.bin",        "images.bin",         "index.frozen",
+    "files.bin",        "images.bin",         "index.frozen",        "contents.frozen",
     "embedded_blobs.S", "embedded_files.cpp", "embedded_images.cpp",
 };
 
@@ -74,7 +74,7 @@ bool isLookupList(const QByteArray &name)
 // Both tables point into files.bin, one blob after the other in the order
 // of `files`: the file table's, then the lookup table's.
 QByteArray filesSource(const QList<FileBlob> &files, const QByteArray &version,
-                       qsizetype frozenIndexSize)
+                       qsizetype frozenIndexSize, qsizetype frozenContentsSize)
 {
     QByteArray fileRows, lookupRows;
     quint64 offset = 0;
@@ -92,7 +92,8 @@ QByteArray filesSource(const QList<FileBlob> &files, const QByteArray &version,
         + fileRows + end + "const EmbeddedFile embeddedLookupFiles[] = {\n" + lookupRows + end
         + "const char embeddedDocumentationVersion[] = " + cString(version) + ";\n"
         + "const unsigned long embeddedFrozenIndexSize = " + QByteArray::number(frozenIndexSize)
-        + "ul;\n";
+        + "ul;\n" + "const unsigned long embeddedFrozenContentsSize = "
+        + QByteArray::number(frozenContentsSize) + "ul;\n";
     return src;
 }
 
@@ -155,7 +156,8 @@ QByteArray blobsAssembly(const QString &outDir)
         const char *file;
     } blobs[] = {{"velmora_files_blob", "files.bin"},
                  {"velmora_images_blob", "images.bin"},
-                 {"velmora_frozen_index", "index.frozen"}};
+                 {"velmora_frozen_index", "index.frozen"},
+                 {"velmora_frozen_contents", "contents.frozen"}};
     for (const auto &blob : blobs) {
         const QByteArray sym = blob.symbol;
         src += "    .balign 16\n"
@@ -202,7 +204,7 @@ void removeTables(const QString &outDir)
 
 void writeTables(const QString &outDir, const QList<FileBlob> &files,
                  const QList<ImageBlob> &images, const QByteArray &version,
-                 const QByteArray &frozenIndex)
+                 const QByteArray &frozenIndex, const QByteArray &frozenContents)
 {
     const QDir dir(outDir);
     const auto part = [&dir](const char *name) {
@@ -216,13 +218,15 @@ void writeTables(const QString &outDir, const QList<FileBlob> &files,
     for (const ImageBlob &image : images)
         imageBlobs.append(&image.blob);
     const QByteArray assembly = blobsAssembly(dir.absolutePath());
-    const QByteArray filesCpp = filesSource(files, version, frozenIndex.size());
+    const QByteArray filesCpp =
+        filesSource(files, version, frozenIndex.size(), frozenContents.size());
     const QByteArray imagesCpp = imagesSource(images);
 
     try {
         writeFile(part("files.bin"), fileBlobs);
         writeFile(part("images.bin"), imageBlobs);
         writeFile(part("index.frozen"), {&frozenIndex});
+        writeFile(part("contents.frozen"), {&frozenContents});
         writeFile(part("embedded_blobs.S"), {&assembly});
         writeFile(part("embedded_files.cpp"), {&filesCpp});
         writeFile(part("embedded_images.cpp"), {&imagesCpp});

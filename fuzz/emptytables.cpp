@@ -10,3 +10,5 @@ const EmbeddedImage embeddedImages[] = {{0, 0, 0, nullptr, 0ul, 0, nullptr, fals
 const char embeddedDocumentationVersion[] = "";
 extern "C" alignas(16) const unsigned char velmora_frozen_index[16] = {};
 const unsigned long embeddedFrozenIndexSize = 0;
+extern "C" alignas(16) const unsigned char velmora_frozen_contents[16] = {};
+const unsigned long embeddedFrozenContentsSize = 0;

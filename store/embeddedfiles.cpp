@@ -175,6 +175,9 @@ bool inflateEmbeddedLines(const unsigned char *stored, qsizetype storedLength,
 struct SeekableBlob::State
 {
     qsizetype inflated = 0; // of the text, before the stream's next piece
+    // Where reach() stopped last, not one of the spaced places: the next
+    // reach starts from it and puts its own in its stead.
+    bool frontier = false;
     z_stream stream{};
     ~State() { inflateEnd(&stream); }
 };
@@ -192,6 +195,7 @@ bool SeekableBlob::readLines(const std::function<bool(QByteArrayView, qsizetype)
 {
     m_states.clear();
     m_seen = 0;
+    m_ended = false;
     qsizetype seen = 0;
     const bool read = passLines(
         m_data, m_storedLength,
@@ -213,6 +217,69 @@ bool SeekableBlob::readLines(const std::function<bool(QByteArrayView, qsizetype)
         });
     m_seen = seen;
     return read;
+}
+
+bool SeekableBlob::reach(qsizetype end)
+{
+    if (end <= m_seen)
+        return true;
+    if (m_ended || !m_data || m_storedLength <= 4
+        || m_storedLength > qsizetype(std::numeric_limits<uInt>::max()))
+        return false;
+    z_stream stream{};
+    qsizetype at = 0;
+    if (m_states.empty()) {
+        if (inflateInit(&stream) != Z_OK)
+            return false;
+        stream.next_in = const_cast<Bytef *>(m_data + 4);
+        stream.avail_in = uInt(m_storedLength - 4);
+    } else {
+        if (inflateCopy(&stream, &m_states.back()->stream) != Z_OK)
+            return false;
+        at = m_states.back()->inflated;
+        if (m_states.back()->frontier)
+            m_states.pop_back();
+    }
+    const auto keep = [this, &stream](qsizetype inflated, bool frontier) {
+        auto state = std::make_unique<State>();
+        if (inflateCopy(&state->stream, &stream) != Z_OK)
+            return;
+        state->inflated = inflated;
+        state->frontier = frontier;
+        m_states.push_back(std::move(state));
+    };
+    char scratch[16 * 1024];
+    bool damaged = false;
+    for (;;) {
+        if (m_states.empty() || at - m_states.back()->inflated >= m_spacing)
+            keep(at, false);
+        if (m_states.empty())
+            break; // no memory for even the first place
+        if (at >= end)
+            break;
+        stream.next_out = reinterpret_cast<Bytef *>(scratch);
+        stream.avail_out = uInt(sizeof scratch);
+        const int rc = inflate(&stream, Z_NO_FLUSH);
+        const qsizetype got = qsizetype(sizeof scratch) - qsizetype(stream.avail_out);
+        at += got;
+        if (rc == Z_STREAM_END) {
+            m_ended = true;
+            break;
+        }
+        if (rc != Z_OK || got == 0) {
+            // What came before the damage reads back the same way; nothing
+            // after it ever will.
+            damaged = true;
+            break;
+        }
+    }
+    if (!m_ended && !damaged && !m_states.empty() && m_states.back()->inflated < at)
+        keep(at, true);
+    inflateEnd(&stream);
+    releaseEmbeddedBytes(m_data, m_storedLength);
+    m_ended = m_ended || damaged;
+    m_seen = qMax(m_seen, at);
+    return end <= m_seen;
 }
 
 QByteArray SeekableBlob::bytes(qsizetype offset, qsizetype length) const

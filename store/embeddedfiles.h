@@ -35,6 +35,10 @@ extern const char embeddedDocumentationVersion[];
 // program to use where it lies; empty (size 0) when the build made none.
 extern "C" const unsigned char velmora_frozen_index[];
 extern const unsigned long embeddedFrozenIndexSize;
+// The classes of contents.lst the same way, as ContentsTable::frozen() lays
+// them out; empty when the build made none.
+extern "C" const unsigned char velmora_frozen_contents[];
+extern const unsigned long embeddedFrozenContentsSize;
 
 // Finds a file by its exact, case-sensitive bare name. Returns the stored
 // blob, or null with *storedLengthOut set to 0.
@@ -85,9 +89,15 @@ public:
     // The pass, as inflateEmbeddedLines makes it, each line with the offset
     // of its first byte in the text. False for a damaged blob.
     bool readLines(const std::function<bool(QByteArrayView line, qsizetype offset)> &eachLine);
+    // Without a pass over the lines, when their offsets are known already:
+    // inflates on from where the blob was last read to `end` of the text,
+    // keeping its places as the pass does, and no further. A reader asks
+    // for what it needs and pays only for the text up to it, once. False
+    // when the text ends before `end`, or for a damaged blob.
+    bool reach(qsizetype end);
     // [offset, offset + length) of the text; empty for a stretch beyond the
-    // lines the pass saw, or a damaged blob. Safe on any thread once the
-    // pass is over.
+    // lines the pass saw (or the text reached), or a damaged blob. Safe on
+    // any thread once the pass is over, and while no other reaches further.
     QByteArray bytes(qsizetype offset, qsizetype length) const;
 
 private:
@@ -96,7 +106,8 @@ private:
     const unsigned char *m_data;
     qsizetype m_storedLength;
     qsizetype m_spacing;
-    qsizetype m_seen = 0; // the end of the last line the pass saw
+    qsizetype m_seen = 0; // the end of the last line the pass saw, or of the text reached
+    bool m_ended = false; // reach() came to the end of the stream
     std::vector<std::unique_ptr<State>> m_states;
 };
 

@@ -22,6 +22,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <cstring>
 
 using namespace tarn;
 
@@ -248,6 +249,64 @@ private Q_SLOTS:
             QCOMPARE(stored.members(b), whole.members(a));
         }
         QVERIFY(stored.members(stored.classes.first()).contains(u"==="));
+        // The classes came frozen with the program, not from a pass over the list.
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(velmora_frozen_contents),
+                            qsizetype(embeddedFrozenContentsSize)),
+                 whole.frozen());
+        const auto *name =
+            reinterpret_cast<const unsigned char *>(stored.classes.first().name.constData());
+        QVERIFY(name >= velmora_frozen_contents
+                && name < velmora_frozen_contents + embeddedFrozenContentsSize);
+    }
+
+    // A frozen image gives back the table it was made of, and one whose
+    // frame or spans do not fit is refused whole.
+    void frozenContentsRoundTrip()
+    {
+        const QByteArray list = "class===QA===qa.html===+f===a()===qa.html#a===0;\n"
+                                "===Empty===\n"
+                                "struct===qb===qb.html\n";
+        const ContentsTable parsed = ContentsTable::fromUtf8(list);
+        const QByteArray image = parsed.frozen();
+        // The program's images lie at a multiple of 16, as the build places them.
+        QByteArray placed(image.size() + 16, '\0');
+        const auto aligned = [&placed](const QByteArray &bytes) {
+            char *at = placed.data() + (16 - quintptr(placed.constData()) % 16) % 16;
+            std::memcpy(at, bytes.constData(), size_t(bytes.size()));
+            return reinterpret_cast<const unsigned char *>(at);
+        };
+        ContentsTable frozen;
+        QVERIFY(ContentsTable::fromFrozen(aligned(image), image.size(), &frozen));
+        QCOMPARE(frozen.classes.size(), parsed.classes.size());
+        for (qsizetype i = 0; i < parsed.classes.size(); ++i) {
+            const ContentsTable::Class &a = parsed.classes.at(i);
+            const ContentsTable::Class &b = frozen.classes.at(i);
+            QCOMPARE(b.name, a.name);
+            QCOMPARE(b.kind, a.kind);
+            QCOMPARE(b.page, a.page);
+            QCOMPARE(b.membersStart, a.membersStart);
+            QCOMPARE(b.membersLength, a.membersLength);
+            QCOMPARE(ContentsTable::members(*parsed.source, b), parsed.members(a));
+        }
+
+        ContentsTable untouched;
+        untouched.classes.append(ContentsTable::Class());
+        const auto refused = [&](QByteArray bytes, qsizetype size) {
+            return !ContentsTable::fromFrozen(aligned(bytes), size, &untouched)
+                && untouched.classes.size() == 1;
+        };
+        QVERIFY(refused(image, image.size() - 1));
+        QVERIFY(refused(image, 8));
+        QByteArray otherMark = image;
+        otherMark[0] = 'W';
+        QVERIFY(refused(otherMark, otherMark.size()));
+        // The first row's name (after the two member offsets and the
+        // kind's span) pointed past the texts.
+        QByteArray farSpan = image;
+        const qint32 past = 1 << 20;
+        std::memcpy(farSpan.data() + 32 + 16 + 8, &past, sizeof past);
+        QVERIFY(refused(farSpan, farSpan.size()));
+        QVERIFY(!ContentsTable::fromFrozen(nullptr, 0, &untouched));
     }
 
     void memberList_data()

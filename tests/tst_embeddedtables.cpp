@@ -287,7 +287,30 @@ void tst_EmbeddedTables::files_seekableBlobReadsBackAnyStretch()
         QVERIFY(seekable.bytes(end, 1).isEmpty());
         QVERIFY(seekable.bytes(-1, 2).isEmpty());
         QVERIFY(seekable.bytes(0, 0).isEmpty());
+
+        // Without the pass: each read reaches only as far as it asks, from
+        // where the last one stopped, and reads back what lies before.
+        SeekableBlob lazy(data, blob.size(), spacing);
+        QVERIFY(lazy.bytes(0, 1).isEmpty());
+        for (const qsizetype at : {qsizetype(0), end / 3, end / 3 + 1, end / 2, end - 1}) {
+            const qsizetype length = qMin<qsizetype>(end - at, 70001);
+            QVERIFY(lazy.reach(at + length));
+            QCOMPARE(lazy.bytes(at, length), text.mid(at, length));
+            QCOMPARE(lazy.bytes(at / 2, length / 2), text.mid(at / 2, length / 2));
+        }
+        QVERIFY(!lazy.reach(text.size() + 1));
+        QCOMPARE(lazy.bytes(0, text.size()), text);
+        QVERIFY(lazy.bytes(text.size(), 1).isEmpty());
     }
+
+    // Reached without the pass, a damaged stream gives what came before the
+    // damage and nothing beyond, however often it is asked again.
+    SeekableBlob cutLazily(data, blob.size() / 2, 1);
+    QVERIFY(!cutLazily.reach(text.size()));
+    QVERIFY(!cutLazily.reach(text.size()));
+    QVERIFY(cutLazily.bytes(text.size() - 1, 1).isEmpty());
+    const QByteArray first = cutLazily.bytes(0, 1);
+    QVERIFY(first.isEmpty() || first == text.left(1));
 
     // A damaged stream gives what it saw and nothing beyond.
     SeekableBlob cut(data, blob.size() / 2, 1);

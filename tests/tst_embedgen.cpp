@@ -18,6 +18,7 @@ const QStringList outputs = {
     QStringLiteral("files.bin"),           QStringLiteral("images.bin"),
     QStringLiteral("embedded_blobs.S"),    QStringLiteral("embedded_files.cpp"),
     QStringLiteral("embedded_images.cpp"), QStringLiteral("index.frozen"),
+    QStringLiteral("contents.frozen"),
 };
 
 QByteArray readAll(const QString &path)
@@ -143,6 +144,13 @@ void tst_Embedgen::runWritesEveryOutputAndNoTemporaries()
     QCOMPARE(frozen,
              tarn::IndexTable::fromText(QString::fromUtf8(readAll(fixtureFolder + "/index.lst")))
                  .frozen());
+    // And the frozen classes are its contents.lst's.
+    const QByteArray frozenContents = readAll(out.filePath(QStringLiteral("contents.frozen")));
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(velmora_frozen_contents),
+                        qsizetype(embeddedFrozenContentsSize)),
+             frozenContents);
+    QCOMPARE(frozenContents,
+             tarn::ContentsTable::fromUtf8(readAll(fixtureFolder + "/contents.lst")).frozen());
 
     const QByteArray assembly = readAll(out.filePath(QStringLiteral("embedded_blobs.S")));
     const QByteArray incbin = ".incbin \""
