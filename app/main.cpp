@@ -180,6 +180,7 @@ int main(int argc, char **argv)
         ? nullptr
         : new FirstPaintTrace(window.pageView()->viewport());
     window.show();
+    prepareBackingStore(&window);
     tarn::traceStart("shown");
     // The splash goes as soon as the window is on the screen; finish() alone
     // would look again only after a 10 ms sleep.

@@ -2,9 +2,13 @@
 // Copyright the Velmora developers; see vxlicense.html for the terms.
 #include "exposure.h"
 
+#include "freshmemory.h"
+
+#include <QBackingStore>
 #include <QEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QImage>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -64,6 +68,18 @@ bool waitUntilExposed(QWidget *window, int timeoutMs)
     timeout.start(timeoutMs);
     loop.exec();
     return handle->isExposed();
+}
+
+void prepareBackingStore(QWidget *window)
+{
+    QBackingStore *store = window ? window->backingStore() : nullptr;
+    if (!store)
+        return;
+    // The size the repaint would give it; resized again later only if the
+    // window's size changes first.
+    store->resize(window->size());
+    if (auto *image = dynamic_cast<QImage *>(store->paintDevice()))
+        tarn::populateForWriting(const_cast<uchar *>(image->constBits()), image->sizeInBytes());
 }
 
 bool MapExposeFilter::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)

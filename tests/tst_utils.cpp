@@ -8,6 +8,7 @@
 #include "ownicons.h"
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QElapsedTimer>
 #include <QExposeEvent>
 #include <QFile>
@@ -240,6 +241,39 @@ private Q_SLOTS:
         QVERIFY(filter.dropsExpose(id));
         window.hide();
         QVERIFY(!filter.dropsExpose(id));
+    }
+
+    // The store made ahead of the first paint is the one that paint fills,
+    // the window's whole size, its pixels all the window's; a window with no
+    // store yet is left alone.
+    void backingStorePreparedBeforeTheFirstPaint()
+    {
+        prepareBackingStore(nullptr);
+        QWidget unshown;
+        prepareBackingStore(&unshown);
+        QVERIFY(!unshown.backingStore());
+
+        QWidget window;
+        window.resize(320, 240);
+        QPalette palette = window.palette();
+        palette.setColor(QPalette::Window, QColor(200, 30, 40));
+        window.setPalette(palette);
+        window.setAutoFillBackground(true);
+        window.show();
+        prepareBackingStore(&window);
+        QBackingStore *store = window.backingStore();
+        QVERIFY(store);
+        QCOMPARE(store->size(), window.size());
+        const QPaintDevice *prepared = store->paintDevice();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCoreApplication::processEvents();
+        QCOMPARE(store->paintDevice(), prepared);
+        const auto *image = dynamic_cast<const QImage *>(prepared);
+        QVERIFY(image);
+        const QImage painted = image->convertToFormat(QImage::Format_RGB32);
+        for (const QPoint at : {QPoint(0, 0), QPoint(painted.width() - 1, painted.height() - 1),
+                                QPoint(painted.width() / 2, painted.height() / 2)})
+            QCOMPARE(QColor(painted.pixel(at)), QColor(200, 30, 40));
     }
 
 private:
