@@ -267,6 +267,17 @@ struct FrozenLayout
     qsizetype rows, order, text, bytes, end;
 };
 
+// Reads the header of a frozen image and checks its frame: where it lies,
+// its mark and the byte order it was written in.
+template <typename Header>
+bool readFrozenHeader(const unsigned char *image, qsizetype size, const char (&mark)[8], Header *h)
+{
+    if (!image || size < qsizetype(sizeof *h) || quintptr(image) % 16 != 0)
+        return false;
+    std::memcpy(h, image, sizeof *h);
+    return std::memcmp(h->mark, mark, sizeof h->mark) == 0 && h->byteOrder == frozenByteOrder;
+}
+
 FrozenLayout frozenLayout(const FrozenHeader &h)
 {
     FrozenLayout at;
@@ -311,11 +322,8 @@ QByteArray IndexTable::frozen() const
 bool IndexTable::fromFrozen(const unsigned char *image, qsizetype size, IndexTable *out)
 {
     FrozenHeader h;
-    if (!image || size < qsizetype(sizeof h) || quintptr(image) % 16 != 0)
-        return false;
-    std::memcpy(&h, image, sizeof h);
-    if (std::memcmp(h.mark, frozenMark, sizeof h.mark) != 0 || h.byteOrder != frozenByteOrder
-        || h.rowSize != sizeof(Row) || h.rowAlign != alignof(Row) || h.rows > quint32(INT_MAX / 2)
+    if (!readFrozenHeader(image, size, frozenMark, &h) || h.rowSize != sizeof(Row)
+        || h.rowAlign != alignof(Row) || h.rows > quint32(INT_MAX / 2)
         || h.textLength > quint32(INT_MAX / 2) || h.bytesLength > quint32(INT_MAX / 2))
         return false;
     const FrozenLayout at = frozenLayout(h);
@@ -745,11 +753,7 @@ QByteArray ContentsTable::frozen() const
 bool ContentsTable::fromFrozen(const unsigned char *image, qsizetype size, ContentsTable *out)
 {
     FrozenContentsHeader h;
-    if (!image || size < qsizetype(sizeof h) || quintptr(image) % 16 != 0)
-        return false;
-    std::memcpy(&h, image, sizeof h);
-    if (std::memcmp(h.mark, frozenContentsMark, sizeof h.mark) != 0
-        || h.byteOrder != frozenByteOrder || h.rows > quint32(INT_MAX / 64)
+    if (!readFrozenHeader(image, size, frozenContentsMark, &h) || h.rows > quint32(INT_MAX / 64)
         || h.textLength > quint32(INT_MAX / 2))
         return false;
     const FrozenContentsLayout at = frozenContentsLayout(h);
