@@ -65,6 +65,14 @@ public:
         return m_blob.readLines(eachLine);
     }
 
+    // A member list already at hand, given back for its place in the list.
+    void keep(qsizetype start, const QByteArray &bytes)
+    {
+        const std::lock_guard<std::mutex> lock(m_lastMutex);
+        m_last = bytes;
+        m_lastStart = start;
+    }
+
     QByteArray bytes(qsizetype start, qsizetype length) const override
     {
         const std::lock_guard<std::mutex> lock(m_lastMutex);
@@ -108,9 +116,15 @@ ContentsTable contentsTableNow()
         releaseEmbeddedBytes(stored, storedLength);
         table.finish(source);
     }
-    // The window opens on the first class's members.
-    if (!table.classes.isEmpty())
-        source->bytes(table.classes.first().membersStart, table.classes.first().membersLength);
+    // The window opens on the first class's members: the frozen image
+    // carries them, else they are read now, off the window's thread.
+    if (!table.classes.isEmpty()) {
+        const ContentsTable::Class &first = table.classes.first();
+        if (!table.openingMembers.isEmpty())
+            source->keep(first.membersStart, table.openingMembers);
+        else
+            source->bytes(first.membersStart, first.membersLength);
+    }
     return table;
 }
 

@@ -679,15 +679,15 @@ ContentsTable ContentsTable::fromUtf8(const QByteArray &utf8)
 
 namespace {
 
-// The frozen contents: this header, then the rows, then the texts (UTF-16),
-// each from a multiple of 16.
+// The frozen contents: this header, then the rows, the texts (UTF-16) and
+// the first class's member list (UTF-8), each from a multiple of 16.
 struct FrozenContentsHeader
 {
     char mark[8];
     quint32 rows;
-    quint32 textLength; // in UTF-16 units
-    quint32 byteOrder;  // frozenByteOrder as the freezing machine wrote it
-    quint32 unused;
+    quint32 textLength;    // in UTF-16 units
+    quint32 byteOrder;     // frozenByteOrder as the freezing machine wrote it
+    quint32 openingLength; // in bytes: the first class's membersLength, or 0
 };
 struct FrozenClass
 {
@@ -697,11 +697,11 @@ struct FrozenClass
 };
 static_assert(std::has_unique_object_representations_v<FrozenClass>,
               "a row's padding would freeze whatever its memory held");
-constexpr char frozenContentsMark[8] = {'V', 'X', 'C', 'O', 'N', 'T', 'S', '1'};
+constexpr char frozenContentsMark[8] = {'V', 'X', 'C', 'O', 'N', 'T', 'S', '2'};
 
 struct FrozenContentsLayout
 {
-    qsizetype rows, text, end;
+    qsizetype rows, text, opening, end;
 };
 
 FrozenContentsLayout frozenContentsLayout(const FrozenContentsHeader &h)
@@ -709,7 +709,8 @@ FrozenContentsLayout frozenContentsLayout(const FrozenContentsHeader &h)
     FrozenContentsLayout at;
     at.rows = frozenAligned(qsizetype(sizeof(FrozenContentsHeader)));
     at.text = frozenAligned(at.rows + qsizetype(h.rows) * qsizetype(sizeof(FrozenClass)));
-    at.end = at.text + qsizetype(h.textLength) * qsizetype(sizeof(QChar));
+    at.opening = frozenAligned(at.text + qsizetype(h.textLength) * qsizetype(sizeof(QChar)));
+    at.end = at.opening + qsizetype(h.openingLength);
     return at;
 }
 
@@ -734,11 +735,19 @@ QByteArray ContentsTable::frozen() const
         row.page = place(entry.page);
         rows.append(row);
     }
+    // The list the window opens with, so that a start inflates none of the
+    // list: it lies where the classes' order puts it, most of the way down.
+    QByteArray opening = openingMembers;
+    if (source && !classes.isEmpty())
+        opening = source->bytes(classes.first().membersStart, classes.first().membersLength);
+    if (classes.isEmpty() || opening.size() != classes.first().membersLength)
+        opening.clear();
     FrozenContentsHeader h = {};
     std::memcpy(h.mark, frozenContentsMark, sizeof h.mark);
     h.rows = quint32(rows.size());
     h.textLength = quint32(text.size());
     h.byteOrder = frozenByteOrder;
+    h.openingLength = quint32(opening.size());
     const FrozenContentsLayout at = frozenContentsLayout(h);
     QByteArray image(at.end, '\0');
     char *out = image.data();
@@ -747,6 +756,8 @@ QByteArray ContentsTable::frozen() const
         std::memcpy(out + at.rows, rows.constData(), size_t(rows.size()) * sizeof(FrozenClass));
     if (!text.isEmpty())
         std::memcpy(out + at.text, text.constData(), size_t(text.size()) * sizeof(QChar));
+    if (!opening.isEmpty())
+        std::memcpy(out + at.opening, opening.constData(), size_t(opening.size()));
     return image;
 }
 
@@ -760,6 +771,9 @@ bool ContentsTable::fromFrozen(const unsigned char *image, qsizetype size, Conte
     if (at.end != size)
         return false;
     const auto *rows = reinterpret_cast<const FrozenClass *>(image + at.rows);
+    // The opening list is the first class's, whole.
+    if (h.openingLength != 0 && (h.rows == 0 || rows[0].membersLength != h.openingLength))
+        return false;
     const auto *text = reinterpret_cast<const QChar *>(image + at.text);
     const qsizetype textLength = qsizetype(h.textLength);
     const auto fits = [textLength](IndexTable::Span span) {
@@ -779,6 +793,8 @@ bool ContentsTable::fromFrozen(const unsigned char *image, qsizetype size, Conte
         table.classes.append({textOf(row.kind), textOf(row.name), textOf(row.page),
                               row.membersStart, row.membersLength});
     }
+    table.openingMembers = QByteArray::fromRawData(
+        reinterpret_cast<const char *>(image + at.opening), qsizetype(h.openingLength));
     *out = std::move(table);
     return true;
 }

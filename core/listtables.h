@@ -232,8 +232,9 @@ struct ContentsTable
 
     // The classes as one image the build places in the program, in display
     // order with their member lists' places in the list's bytes, so that a
-    // start reads none of the list to fill the Contents. The source is not
-    // part of it.
+    // start reads none of the list to fill the Contents. Of the source, only
+    // the first class's member list is part of it (or, with no source,
+    // openingMembers): the list the window opens with.
     QByteArray frozen() const;
     // The classes of such an image, their texts pointing into `image`,
     // which must outlive the table (the program's own read-only data); the
@@ -257,6 +258,9 @@ struct ContentsTable
 
     std::shared_ptr<const Source> source;
     QVector<Class> classes;
+    // Of a table taken from a frozen image, the first class's member list
+    // as the image carries it; empty otherwise, and for a class without one.
+    QByteArray openingMembers;
 };
 
 } // namespace tarn

@@ -41,6 +41,10 @@ void checkFrozen(const uint8_t *data, size_t size)
     for (const ContentsTable::Class &entry : std::as_const(table.classes))
         check(inside(entry.kind) && inside(entry.name) && inside(entry.page)
               && entry.membersStart >= 0 && entry.membersLength >= 0);
+    const auto *opening = reinterpret_cast<const unsigned char *>(table.openingMembers.constData());
+    check(table.openingMembers.isEmpty()
+          || (opening >= image && opening + table.openingMembers.size() <= image + qsizetype(size)
+              && table.openingMembers.size() == table.classes.first().membersLength));
     const QByteArray again = table.frozen();
     QByteArray placedAgain(again.size() + 16, '\0');
     char *atAgain = placedAgain.data() + (16 - quintptr(placedAgain.constData()) % 16) % 16;
@@ -48,7 +52,8 @@ void checkFrozen(const uint8_t *data, size_t size)
     ContentsTable back;
     check(ContentsTable::fromFrozen(reinterpret_cast<const unsigned char *>(atAgain), again.size(),
                                     &back));
-    check(back.classes.size() == table.classes.size());
+    check(back.classes.size() == table.classes.size()
+          && back.openingMembers == table.openingMembers);
     for (qsizetype i = 0; i < back.classes.size(); ++i) {
         const ContentsTable::Class &a = table.classes.at(i);
         const ContentsTable::Class &b = back.classes.at(i);
@@ -61,7 +66,7 @@ void checkFrozen(const uint8_t *data, size_t size)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    if (size >= 8 && std::memcmp(data, "VXCONTS1", 8) == 0) {
+    if (size >= 8 && std::memcmp(data, "VXCONTS2", 8) == 0) {
         checkFrozen(data, size);
         return 0;
     }

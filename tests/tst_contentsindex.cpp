@@ -257,6 +257,12 @@ private Q_SLOTS:
             reinterpret_cast<const unsigned char *>(stored.classes.first().name.constData());
         QVERIFY(name >= velmora_frozen_contents
                 && name < velmora_frozen_contents + embeddedFrozenContentsSize);
+        // So did the members the window opens with.
+        const auto *opening =
+            reinterpret_cast<const unsigned char *>(stored.openingMembers.constData());
+        QVERIFY(!stored.openingMembers.isEmpty());
+        QVERIFY(opening >= velmora_frozen_contents
+                && opening < velmora_frozen_contents + embeddedFrozenContentsSize);
     }
 
     // A frozen image gives back the table it was made of, and one whose
@@ -288,6 +294,11 @@ private Q_SLOTS:
             QCOMPARE(b.membersLength, a.membersLength);
             QCOMPARE(ContentsTable::members(*parsed.source, b), parsed.members(a));
         }
+        const ContentsTable::Class &first = parsed.classes.first();
+        QCOMPARE(frozen.openingMembers,
+                 parsed.source->bytes(first.membersStart, first.membersLength));
+        // Frozen again without its source, it carries the same opening list.
+        QCOMPARE(frozen.frozen(), image);
 
         ContentsTable untouched;
         untouched.classes.append(ContentsTable::Class());
@@ -306,6 +317,11 @@ private Q_SLOTS:
         const qint32 past = 1 << 20;
         std::memcpy(farSpan.data() + 32 + 16 + 8, &past, sizeof past);
         QVERIFY(refused(farSpan, farSpan.size()));
+        // The opening list no longer the first class's whole list.
+        QByteArray shortOpening = image;
+        const qint64 shorter = first.membersLength - 1;
+        std::memcpy(shortOpening.data() + 32 + 8, &shorter, sizeof shorter);
+        QVERIFY(refused(shortOpening, shortOpening.size()));
         QVERIFY(!ContentsTable::fromFrozen(nullptr, 0, &untouched));
     }
 
