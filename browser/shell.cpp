@@ -4,6 +4,7 @@
 
 #include "action.h"
 #include "docnames.h"
+#include "exposure.h"
 #include "hithighlight.h"
 #include "indexmodel.h"
 #include "listreader.h"
@@ -42,6 +43,7 @@
 #include <QTreeWidget>
 
 #include <functional>
+#include <utility>
 
 namespace tarn {
 
@@ -213,6 +215,15 @@ Shell::Shell(QWidget *parent, const char *name, Start start, const QString &firs
     restoreSession(start, firstName);
     traceStart("session");
     startLayoutTimer();
+    afterFirstPaint(this, [this] {
+        d->painted = true;
+        if (std::exchange(d->marksWaiting, false)) {
+            if (d->indexModel->hasDetails())
+                markMembers();
+            else
+                markMembersSoon();
+        }
+    });
     nameControls();
     setWindowTitle(QLatin1String("Velmora: ") + programVersion()
                    + QLatin1String(", Documentation: ") + documentationVersion());

@@ -213,6 +213,13 @@ void Shell::loadMembers(QTreeWidgetItem *item)
 // details at all.
 void Shell::markMembersSoon()
 {
+    // The first list's pass waits for the window's first paint: beside the
+    // building and showing of the window, on two cores, the thread would
+    // take the one the window system answers and paints on.
+    if (!d->painted) {
+        d->marksWaiting = true;
+        return;
+    }
     QTreeWidget *view = d->form->membersView;
     QSet<QString> targets;
     for (int i = 0; i < view->topLevelItemCount(); ++i)

@@ -38,6 +38,9 @@ public:
     bool lookupListsWanted = false;
     // Counts the member lists shown, so that late marks find their own.
     int membersShown = 0;
+    // The window has painted once; until then a members list's marks wait.
+    bool painted = false;
+    bool marksWaiting = false;
     // What is shown (the page name, the page, the positions noted when a
     // page was left by a link) each tab's page view keeps for itself; the
     // window reads the current one's.

@@ -49,7 +49,46 @@ private:
     QEventLoop *m_loop;
 };
 
+// Waits for a widget's first paint event and, once the paint is done, has
+// the work run and itself go.
+class FirstPaintWatch : public QObject
+{
+public:
+    FirstPaintWatch(QWidget *widget, std::function<void()> then)
+        : QObject(widget)
+        , m_then(std::move(then))
+    {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !m_seen) {
+            m_seen = true;
+            watched->removeEventFilter(this);
+            // Queued: the event is still to be painted and flushed.
+            QTimer::singleShot(0, this, [this] {
+                const std::function<void()> then = std::move(m_then);
+                deleteLater();
+                then();
+            });
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_then;
+    bool m_seen = false;
+};
+
 } // namespace
+
+void afterFirstPaint(QWidget *widget, std::function<void()> then)
+{
+    if (widget && then)
+        new FirstPaintWatch(widget, std::move(then));
+}
 
 bool waitUntilExposed(QWidget *window, int timeoutMs)
 {

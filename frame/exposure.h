@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QWindow>
 
+#include <functional>
+
 class QWidget;
 
 // Runs the events until the window system has exposed `window`, which has
@@ -16,6 +18,12 @@ class QWidget;
 // then. The splash screen's own wait sleeps 10 ms between its looks at the
 // window, which keeps the splash over the finished window that much longer.
 bool waitUntilExposed(QWidget *window, int timeoutMs);
+
+// Calls `then` once, from the event loop, after `widget` has first been
+// painted: for work that would only take the second core from the window
+// system while a start builds, shows and paints the window. Nothing is
+// called for a widget that goes before it is painted.
+void afterFirstPaint(QWidget *widget, std::function<void()> then);
 
 // Has a window just shown get its backing store at its size now, its memory
 // populated in one call: its first paint covers all of it, and page by page

@@ -290,6 +290,27 @@ private Q_SLOTS:
         QVERIFY(anyNew);
         QVERIFY(anyDeprecated);
     }
+
+    // The first class's list, filled while the window is built, is marked
+    // once the window has painted, and not before: a window that is only
+    // built reads nothing for it.
+    void firstMembersMarkedAfterTheFirstPaint()
+    {
+        Shell shell;
+        QTreeWidget *members = shell.form()->membersView;
+        QVERIFY(members->topLevelItemCount() > 0);
+        const auto marked = [members] {
+            for (int i = 0; i < members->topLevelItemCount(); ++i) {
+                if (!members->topLevelItem(i)->data(0, tarn::IndexModel::SinceRole).isValid())
+                    return false;
+            }
+            return true;
+        };
+        QTest::qWait(100);
+        QVERIFY(!marked());
+        showActive(shell);
+        QTRY_VERIFY(marked());
+    }
 };
 
 QTEST_MAIN(tst_IndexFilter)
