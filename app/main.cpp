@@ -146,10 +146,12 @@ int main(int argc, char **argv)
     // A name opens in place of the start page, which is then not parsed
     // unless the reader goes Back to it.
     const bool inNewTab = invocation.newTab && !invocation.name.isEmpty();
+    // The first pages open once the window is shown: the window system maps
+    // it while the page parses, and its expose then paints the page.
     tarn::Shell window(nullptr, "doc::Pagewright",
                        invocation.newWindow ? tarn::Shell::Start::Fresh
                                             : tarn::Shell::Start::RestoringSession,
-                       inNewTab ? QString() : invocation.name);
+                       inNewTab ? QString() : invocation.name, tarn::Shell::Opening::OnShow);
     window.setFont(font);
     window.setSavesOnlyBookmarks(invocation.newWindow);
     if (inNewTab)
@@ -157,6 +159,7 @@ int main(int argc, char **argv)
     if (invocation.openSearch)
         window.fillSearch(invocation.search);
 
+    window.show();
     // Later starts hand their requests to this window, which shows and
     // raises itself and answers once it shows what was asked.
     tarn::cli::RequestServer requests(
@@ -170,16 +173,16 @@ int main(int argc, char **argv)
             qCWarning(lcFrame) << "no requests from later starts:" << problem;
     }
     tarn::traceStart("requests");
-    // Built: what the window read of the embedded tables is in its own
-    // memory now, so the pages mapped around it can go before the window
-    // adds its own for the first paint. Of the frozen index only the
-    // classes' rows and names were read, and the Index is not in use yet.
+    // Built and the first page parsed: what the window read of the embedded
+    // tables is in its own memory now, so the pages mapped around it can go
+    // before the window adds its own for the first paint. Of the frozen
+    // index only the classes' rows and names were read, and the Index is
+    // not in use yet.
     releaseEmbeddedTables();
     releaseEmbeddedBytes(velmora_frozen_index, qsizetype(embeddedFrozenIndexSize));
     FirstPaintTrace *trace = qEnvironmentVariableIsEmpty("VELMORA_TRACE_START")
         ? nullptr
         : new FirstPaintTrace(window.pageView()->viewport());
-    window.show();
     prepareBackingStore(&window);
     tarn::traceStart("shown");
     // The splash goes as soon as the window is on the screen; finish() alone

@@ -26,8 +26,9 @@ long long monotonicNs()
 
 // In the order they come: the application object, the splash shown, the
 // form built, fonts and geometry restored, the actions made, the lists
-// filled, the start page or the session's tabs shown, the request server
-// listening, show() returned, the page's first paint.
+// filled, the start page or the session's tabs opened (once show() has the
+// window mapped), the request server listening, the backing store ready,
+// the page's first paint.
 const char *const phases[] = {"main",     "application",  "splash",       "form",
                               "restored", "window-built", "lists-filled", "session",
                               "requests", "shown",        "first-paint"};

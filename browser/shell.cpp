@@ -185,7 +185,8 @@ Shell *Shell::instance()
     return qobject_cast<Shell *>(shellInstance());
 }
 
-Shell::Shell(QWidget *parent, const char *name, Start start, const QString &firstName)
+Shell::Shell(QWidget *parent, const char *name, Start start, const QString &firstName,
+             Opening opening)
     : QMainWindow(parent)
     , d(new ShellPrivate)
 {
@@ -212,8 +213,15 @@ Shell::Shell(QWidget *parent, const char *name, Start start, const QString &firs
     traceStart("lists-filled");
     layOutBeforeShow();
     traceStart("laid-out");
-    restoreSession(start, firstName);
-    traceStart("session");
+    if (opening == Opening::OnShow) {
+        d->firstPagesWaiting = true;
+        d->waitingFresh = start == Start::Fresh;
+        d->waitingFirstName = firstName;
+        d->writesSession = false;
+    } else {
+        restoreSession(start, firstName);
+        traceStart("session");
+    }
     startLayoutTimer();
     afterFirstPaint(this, [this] {
         d->painted = true;
@@ -628,6 +636,7 @@ QString Shell::fixedFamily() const
 
 void Shell::fillSearch(const QString &words)
 {
+    openFirstPages();
     if (auto *field = findChild<SearchField *>()) {
         field->setText(words);
         field->setFocus(Qt::OtherFocusReason);

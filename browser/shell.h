@@ -34,13 +34,22 @@ public:
     // window of a desktop session) or just its start page (a window opened
     // beside another, which leaves the session to that one).
     enum class Start { RestoringSession, Fresh };
+    // When the window opens its first pages (the start page or the tabs the
+    // session left, and `firstName`): while it is built, or only once show()
+    // has put it on the screen, before it first paints. The second lets the
+    // window system map and expose the window while the first page is
+    // parsed; the first paint shows the page all the same. Whatever opens a
+    // page before that (openName, openInNewTab, fillSearch, serveRequest)
+    // opens the first pages first.
+    enum class Opening { WhileBuilt, OnShow };
 
     // `firstName`, when given, is opened as openName does once the window
     // is built (a start on a named page). Where it opens in place of the
     // start page, the start page is only in the history behind it, laid out
     // when the reader goes Back to it.
     explicit Shell(QWidget *parent = nullptr, const char *name = nullptr,
-                   Start start = Start::RestoringSession, const QString &firstName = QString());
+                   Start start = Start::RestoringSession, const QString &firstName = QString(),
+                   Opening opening = Opening::WhileBuilt);
     ~Shell() override;
 
     // The window being built or shown; null before the first constructor
@@ -117,6 +126,8 @@ public:
     // what the other wrote) when it closes: the other owns the rest.
     void setSavesOnlyBookmarks(bool only);
 
+    void setVisible(bool visible) override;
+
 public Q_SLOTS:
     // shell_fonts.cpp
     void panel();
@@ -179,6 +190,8 @@ private:
     void showPageTitle(PageBrowser *view);
     void updateHistoryButtons();
     void restoreSession(Start start, const QString &firstName);
+    // The first pages, where they wait for show(); once.
+    void openFirstPages();
     // The start page in the first tab; or the first name, when it opens a
     // page of its own, with the start page behind it unparsed.
     void showFirstPage(const QString &firstName);

@@ -318,6 +318,7 @@ Lookup Shell::lookUpName(const QString &name) const
 
 void Shell::openFound(const QString &name, const Lookup &found)
 {
+    openFirstPages();
     IndexModel *model = d->indexModel;
     MainWidget *form = d->form;
     switch (found.kind) {

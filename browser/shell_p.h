@@ -54,6 +54,11 @@ public:
     int openedBehind = 0;
     QTimer *sessionTimer = nullptr;
     bool writesSession = true;
+    // The first pages wait for the window to be shown; until they are open
+    // nothing of the session is written.
+    bool firstPagesWaiting = false;
+    bool waitingFresh = false;
+    QString waitingFirstName;
 
     // What the store held at start, read once for every restore.
     tarn::SavedState restored;

@@ -13,6 +13,7 @@
 #include "pagetext.h"
 #include "session.h"
 #include "shell_p.h"
+#include "starttrace.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -232,6 +233,7 @@ void Shell::newTab()
 
 void Shell::openInNewTab(const QString &name, bool behind)
 {
+    openFirstPages();
     const PageName parts = splitPageName(name);
     if (name.trimmed().isEmpty())
         return;
@@ -347,6 +349,26 @@ void Shell::restoreSession(Start start, const QString &firstName)
         openName(firstName);
 }
 
+void Shell::setVisible(bool visible)
+{
+    QMainWindow::setVisible(visible);
+    // Shown: the window system has the window to map now, and the first
+    // pages parse while it does, ahead of the expose that paints them.
+    if (visible)
+        openFirstPages();
+}
+
+void Shell::openFirstPages()
+{
+    if (!std::exchange(d->firstPagesWaiting, false))
+        return;
+    // As a window that opens its pages while built starts them.
+    d->writesSession = true;
+    restoreSession(d->waitingFresh ? Start::Fresh : Start::RestoringSession,
+                   std::exchange(d->waitingFirstName, QString()));
+    traceStart("session");
+}
+
 void Shell::showFirstPage(const QString &firstName)
 {
     const QString startPage = QString::fromLatin1(docnames::startPage);
@@ -373,6 +395,10 @@ void Shell::showFirstPage(const QString &firstName)
 
 void Shell::writeSession()
 {
+    // A window closed before its first pages opened has no session of its
+    // own to write, and keeps the stored one.
+    if (!d->sessionTimer)
+        return;
     d->sessionTimer->stop();
     if (!d->writesSession || d->savesOnlyBookmarks)
         return;

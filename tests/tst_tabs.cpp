@@ -27,6 +27,8 @@
 #include <QTextBlock>
 #include <QTreeWidget>
 
+#include <memory>
+
 using tarn::Shell;
 
 namespace {
@@ -380,6 +382,56 @@ private Q_SLOTS:
         press(&shell, Qt::Key_W);
         QCOMPARE(shell.tabCount(), 1);
         QVERIFY(!store().contains(QLatin1String(tarn::settingskeys::sessionPages)));
+    }
+
+    // A window that opens its pages on show parses none while it is built,
+    // has them all once show() returns (before any event, so the first paint
+    // shows them), and leaves the stored session alone when it goes unshown.
+    // A page opened before the show comes after the session's tabs.
+    void session_opensOnShow()
+    {
+        {
+            Shell shell;
+            shell.load(QStringLiteral("qobject.html"));
+            shell.openInNewTab(QStringLiteral("qstring.html"));
+        }
+        const QStringList stored =
+            store().value(QLatin1String(tarn::settingskeys::sessionPages)).toStringList();
+        QCOMPARE(stored, QStringList({"qobject.html", "qstring.html"}));
+        const auto waiting = [] {
+            return std::make_unique<Shell>(nullptr, nullptr, Shell::Start::RestoringSession,
+                                           QString(), Shell::Opening::OnShow);
+        };
+        waiting().reset();
+        QCOMPARE(store().value(QLatin1String(tarn::settingskeys::sessionPages)).toStringList(),
+                 stored);
+
+        auto shell = waiting();
+        QCOMPARE(shell->tabCount(), 1);
+        QVERIFY(shell->currentSource().isEmpty());
+        QVERIFY(shell->pageView()->document()->isEmpty());
+        shell->resize(900, 700);
+        shell->show();
+        QCOMPARE(pagesOf(*shell), stored);
+        QCOMPARE(shell->currentSource(), QStringLiteral("qstring.html"));
+        QVERIFY(!shell->pageView()->isPageDeferred());
+        QVERIFY(!shell->pageView()->document()->isEmpty());
+        shell.reset();
+
+        shell = waiting();
+        shell->openInNewTab(QStringLiteral("qwidget.html"));
+        QCOMPARE(pagesOf(*shell), QStringList({"qobject.html", "qstring.html", "qwidget.html"}));
+        shell->show();
+        QCOMPARE(shell->tabCount(), 3);
+        shell.reset();
+
+        // With no session stored, the window still writes the one it makes.
+        store().clear();
+        shell = waiting();
+        shell->show();
+        shell->openInNewTab(QStringLiteral("qobject.html"));
+        QCOMPARE(store().value(QLatin1String(tarn::settingskeys::sessionPages)).toStringList(),
+                 QStringList({"index.html", "qobject.html"}));
     }
 
     // A window opened beside another neither restores nor writes a session.
