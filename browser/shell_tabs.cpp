@@ -6,6 +6,7 @@
 #include "action.h"
 #include "docnames.h"
 #include "embeddedpages.h"
+#include "exposure.h"
 #include "lookup.h"
 #include "mainwidget.h"
 #include "pagebrowser.h"
@@ -352,10 +353,13 @@ void Shell::restoreSession(Start start, const QString &firstName)
 void Shell::setVisible(bool visible)
 {
     QMainWindow::setVisible(visible);
+    if (!visible || !d->firstPagesWaiting)
+        return;
     // Shown: the window system has the window to map now, and the first
-    // pages parse while it does, ahead of the expose that paints them.
-    if (visible)
-        openFirstPages();
+    // pages parse while it does, ahead of the expose that paints them. The
+    // backing store that paint fills is faulted in beside the parse.
+    const BackingStoreWarmup warmup(this);
+    openFirstPages();
 }
 
 void Shell::openFirstPages()

@@ -30,6 +30,20 @@ void populateForWriting(void *data, qsizetype bytes)
 #endif
 }
 
+void touchPages(const void *data, qsizetype bytes)
+{
+    if (!data || bytes <= 0)
+        return;
+    // The smallest page there is: no page in the range is skipped.
+    constexpr qsizetype pageSize = 4096;
+    const auto *byte = static_cast<const volatile unsigned char *>(data);
+    unsigned char seen = 0;
+    for (qsizetype at = 0; at < bytes; at += pageSize)
+        seen ^= byte[at];
+    seen ^= byte[bytes - 1];
+    Q_UNUSED(seen);
+}
+
 QString decodePopulated(QStringDecoder &decoder, QByteArrayView bytes)
 {
     QString text(decoder.requiredSpace(bytes.size()), Qt::Uninitialized);

@@ -16,6 +16,12 @@ namespace tarn {
 // where the system cannot do it.
 void populateForWriting(void *data, qsizetype bytes);
 
+// Reads one byte of every page in [data, data + bytes): where a virtual
+// machine's host backs guest memory only on its first touch, populating is
+// not enough, and this takes the host's faults now rather than at the next
+// write. Changes nothing.
+void touchPages(const void *data, qsizetype bytes);
+
 // `bytes` decoded by `decoder` into a text whose memory is populated first;
 // the decoder's error state afterwards is as after decode().
 QString decodePopulated(QStringDecoder &decoder, QByteArrayView bytes);

@@ -121,6 +121,29 @@ void prepareBackingStore(QWidget *window)
         tarn::populateForWriting(const_cast<uchar *>(image->constBits()), image->sizeInBytes());
 }
 
+BackingStoreWarmup::BackingStoreWarmup(QWidget *window)
+{
+    QBackingStore *store = window && window->windowHandle() ? window->backingStore() : nullptr;
+    if (!store)
+        return;
+    store->resize(window->size());
+    auto *image = dynamic_cast<QImage *>(store->paintDevice());
+    if (!image || image->sizeInBytes() <= 0)
+        return;
+    const uchar *bits = image->constBits();
+    const qsizetype bytes = image->sizeInBytes();
+    m_thread = std::thread([bits, bytes] {
+        tarn::populateForWriting(const_cast<uchar *>(bits), bytes);
+        tarn::touchPages(bits, bytes);
+    });
+}
+
+BackingStoreWarmup::~BackingStoreWarmup()
+{
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
 bool MapExposeFilter::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
 #ifdef VELMORA_HAVE_XCB

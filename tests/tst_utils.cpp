@@ -245,12 +245,26 @@ private Q_SLOTS:
 
     // The store made ahead of the first paint is the one that paint fills,
     // the window's whole size, its pixels all the window's; a window with no
-    // store yet is left alone.
+    // store yet is left alone. The same for the store faulted in on a thread
+    // while the window is shown, which writes nothing into it.
+    void backingStorePreparedBeforeTheFirstPaint_data()
+    {
+        QTest::addColumn<bool>("onThread");
+        QTest::newRow("prepared") << false;
+        QTest::newRow("warmed on a thread") << true;
+    }
     void backingStorePreparedBeforeTheFirstPaint()
     {
-        prepareBackingStore(nullptr);
+        QFETCH(bool, onThread);
+        const auto prepare = [onThread](QWidget *window) {
+            if (onThread)
+                BackingStoreWarmup warmup(window);
+            else
+                prepareBackingStore(window);
+        };
+        prepare(nullptr);
         QWidget unshown;
-        prepareBackingStore(&unshown);
+        prepare(&unshown);
         QVERIFY(!unshown.backingStore());
 
         QWidget window;
@@ -260,11 +274,19 @@ private Q_SLOTS:
         window.setPalette(palette);
         window.setAutoFillBackground(true);
         window.show();
-        prepareBackingStore(&window);
         QBackingStore *store = window.backingStore();
         QVERIFY(store);
+        if (onThread) {
+            store->resize(window.size());
+            auto *before = dynamic_cast<QImage *>(store->paintDevice());
+            QVERIFY(before);
+            before->fill(QColor(1, 2, 3));
+        }
+        prepare(&window);
         QCOMPARE(store->size(), window.size());
         const QPaintDevice *prepared = store->paintDevice();
+        if (onThread)
+            QCOMPARE(QColor(dynamic_cast<const QImage *>(prepared)->pixel(5, 5)), QColor(1, 2, 3));
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCoreApplication::processEvents();
         QCOMPARE(store->paintDevice(), prepared);
