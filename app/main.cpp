@@ -119,6 +119,7 @@ int main(int argc, char **argv)
     // The lists are read on a thread of their own while this one builds the
     // window.
     tarn::startReadingLists();
+    tarn::warmHeapAhead();
 
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Tessaravox"));
@@ -183,6 +184,7 @@ int main(int argc, char **argv)
     FirstPaintTrace *trace = qEnvironmentVariableIsEmpty("VELMORA_TRACE_START")
         ? nullptr
         : new FirstPaintTrace(window.pageView()->viewport());
+    afterFirstPaint(&window, [] { tarn::endHeapWarmup(); });
     prepareBackingStore(&window);
     tarn::traceStart("shown");
     // The splash goes as soon as the window is on the screen; finish() alone

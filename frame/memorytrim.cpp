@@ -9,6 +9,15 @@
 
 #if defined(__GLIBC__)
 #include <malloc.h>
+#include <sys/mman.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <thread>
+#include <utility>
+#include <vector>
 #endif
 
 namespace tarn {
@@ -23,6 +32,72 @@ void tuneAllocator()
     // velmora-bench-session).
     mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     mallopt(M_TRIM_THRESHOLD, 1024 * 1024);
+#endif
+}
+
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
+namespace {
+
+// What the heap keeps above its top while a start builds the window, and
+// glibc's own default, which comes back once the window has painted.
+constexpr int startPad = 2 * 1024 * 1024;
+constexpr int defaultPad = 128 * 1024;
+bool heapWarming = false;
+
+// Reads a byte of every page in [first, last) through the kernel: a page
+// the heap has given back by then is an error for the call, not a fault
+// for the program.
+void readPagesThroughKernel(std::uintptr_t first, std::uintptr_t last)
+{
+    constexpr std::uintptr_t page = 4096;
+    constexpr std::size_t batch = 1024; // the most vectors one call takes
+    std::vector<iovec> pages;
+    for (std::uintptr_t at = first; at < last; at += page)
+        pages.push_back({reinterpret_cast<void *>(at), 1});
+    std::vector<char> into(batch);
+    for (std::size_t done = 0; done < pages.size(); done += batch) {
+        const std::size_t count = std::min(batch, pages.size() - done);
+        iovec local{into.data(), count};
+        process_vm_readv(getpid(), &local, 1, pages.data() + done, count, 0);
+    }
+}
+
+} // namespace
+#endif
+
+void warmHeapAhead()
+{
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
+    if (std::exchange(heapWarming, true))
+        return;
+    // One block that does not fit the top grows the heap by the pad as well;
+    // freed, the trim leaves the pad in place.
+    mallopt(M_TOP_PAD, startPad);
+    auto *const before = static_cast<char *>(sbrk(0));
+    void *volatile block = malloc(200 * 1024);
+    free(block);
+    auto *const after = static_cast<char *>(sbrk(0));
+    if (before == reinterpret_cast<char *>(-1) || after <= before)
+        return;
+    constexpr std::uintptr_t page = 4096;
+    const std::uintptr_t first = (std::uintptr_t(before) + page - 1) & ~(page - 1);
+    const std::uintptr_t last = std::uintptr_t(after) & ~(page - 1);
+    if (last <= first)
+        return;
+    // Backed now and touched through, beside the main thread that will
+    // allocate from it; nothing in it is written.
+    std::thread([first, last] {
+        madvise(reinterpret_cast<void *>(first), last - first, MADV_POPULATE_WRITE);
+        readPagesThroughKernel(first, last);
+    }).detach();
+#endif
+}
+
+void endHeapWarmup()
+{
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
+    if (std::exchange(heapWarming, false))
+        mallopt(M_TOP_PAD, defaultPad);
 #endif
 }
 
