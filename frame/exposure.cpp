@@ -13,6 +13,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <system_error>
+
 #if __has_include(<xcb/xcb.h>)
 #include <xcb/xcb.h>
 #define VELMORA_HAVE_XCB 1
@@ -132,10 +134,14 @@ BackingStoreWarmup::BackingStoreWarmup(QWidget *window)
         return;
     const uchar *bits = image->constBits();
     const qsizetype bytes = image->sizeInBytes();
-    m_thread = std::thread([bits, bytes] {
-        tarn::populateForWriting(const_cast<uchar *>(bits), bytes);
-        tarn::touchPages(bits, bytes);
-    });
+    try {
+        m_thread = std::thread([bits, bytes] {
+            tarn::populateForWriting(const_cast<uchar *>(bits), bytes);
+            tarn::touchPages(bits, bytes);
+        });
+    } catch (const std::system_error &) {
+        // No thread to spare: the paint takes the faults, as without this.
+    }
 }
 
 BackingStoreWarmup::~BackingStoreWarmup()

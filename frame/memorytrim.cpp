@@ -13,11 +13,11 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
-#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <system_error>
 #include <thread>
 #include <utility>
-#include <vector>
 #endif
 
 namespace tarn {
@@ -46,19 +46,21 @@ bool heapWarming = false;
 
 // Reads a byte of every page in [first, last) through the kernel: a page
 // the heap has given back by then is an error for the call, not a fault
-// for the program.
+// for the program. Nothing here allocates, so the thread that runs it gets
+// no heap of its own.
 void readPagesThroughKernel(std::uintptr_t first, std::uintptr_t last)
 {
     constexpr std::uintptr_t page = 4096;
     constexpr std::size_t batch = 1024; // the most vectors one call takes
-    std::vector<iovec> pages;
-    for (std::uintptr_t at = first; at < last; at += page)
-        pages.push_back({reinterpret_cast<void *>(at), 1});
-    std::vector<char> into(batch);
-    for (std::size_t done = 0; done < pages.size(); done += batch) {
-        const std::size_t count = std::min(batch, pages.size() - done);
+    std::array<iovec, batch> pages;
+    std::array<char, batch> into;
+    std::uintptr_t at = first;
+    while (at < last) {
+        std::size_t count = 0;
+        for (; count < batch && at < last; ++count, at += page)
+            pages[count] = {reinterpret_cast<void *>(at), 1};
         iovec local{into.data(), count};
-        process_vm_readv(getpid(), &local, 1, pages.data() + done, count, 0);
+        process_vm_readv(getpid(), &local, 1, pages.data(), count, 0);
     }
 }
 
@@ -86,10 +88,14 @@ void warmHeapAhead()
         return;
     // Backed now and touched through, beside the main thread that will
     // allocate from it; nothing in it is written.
-    std::thread([first, last] {
-        madvise(reinterpret_cast<void *>(first), last - first, MADV_POPULATE_WRITE);
-        readPagesThroughKernel(first, last);
-    }).detach();
+    try {
+        std::thread([first, last] {
+            madvise(reinterpret_cast<void *>(first), last - first, MADV_POPULATE_WRITE);
+            readPagesThroughKernel(first, last);
+        }).detach();
+    } catch (const std::system_error &) {
+        // No thread to spare: the main thread takes the faults as it goes.
+    }
 #endif
 }
 
